@@ -1,0 +1,16 @@
+#pragma once
+
+// Message codes that the kit itself sends or understands.
+
+#include "app/SupportDefs.h"
+
+constexpr uint32 B_QUIT_REQUESTED = four_cc("_QRQ");
+constexpr uint32 B_ABOUT_REQUESTED = four_cc("_ABR");
+constexpr uint32 B_READY_TO_RUN = four_cc("_RTR");
+constexpr uint32 B_REFS_RECEIVED = four_cc("_RFS");
+constexpr uint32 B_SIMPLE_DATA = four_cc("DATA");
+constexpr uint32 B_SOME_APP_QUIT = four_cc("BRAQ");
+
+// Event masks for BRoster::StartWatching.
+constexpr uint32 B_REQUEST_LAUNCHED = 0x1;
+constexpr uint32 B_REQUEST_QUIT = 0x2;

@@ -1,0 +1,18 @@
+#include "app/BHandler.h"
+
+#include "app/BLooper.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<uint64> sNextToken{1};
+}
+
+BHandler::BHandler(const char* name) : fName(name ? name : ""), fToken(sNextToken++) {}
+
+BHandler::~BHandler() {
+    if (fLooper != nullptr && fLooper != this)
+        fLooper->RemoveHandler(this);
+}
+
+void BHandler::MessageReceived(BMessage*) {}

@@ -1,0 +1,134 @@
+#include "app/LooperPort.h"
+
+#include <vector>
+
+namespace kit_private {
+
+namespace {
+
+// Every port whose thread was started and not yet joined, so that the
+// application can join the threads of loopers that quit on their own.
+std::mutex sStartedMutex;
+std::vector<std::shared_ptr<LooperPort>> sStarted;
+
+thread_local LooperPort* tCurrent = nullptr;
+
+} // namespace
+
+status_t LooperPort::Push(Envelope envelope) {
+    {
+        std::lock_guard guard(fQueueMutex);
+        if (fClosed)
+            return B_BAD_PORT_ID;
+        fQueue.push_back(std::move(envelope));
+    }
+    fQueueCondition.notify_one();
+    return B_OK;
+}
+
+bool LooperPort::Pop(Envelope* envelope) {
+    std::unique_lock guard(fQueueMutex);
+    fQueueCondition.wait(guard, [this] { return fClosed || !fQueue.empty(); });
+    if (fClosed)
+        return false;
+    *envelope = std::move(fQueue.front());
+    fQueue.pop_front();
+    return true;
+}
+
+void LooperPort::Close() {
+    std::deque<Envelope> dropped;
+    {
+        std::lock_guard guard(fQueueMutex);
+        fClosed = true;
+        dropped.swap(fQueue);
+    }
+    fQueueCondition.notify_all();
+    // The dropped messages are destroyed here, outside the queue's mutex.
+}
+
+bool LooperPort::IsClosed() const {
+    std::lock_guard guard(fQueueMutex);
+    return fClosed;
+}
+
+size_t LooperPort::QueuedCount() const {
+    std::lock_guard guard(fQueueMutex);
+    return fQueue.size();
+}
+
+bool LooperPort::Lock() {
+    fLock.lock();
+    if (fDead) {
+        fLock.unlock();
+        return false;
+    }
+    fOwner.store(std::this_thread::get_id());
+    ++fLockCount;
+    return true;
+}
+
+void LooperPort::Unlock() {
+    if (!IsLockedByCaller())
+        return;
+    if (--fLockCount == 0)
+        fOwner.store(std::thread::id{});
+    fLock.unlock();
+}
+
+int32 LooperPort::CountLocksByCaller() const { return IsLockedByCaller() ? fLockCount : 0; }
+
+void LooperPort::MarkDead() { fDead = true; }
+
+void LooperPort::Start(std::function<void()> body) {
+    auto self = shared_from_this();
+    {
+        std::lock_guard guard(fThreadMutex);
+        if (fStarted)
+            return;
+        fStarted = true;
+        fThread = std::thread([self, body = std::move(body)] {
+            tCurrent = self.get();
+            body();
+            tCurrent = nullptr;
+        });
+    }
+    std::lock_guard guard(sStartedMutex);
+    sStarted.push_back(self);
+}
+
+void LooperPort::Join() {
+    if (IsLooperThread())
+        return;
+    // Held for the whole join, so that a second caller returns only once the
+    // thread has really ended.
+    std::lock_guard join(fJoinMutex);
+    std::thread thread;
+    {
+        std::lock_guard guard(fThreadMutex);
+        thread = std::move(fThread);
+    }
+    if (thread.joinable())
+        thread.join();
+}
+
+bool LooperPort::IsLooperThread() const { return tCurrent == this; }
+
+bool LooperPort::HasStarted() const {
+    std::lock_guard guard(fThreadMutex);
+    return fStarted;
+}
+
+LooperPort* LooperPort::Current() { return tCurrent; }
+
+void LooperPort::JoinAll() {
+    std::vector<std::shared_ptr<LooperPort>> ports;
+    {
+        std::lock_guard guard(sStartedMutex);
+        ports.swap(sStarted);
+    }
+    for (auto& port : ports)
+        port->Join();
+}
+
+} // namespace kit_private

@@ -1,0 +1,88 @@
+#pragma once
+
+// The part of a looper that outlives it: its message queue, its lock and its
+// thread. Messengers hold the port weakly, so a message for a looper that is
+// gone is refused instead of touching freed memory, and a lock taken through a
+// messenger fails once the looper has been torn down.
+//
+// Kit-private: application code uses BLooper and BMessenger.
+
+#include "app/BMessage.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class BLooper;
+
+namespace kit_private {
+
+struct Envelope {
+    std::unique_ptr<BMessage> message;
+    // The handler the message is for; 0 means the looper's preferred handler.
+    uint64 handlerToken = 0;
+};
+
+class LooperPort : public std::enable_shared_from_this<LooperPort> {
+public:
+    explicit LooperPort(BLooper* looper) : fLooper(looper) {}
+
+    // Queue. Push takes only the queue's mutex and never blocks on the lock.
+    // Thread: any.
+    status_t Push(Envelope envelope);
+    // Waits for the next message; false once the port is closed.
+    // Thread: the looper's own.
+    bool Pop(Envelope* envelope);
+    // Refuses further messages and drops the queued ones. Thread: any.
+    void Close();
+    bool IsClosed() const;
+    size_t QueuedCount() const;
+
+    // Recursive lock. Lock fails once the looper is dead. Thread: any.
+    bool Lock();
+    void Unlock();
+    bool IsLockedByCaller() const { return fOwner.load() == std::this_thread::get_id(); }
+    // The number of times the calling thread holds the lock (0 if it does not).
+    int32 CountLocksByCaller() const;
+    // Marks the looper as torn down. Thread: the lock's holder.
+    void MarkDead();
+    // The looper, while it lives. Thread: the lock's holder.
+    BLooper* Looper() const { return fDead ? nullptr : fLooper; }
+
+    // Thread. Start runs body on a new thread, once; Join waits for it to end
+    // and may be called from any thread but the looper's own, any number of times.
+    void Start(std::function<void()> body);
+    void Join();
+    bool IsLooperThread() const;
+    bool HasStarted() const;
+    // The port of the looper whose thread is calling, or null.
+    static LooperPort* Current();
+
+    // Joins the threads of every port that has ended or is ending. Used when
+    // the application winds down. Thread: any but a looper's.
+    static void JoinAll();
+
+private:
+    BLooper* fLooper;
+
+    mutable std::mutex fQueueMutex;
+    std::condition_variable fQueueCondition;
+    std::deque<Envelope> fQueue;
+    bool fClosed = false;
+
+    std::recursive_mutex fLock;
+    std::atomic<std::thread::id> fOwner{};
+    int32 fLockCount = 0; // written only by the lock's holder
+    bool fDead = false;   // written only by the lock's holder
+
+    std::mutex fJoinMutex;
+    mutable std::mutex fThreadMutex;
+    std::thread fThread;
+    bool fStarted = false;
+};
+
+} // namespace kit_private
