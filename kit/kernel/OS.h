@@ -1,8 +1,16 @@
 #pragma once
 
-// Kernel-level types: processes are teams.
+// Kernel-level types and calls: processes are teams.
 
 #include "app/SupportDefs.h"
 
 // A process id of a child of ours.
 using team_id = int32;
+
+// Ends a process that this program started through the roster, at once
+// (SIGKILL); its end is then reported to the roster's watchers like any other.
+// A team that is not a live child of ours (never started by us, or already
+// reaped) gives B_BAD_TEAM_ID and nothing is signalled, so a process that was
+// given the same number later is never touched. A child that has ended but is
+// not reaped yet is left as it is and B_OK returned. Thread: any.
+status_t kill_team(team_id team);

@@ -1,0 +1,90 @@
+#include "app/BRoster.h"
+
+#include "kernel/ChildWatcher.h"
+
+#include <cstdlib>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const BRoster sRoster;
+
+// The first executable regular file called name in the folders of PATH. Empty
+// and relative entries are passed over: what runs must not depend on the
+// folder the program happens to be in.
+std::string find_in_path(std::string_view name) {
+    const char* variable = std::getenv("PATH");
+    std::string_view folders = variable != nullptr ? variable : "/usr/local/bin:/usr/bin:/bin";
+    while (!folders.empty()) {
+        size_t colon = folders.find(':');
+        std::string_view folder = folders.substr(0, colon);
+        folders = colon == std::string_view::npos ? std::string_view() : folders.substr(colon + 1);
+        if (folder.empty() || folder.front() != '/')
+            continue;
+        std::string candidate(folder);
+        if (candidate.back() != '/')
+            candidate += '/';
+        candidate += name;
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+} // namespace
+
+const BRoster* be_roster = &sRoster;
+
+status_t BRoster::Launch(const entry_ref* ref, int argc, const char* const* argv,
+                         team_id* team) const {
+    if (ref == nullptr || ref->path.empty() || argc < 0 || (argc > 0 && argv == nullptr))
+        return B_BAD_VALUE;
+    std::vector<const char*> arguments;
+    arguments.reserve(static_cast<size_t>(argc) + 1);
+    arguments.push_back(ref->path.c_str());
+    for (int i = 0; i < argc; ++i) {
+        if (argv[i] == nullptr)
+            return B_BAD_VALUE;
+        arguments.push_back(argv[i]);
+    }
+    return kit_private::ChildWatcher::Instance().Spawn(ref->path, arguments, *ref, team);
+}
+
+status_t BRoster::Launch(const entry_ref* ref, const BMessage*, team_id* team) const {
+    if (ref == nullptr || ref->path.empty())
+        return B_BAD_VALUE;
+    return Open(ref->path.c_str(), team);
+}
+
+status_t BRoster::Launch(const char* mimeType, int argc, const char* const* argv,
+                         team_id* team) const {
+    if (mimeType == nullptr || *mimeType == '\0' || argc < 1 || argv == nullptr)
+        return B_BAD_VALUE;
+    return Open(argv[0], team);
+}
+
+status_t BRoster::Open(const char* what, team_id* team) const {
+    // xdg-open reads a leading '-' as one of its own options.
+    if (what == nullptr || *what == '\0' || *what == '-')
+        return B_BAD_VALUE;
+    std::string opener = find_in_path("xdg-open");
+    if (opener.empty())
+        return B_ENTRY_NOT_FOUND;
+    entry_ref ref;
+    if (status_t status = get_ref_for_path(opener.c_str(), &ref); status != B_OK)
+        return status;
+    return kit_private::ChildWatcher::Instance().Spawn(opener, {opener.c_str(), what}, ref, team);
+}
+
+status_t BRoster::StartWatching(BMessenger target, uint32 eventMask) const {
+    return kit_private::ChildWatcher::Instance().StartWatching(target, eventMask);
+}
+
+status_t BRoster::StopWatching(BMessenger target) const {
+    return kit_private::ChildWatcher::Instance().StopWatching(target);
+}

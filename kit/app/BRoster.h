@@ -1,0 +1,57 @@
+#pragma once
+
+// Starting other programs and learning when they end.
+//
+// Every program started here is a child process of ours. It is reaped as soon
+// as it ends, whether or not anybody watches, and from StartWatching on each
+// watcher receives one B_SOME_APP_QUIT per ended child, with the entry_ref
+// "be:ref" (the executable it was started from) and the int32 "be:team" (its
+// process id). Children are never reported as launched: nothing needs it.
+//
+// Reached through be_roster, which is valid for the life of the process. All
+// methods may be called from any thread.
+
+#include "app/AppDefs.h"
+#include "app/BMessage.h"
+#include "app/BMessenger.h"
+#include "kernel/OS.h"
+#include "storage/entry_ref.h"
+
+class BRoster {
+public:
+    constexpr BRoster() = default;
+
+    // Starts the executable ref names with the argc arguments of argv (which
+    // need not end with a null pointer); the child's own argv[0] is the
+    // executable's path. On B_OK the new process id is stored in team (if
+    // given). Any other status means nothing was started and team is left
+    // alone: a missing file, a folder, a file without execute permission or
+    // one that is neither a binary nor a script.
+    status_t Launch(const entry_ref* ref, int argc, const char* const* argv,
+                    team_id* team = nullptr) const;
+
+    // Opens the document ref names with the desktop's preferred application
+    // (xdg-open, looked up in PATH when called). The message is not passed
+    // on. B_OK means the opener was started; what it does is not looked at.
+    status_t Launch(const entry_ref* ref, const BMessage* message = nullptr,
+                    team_id* team = nullptr) const;
+
+    // Opens argv[0] (an address, for "text/html") with the desktop's handler
+    // for it, through xdg-open as above. Further arguments are not used; an
+    // argument that xdg-open would take for an option is refused.
+    status_t Launch(const char* mimeType, int argc, const char* const* argv,
+                    team_id* team = nullptr) const;
+
+    // Adds target as a watcher, or changes its mask. Quit notices are sent
+    // while the mask holds B_REQUEST_QUIT. B_BAD_VALUE for an invalid target.
+    status_t StartWatching(BMessenger target,
+                           uint32 eventMask = B_REQUEST_LAUNCHED | B_REQUEST_QUIT) const;
+    // Removes target; once this returns it receives no further notice.
+    // B_BAD_VALUE if it was not watching.
+    status_t StopWatching(BMessenger target) const;
+
+private:
+    status_t Open(const char* what, team_id* team) const;
+};
+
+extern const BRoster* be_roster;

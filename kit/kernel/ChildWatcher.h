@@ -1,0 +1,87 @@
+#pragma once
+
+// The table of the processes this program started, and the thread that waits
+// for them to end. Every child is held through a pidfd from the moment it is
+// started until the moment it is reaped, so that ending a child can never hit
+// another process that happens to have been given the same number later.
+//
+// The watcher thread is started with the first child. It reaps each child as
+// soon as it ends, whether or not anybody watches, and then posts one quit
+// notice to every watcher. It never takes a looper's lock: it only posts.
+//
+// The object lives until the process ends and is never destroyed, so that a
+// looper may launch or end a child at any moment of the program's life.
+//
+// Kit-private: application code uses BRoster and kill_team.
+
+#include "app/BMessenger.h"
+#include "kernel/OS.h"
+#include "storage/entry_ref.h"
+
+#include <mutex>
+#include <pthread.h>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace kit_private {
+
+class ChildWatcher {
+public:
+    // The one watcher of this process. Thread: any.
+    static ChildWatcher& Instance();
+
+    // Starts the executable at path with the argument vector argv (argv[0]
+    // included; the vector need not end with a null pointer), standard input
+    // from /dev/null, no descriptor inherited beyond the standard three, an
+    // empty signal mask and every signal at its default action. On success the
+    // child is in the table and will be reported as ref when it ends, and its
+    // process id is stored in team (if given). On failure nothing was started
+    // and team is left alone. Thread: any.
+    status_t Spawn(const std::string& path, const std::vector<const char*>& argv,
+                   const entry_ref& ref, team_id* team);
+
+    // Sends SIGKILL to a child of ours that has not been reaped yet.
+    // B_BAD_TEAM_ID, with nothing signalled, for any other process id.
+    // Thread: any.
+    status_t Kill(team_id team);
+
+    // Adds a watcher, or changes the mask of one already there. Thread: any.
+    status_t StartWatching(const BMessenger& target, uint32 eventMask);
+    // Removes a watcher. Once this returns, no further notice is sent to it.
+    // Thread: any.
+    status_t StopWatching(const BMessenger& target);
+
+    // The number of children started and not yet reaped. Thread: any.
+    int32 CountChildren() const;
+
+private:
+    struct Child {
+        int pidfd = -1;
+        entry_ref ref;
+    };
+    struct Watcher {
+        BMessenger target;
+        uint32 mask = 0;
+    };
+
+    ChildWatcher() = default;
+
+    // Starts the watcher thread once and hands out its epoll descriptor.
+    status_t EnsureThread(int* epoll);
+    static void* ThreadEntry(void* self);
+    void Loop();
+    void Reap(team_id team);
+    void Notify(const entry_ref& ref, team_id team);
+
+    std::mutex fStartMutex;
+    int fEpoll = -1; // set once under fStartMutex, before the thread starts
+
+    mutable std::mutex fChildrenMutex;
+    std::unordered_map<team_id, Child> fChildren;
+
+    std::mutex fWatchersMutex;
+    std::vector<Watcher> fWatchers;
+};
+
+} // namespace kit_private
