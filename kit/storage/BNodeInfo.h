@@ -1,0 +1,43 @@
+#pragma once
+
+// The MIME type of a file, kept in the extended attribute "user.mime_type" as
+// the plain type string (the desktop's convention: no type code in front, no
+// NUL needed).
+//
+// Thread: as the node it works on.
+
+#include "app/SupportDefs.h"
+#include "storage/StorageDefs.h"
+
+class BNode;
+
+class BNodeInfo {
+public:
+    BNodeInfo() = default;
+    explicit BNodeInfo(BNode* node);
+
+    // The node must stay open for as long as this object uses it.
+    status_t SetTo(BNode* node);
+    status_t InitCheck() const { return fStatus; }
+
+    // Sets the type; nullptr or "" removes it. The type must be shorter than
+    // B_MIME_TYPE_LENGTH and look like "media/subtype".
+    status_t SetType(const char* type);
+    // Copies the type, NUL-terminated, into a buffer of B_MIME_TYPE_LENGTH
+    // bytes. A file without a type reports B_ENTRY_NOT_FOUND and an empty
+    // string; a stored value that is too long or holds a NUL byte is not a
+    // type (B_BAD_TYPE, empty string).
+    status_t GetType(char* type) const;
+
+private:
+    BNode* fNode = nullptr;
+    status_t fStatus = B_NO_INIT;
+};
+
+namespace kit_private {
+
+// Whether a string has the form of a MIME type: "media/subtype", printable
+// ASCII without blanks and without a second slash.
+bool is_valid_mime_type(const char* type);
+
+} // namespace kit_private
