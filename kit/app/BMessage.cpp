@@ -10,13 +10,17 @@ const BMessage::Field* BMessage::FieldNamed(const char* name) const {
     return it == fFields.end() ? nullptr : &*it;
 }
 
+BMessage::Field* BMessage::FieldNamed(const char* name) {
+    return const_cast<Field*>(static_cast<const BMessage*>(this)->FieldNamed(name));
+}
+
 status_t BMessage::Add(const char* name, type_code type, Value value) {
     if (name == nullptr || *name == '\0')
         return B_BAD_VALUE;
-    if (const Field* existing = FieldNamed(name)) {
+    if (Field* existing = FieldNamed(name)) {
         if (existing->type != type)
             return B_BAD_TYPE;
-        const_cast<Field*>(existing)->values.push_back(std::move(value));
+        existing->values.push_back(std::move(value));
         return B_OK;
     }
     fFields.push_back(Field{name, type, {}});
@@ -46,9 +50,17 @@ status_t BMessage::AddString(const char* name, const std::string& string) {
     return Add(name, B_STRING_TYPE, string);
 }
 
-status_t BMessage::AddInt32(const char* name, int32 value) { return Add(name, B_INT32_TYPE, value); }
+status_t BMessage::AddInt32(const char* name, int32 value) {
+    return Add(name, B_INT32_TYPE, value);
+}
 
-status_t BMessage::AddBool(const char* name, bool value) { return Add(name, B_BOOL_TYPE, value); }
+status_t BMessage::AddInt64(const char* name, int64 value) {
+    return Add(name, B_INT64_TYPE, value);
+}
+
+status_t BMessage::AddBool(const char* name, bool value) {
+    return Add(name, B_BOOL_TYPE, value);
+}
 
 status_t BMessage::AddRef(const char* name, const entry_ref* ref) {
     if (ref == nullptr)
@@ -92,6 +104,18 @@ status_t BMessage::FindInt32(const char* name, int32* value) const {
     return FindInt32(name, 0, value);
 }
 
+status_t BMessage::FindInt64(const char* name, int32 index, int64* result) const {
+    const Value* value = nullptr;
+    status_t status = Find(name, B_INT64_TYPE, index, &value);
+    if (status == B_OK && result != nullptr)
+        *result = std::get<int64>(*value);
+    return status;
+}
+
+status_t BMessage::FindInt64(const char* name, int64* value) const {
+    return FindInt64(name, 0, value);
+}
+
 status_t BMessage::FindBool(const char* name, int32 index, bool* result) const {
     const Value* value = nullptr;
     status_t status = Find(name, B_BOOL_TYPE, index, &value);
@@ -100,7 +124,9 @@ status_t BMessage::FindBool(const char* name, int32 index, bool* result) const {
     return status;
 }
 
-status_t BMessage::FindBool(const char* name, bool* value) const { return FindBool(name, 0, value); }
+status_t BMessage::FindBool(const char* name, bool* value) const {
+    return FindBool(name, 0, value);
+}
 
 status_t BMessage::FindRef(const char* name, int32 index, entry_ref* ref) const {
     const Value* value = nullptr;
@@ -110,7 +136,9 @@ status_t BMessage::FindRef(const char* name, int32 index, entry_ref* ref) const 
     return status;
 }
 
-status_t BMessage::FindRef(const char* name, entry_ref* ref) const { return FindRef(name, 0, ref); }
+status_t BMessage::FindRef(const char* name, entry_ref* ref) const {
+    return FindRef(name, 0, ref);
+}
 
 bool BMessage::HasString(const char* name, int32 index) const {
     const Value* value = nullptr;

@@ -20,6 +20,7 @@ public:
     status_t AddString(const char* name, const char* string);
     status_t AddString(const char* name, const std::string& string);
     status_t AddInt32(const char* name, int32 value);
+    status_t AddInt64(const char* name, int64 value);
     status_t AddBool(const char* name, bool value);
     status_t AddRef(const char* name, const entry_ref* ref);
 
@@ -32,6 +33,8 @@ public:
     status_t FindString(const char* name, std::string* string) const;
     status_t FindInt32(const char* name, int32 index, int32* value) const;
     status_t FindInt32(const char* name, int32* value) const;
+    status_t FindInt64(const char* name, int32 index, int64* value) const;
+    status_t FindInt64(const char* name, int64* value) const;
     status_t FindBool(const char* name, int32 index, bool* value) const;
     status_t FindBool(const char* name, bool* value) const;
     status_t FindRef(const char* name, int32 index, entry_ref* ref) const;
@@ -50,7 +53,7 @@ public:
     uint32 what = 0;
 
 private:
-    using Value = std::variant<std::string, int32, bool, entry_ref>;
+    using Value = std::variant<std::string, int32, int64, bool, entry_ref>;
     struct Field {
         std::string name;
         type_code type;
@@ -60,6 +63,7 @@ private:
     status_t Add(const char* name, type_code type, Value value);
     status_t Find(const char* name, type_code type, int32 index, const Value** value) const;
     const Field* FieldNamed(const char* name) const;
+    Field* FieldNamed(const char* name);
 
     std::vector<Field> fFields;
 };

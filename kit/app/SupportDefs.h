@@ -66,6 +66,7 @@ status_t status_from_errno(int error);
 constexpr type_code B_STRING_TYPE = four_cc("CSTR");
 constexpr type_code B_BOOL_TYPE = four_cc("BOOL");
 constexpr type_code B_INT32_TYPE = four_cc("LONG");
+constexpr type_code B_INT64_TYPE = four_cc("LLNG");
 constexpr type_code B_REF_TYPE = four_cc("RREF");
 constexpr type_code B_MIME_STRING_TYPE = four_cc("MIMS");
 constexpr type_code B_ANY_TYPE = four_cc("ANYT");

@@ -1,0 +1,172 @@
+#include "app/BApplication.h"
+
+#include "app/AppDefs.h"
+#include "app/WindowList.h"
+#include "display/Display.h"
+#include "interface/BWindow.h"
+#include "interface/InterfacePrivate.h"
+
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+BApplication* be_app = nullptr;
+BMessenger be_app_messenger;
+
+namespace {
+
+// The program's own command line, without the program's name.
+std::vector<std::string> OwnArguments() {
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> arguments;
+    size_t start = 0;
+    while (start < all.size()) {
+        size_t end = all.find('\0', start);
+        if (end == std::string::npos)
+            end = all.size();
+        arguments.emplace_back(all, start, end - start);
+        start = end + 1;
+    }
+    if (!arguments.empty())
+        arguments.erase(arguments.begin());
+    return arguments;
+}
+
+} // namespace
+
+BApplication::BApplication(const char* signature)
+    : BLooper(signature), fSignature(signature ? signature : "") {
+    be_app = this;
+    be_app_messenger = BMessenger(this);
+    kit_private::set_current_app_signature(fSignature);
+    display::Initialize();
+}
+
+BApplication::~BApplication() {
+    if (be_app == this) {
+        be_app = nullptr;
+        be_app_messenger = BMessenger();
+        kit_private::set_current_app_signature("");
+    }
+}
+
+void BApplication::SetLaunchArguments(std::vector<std::string> arguments) {
+    fArguments = std::move(arguments);
+    fHasArguments = true;
+}
+
+void BApplication::Run() {
+    if (!fHasArguments)
+        fArguments = OwnArguments();
+    DeliverLaunchFiles();
+    PostMessage(B_READY_TO_RUN);
+
+    fRunsDisplay = display::IsDisplayThread();
+    BLooper::Run();
+    if (fRunsDisplay)
+        display::Exec();
+    Port()->Join();
+    // Windows that quit on their own have ended their threads; join them.
+    kit_private::LooperPort::JoinAll();
+}
+
+void BApplication::DeliverLaunchFiles() {
+    BMessage refs(B_REFS_RECEIVED);
+    for (const std::string& argument : fArguments) {
+        entry_ref ref;
+        // A name whose folder does not exist cannot be referred to; it is
+        // left out rather than handed on as something it is not.
+        if (get_ref_for_path(argument.c_str(), &ref) == B_OK)
+            refs.AddRef("refs", &ref);
+    }
+    if (!refs.IsEmpty())
+        PostMessage(&refs);
+}
+
+void BApplication::Quit() {
+    BLooper::Quit();
+}
+
+void BApplication::LoopEnded() {
+    // The application object lives on main's stack: it is not deleted here.
+    if (fRunsDisplay)
+        display::Exit();
+}
+
+bool BApplication::QuitRequested() {
+    for (const BMessenger& messenger : kit_private::Windows()) {
+        if (!messenger.LockTarget())
+            continue; // it has quit already
+        BLooper* looper = nullptr;
+        messenger.Target(&looper);
+        auto* window = dynamic_cast<BWindow*>(looper);
+        if (window == nullptr) {
+            looper->Unlock();
+            continue;
+        }
+        if (!window->QuitRequested()) {
+            window->Unlock();
+            return false;
+        }
+        window->Quit();
+    }
+    return true;
+}
+
+void BApplication::ReadyToRun() {}
+
+void BApplication::RefsReceived(BMessage*) {}
+
+void BApplication::AboutRequested() {}
+
+void BApplication::DispatchMessage(BMessage* message, BHandler* handler) {
+    if (handler != this) {
+        BLooper::DispatchMessage(message, handler);
+        return;
+    }
+    switch (message->what) {
+    case B_READY_TO_RUN:
+        ReadyToRun();
+        fLaunching = false;
+        break;
+    case B_REFS_RECEIVED:
+        RefsReceived(message);
+        break;
+    case B_ABOUT_REQUESTED:
+        AboutRequested();
+        break;
+    case kit_private::kActivateApp:
+        BringWindowsToFront();
+        break;
+    default:
+        BLooper::DispatchMessage(message, handler);
+    }
+}
+
+void BApplication::BringWindowsToFront() {
+    for (const BMessenger& messenger : kit_private::Windows()) {
+        if (!messenger.LockTarget())
+            continue;
+        BLooper* looper = nullptr;
+        messenger.Target(&looper);
+        if (auto* window = dynamic_cast<BWindow*>(looper); window != nullptr && !window->IsHidden())
+            window->Activate();
+        looper->Unlock();
+    }
+}
+
+status_t BApplication::GetAppInfo(app_info* info) const {
+    if (info == nullptr)
+        return B_BAD_VALUE;
+    status_t status = kit_private::current_executable_ref(&info->ref);
+    if (status != B_OK)
+        return status;
+    info->signature = fSignature;
+    info->team = static_cast<team_id>(::getpid());
+    return B_OK;
+}
+
+int32 BApplication::CountWindows() const {
+    return static_cast<int32>(kit_private::Windows().size());
+}

@@ -1,0 +1,65 @@
+#include "display/Alerts.h"
+
+#include "display/Display.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace display {
+
+namespace {
+
+QMessageBox::Icon IconOf(alert_type type) {
+    switch (type) {
+    case B_INFO_ALERT:
+    case B_IDEA_ALERT:
+        return QMessageBox::Information;
+    case B_WARNING_ALERT:
+        return QMessageBox::Warning;
+    case B_STOP_ALERT:
+        return QMessageBox::Critical;
+    case B_EMPTY_ALERT:
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+void ShowAlert(const std::string& title, const std::string& text,
+               const std::vector<std::string>& buttons, alert_type type,
+               std::function<void(int32)> answered) {
+    Post([=] {
+        auto* box = new QMessageBox;
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setObjectName(QString::fromStdString(title));
+        box->setWindowTitle(QString::fromStdString(title));
+        box->setText(QString::fromStdString(text));
+        box->setTextFormat(Qt::PlainText);
+        box->setIcon(IconOf(type));
+        box->setWindowModality(Qt::ApplicationModal);
+        std::vector<QAbstractButton*> pushButtons;
+        for (const std::string& label : buttons) {
+            QString shown = QString::fromStdString(label).replace('&', QStringLiteral("&&"));
+            QPushButton* button = box->addButton(shown, QMessageBox::AcceptRole);
+            button->setObjectName(QString::fromStdString(label));
+            button->setAccessibleName(QString::fromStdString(label));
+            pushButtons.push_back(button);
+        }
+        // Closing the box without a button (the Escape key, the window
+        // manager) counts as the last button, the most cautious answer.
+        if (!pushButtons.empty())
+            box->setEscapeButton(pushButtons.back());
+        QObject::connect(box, &QMessageBox::finished, box, [box, pushButtons, answered] {
+            int32 index = pushButtons.empty() ? 0 : int32(pushButtons.size()) - 1;
+            for (size_t i = 0; i < pushButtons.size(); ++i)
+                if (box->clickedButton() == pushButtons[i])
+                    index = int32(i);
+            answered(index);
+        });
+        box->open();
+    });
+}
+
+} // namespace display

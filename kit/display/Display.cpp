@@ -1,0 +1,138 @@
+#include "display/Display.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QStyleFactory>
+
+#include <atomic>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <sys/eventfd.h>
+#include <thread>
+#include <unistd.h>
+
+namespace display {
+
+namespace {
+
+// The tasks are kept in a queue of our own, guarded by a plain mutex, and the
+// display thread is woken through an eventfd: the handover between threads
+// then rests on primitives that the thread checkers understand, not on Qt's
+// internal event queue.
+std::mutex sMutex;
+std::deque<Task> sTasks;
+bool sStopped = false;
+bool sWakePending = false;
+int sWakeFd = -1;
+std::atomic<std::thread::id> sDisplayThread{};
+
+void Wake() {
+    uint64_t one = 1;
+    // The counter cannot overflow in practice; a failed write only delays
+    // the tasks until the next wake.
+    [[maybe_unused]] ssize_t written = ::write(sWakeFd, &one, sizeof one);
+}
+
+} // namespace
+
+void Initialize() {
+    if (IsInitialized())
+        return;
+    sDisplayThread.store(std::this_thread::get_id());
+    if (QApplication::instance() == nullptr) {
+        // The program takes no command-line options: Qt sees only a program
+        // name, so a file called "-style" is never taken for an option.
+        static int argc = 1;
+        static char name[] = "MirvexOggVorbisFrontend";
+        static char* argv[] = {name, nullptr};
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        new QApplication(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+    sWakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    auto* notifier = new QSocketNotifier(sWakeFd, QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        uint64_t count = 0;
+        [[maybe_unused]] ssize_t got = ::read(sWakeFd, &count, sizeof count);
+        DrainPosted();
+    });
+}
+
+bool IsInitialized() {
+    return sDisplayThread.load() != std::thread::id{};
+}
+
+bool IsDisplayThread() {
+    return sDisplayThread.load() == std::this_thread::get_id();
+}
+
+void Exec() {
+    {
+        std::lock_guard guard(sMutex);
+        sStopped = false;
+    }
+    QApplication::exec();
+    {
+        std::lock_guard guard(sMutex);
+        sStopped = true;
+    }
+    // Whatever was posted before the stop still runs, so nobody waits forever.
+    DrainPosted();
+}
+
+void Exit() {
+    Post([] { QCoreApplication::exit(0); });
+}
+
+void Post(Task task) {
+    std::lock_guard guard(sMutex);
+    if (sStopped)
+        return;
+    sTasks.push_back(std::move(task));
+    if (!sWakePending && sWakeFd >= 0) {
+        sWakePending = true;
+        Wake();
+    }
+}
+
+bool Invoke(const Task& task) {
+    if (IsDisplayThread()) {
+        task();
+        return true;
+    }
+    std::promise<void> done;
+    auto finished = done.get_future();
+    {
+        std::lock_guard guard(sMutex);
+        if (sStopped || sWakeFd < 0)
+            return false;
+        sTasks.push_back([&task, &done] {
+            task();
+            done.set_value();
+        });
+        if (!sWakePending) {
+            sWakePending = true;
+            Wake();
+        }
+    }
+    finished.wait();
+    return true;
+}
+
+void DrainPosted() {
+    for (;;) {
+        std::deque<Task> batch;
+        {
+            std::lock_guard guard(sMutex);
+            batch.swap(sTasks);
+            sWakePending = false;
+        }
+        if (batch.empty())
+            return;
+        for (auto& task : batch)
+            task();
+    }
+}
+
+} // namespace display

@@ -1,0 +1,510 @@
+#include "display/Widgets.h"
+
+#include "app/AppDefs.h"
+#include "interface/InterfacePrivate.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMoveEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace display {
+
+namespace {
+
+// Every widget that mirrors a kit object, by the object's token. Touched only
+// on the display thread.
+std::unordered_map<WidgetId, QPointer<QWidget>>& Registry() {
+    static std::unordered_map<WidgetId, QPointer<QWidget>> registry;
+    return registry;
+}
+
+QWidget* Find(WidgetId id) {
+    auto it = Registry().find(id);
+    if (it == Registry().end())
+        return nullptr;
+    if (it->second.isNull()) {
+        Registry().erase(it);
+        return nullptr;
+    }
+    return it->second.data();
+}
+
+void Remember(WidgetId id, QWidget* widget) {
+    Registry()[id] = widget;
+}
+
+QString ToQt(const std::string& text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Qt reads "&" in button and menu labels as a mnemonic marker; the kit's
+// labels are shown as they stand.
+QString Literal(const std::string& text) {
+    return ToQt(text).replace('&', QStringLiteral("&&"));
+}
+
+QRect ToGeometry(BRect frame) {
+    return QRect(qRound(frame.left), qRound(frame.top), qRound(frame.Width()) + 1,
+                 qRound(frame.Height()) + 1);
+}
+
+QColor ToQt(rgb_color color) {
+    return QColor(color.red, color.green, color.blue, color.alpha);
+}
+
+void Send(const BMessenger& target, BMessage message) {
+    target.SendMessage(&message);
+}
+
+// A top-level window. Its close box asks the window's looper to quit instead
+// of closing the widget: the looper decides and destroys the widget later.
+class WindowWidget : public QWidget {
+public:
+    WindowWidget(const WindowSpec& spec) : fSpec(spec) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        if (fSpec.closable)
+            fSpec.window.SendMessage(B_QUIT_REQUESTED);
+    }
+    void moveEvent(QMoveEvent* event) override {
+        QWidget::moveEvent(event);
+        // Only moves made by the user or the window manager are news to the
+        // kit; the kit's own moves are already in its state.
+        if (!event->spontaneous())
+            return;
+        BMessage moved(kit_private::kWindowMoved);
+        moved.AddInt32("left", event->pos().x());
+        moved.AddInt32("top", event->pos().y());
+        Send(fSpec.window, moved);
+    }
+
+private:
+    WindowSpec fSpec;
+};
+
+// A tab view: the row of tabs over a framed page area that holds the pages.
+class TabViewWidget : public QWidget {
+public:
+    TabViewWidget(QWidget* parent, BMessenger view) : QWidget(parent), fView(std::move(view)) {
+        fBar = new QTabBar(this);
+        fBar->setObjectName(QStringLiteral("TabBar"));
+        fBar->setDrawBase(false);
+        fBar->setExpanding(false);
+        fArea = new QFrame(this);
+        fArea->setFrameShape(QFrame::StyledPanel);
+        fArea->setObjectName(QStringLiteral("PageArea"));
+        QObject::connect(fBar, &QTabBar::currentChanged, this, [this](int index) {
+            if (fUpdating || index < 0)
+                return;
+            ShowPage(index);
+            BMessage chosen(kit_private::kTabChosen);
+            chosen.AddInt32("index", index);
+            Send(fView, chosen);
+        });
+    }
+
+    QWidget* PageArea() const { return fArea; }
+    QTabBar* Bar() const { return fBar; }
+
+    void SetTabs(const std::vector<std::string>& labels, const std::vector<WidgetId>& pages,
+                 int32 selected, float tabHeight, bool sameWidth) {
+        fUpdating = true;
+        while (fBar->count() > int(labels.size()))
+            fBar->removeTab(fBar->count() - 1);
+        for (size_t i = 0; i < labels.size(); ++i) {
+            if (int(i) < fBar->count())
+                fBar->setTabText(int(i), Literal(labels[i]));
+            else
+                fBar->addTab(Literal(labels[i]));
+        }
+        if (sameWidth && !labels.empty()) {
+            int widest = 0;
+            for (int i = 0; i < fBar->count(); ++i)
+                widest = std::max(widest, fBar->fontMetrics().horizontalAdvance(fBar->tabText(i)));
+            fBar->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: %1px; }").arg(widest));
+        } else {
+            fBar->setStyleSheet(QString());
+        }
+        fPages = pages;
+        fTabHeight = qRound(tabHeight);
+        if (selected >= 0 && selected < fBar->count())
+            fBar->setCurrentIndex(selected);
+        fUpdating = false;
+        ShowPage(selected);
+        Arrange();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        Arrange();
+    }
+
+private:
+    void ShowPage(int selected) {
+        for (size_t i = 0; i < fPages.size(); ++i)
+            if (QWidget* page = Find(fPages[i]))
+                page->setVisible(int(i) == selected);
+    }
+
+    void Arrange() {
+        fBar->setGeometry(0, 0, width(), fTabHeight);
+        fArea->setGeometry(0, fTabHeight, width(), std::max(0, height() - fTabHeight));
+    }
+
+    BMessenger fView;
+    QTabBar* fBar;
+    QFrame* fArea;
+    std::vector<WidgetId> fPages;
+    int fTabHeight = 0;
+    bool fUpdating = false;
+};
+
+// A menu bar that remembers the messenger of the view it mirrors, so that
+// its menus can be rebuilt.
+class MenuBarWidget : public QMenuBar {
+public:
+    MenuBarWidget(QWidget* parent, BMessenger view) : QMenuBar(parent), fView(std::move(view)) {
+        setNativeMenuBar(false);
+    }
+    const BMessenger& View() const { return fView; }
+
+private:
+    BMessenger fView;
+};
+
+void BuildMenus(QMenuBar* bar, const std::vector<MenuSpec>& menus, const BMessenger& view) {
+    bar->clear();
+    for (const MenuSpec& spec : menus) {
+        QMenu* menu = bar->addMenu(Literal(spec.label));
+        menu->setObjectName(ToQt(spec.label));
+        for (const MenuItemSpec& item : spec.items) {
+            if (item.separator) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(Literal(item.label));
+            action->setObjectName(ToQt(item.label));
+            action->setEnabled(item.enabled);
+            action->setCheckable(spec.radio || item.marked);
+            action->setChecked(item.marked);
+            WidgetId token = item.id;
+            QObject::connect(action, &QAction::triggered, bar, [view, token] {
+                BMessage chosen(kit_private::kMenuItemChosen);
+                chosen.AddInt64("item", static_cast<int64>(token));
+                Send(view, chosen);
+            });
+        }
+    }
+}
+
+void ApplyColor(QWidget* widget, rgb_color color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, ToQt(color));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QWidget* MakeWidget(const ViewSpec& spec, QWidget* parent) {
+    switch (spec.kind) {
+    case Kind::Button: {
+        auto* button = new QPushButton(Literal(spec.label), parent);
+        button->setAutoDefault(false);
+        BMessenger view = spec.view;
+        QObject::connect(button, &QPushButton::clicked, button,
+                         [view] { Send(view, BMessage(kit_private::kControlInvoked)); });
+        return button;
+    }
+    case Kind::StringView: {
+        auto* label = new QLabel(ToQt(spec.text), parent);
+        label->setTextFormat(Qt::PlainText);
+        return label;
+    }
+    case Kind::MenuBar: {
+        auto* bar = new MenuBarWidget(parent, spec.view);
+        BuildMenus(bar, spec.menus, spec.view);
+        return bar;
+    }
+    case Kind::TabView:
+        return new TabViewWidget(parent, spec.view);
+    default:
+        return new QWidget(parent);
+    }
+}
+
+} // namespace
+
+Task CreateWindow(WindowSpec spec) {
+    return [spec = std::move(spec)] {
+        auto* window = new WindowWidget(spec);
+        window->setObjectName(ToQt(spec.title));
+        window->setWindowTitle(ToQt(spec.title));
+        window->setAccessibleName(ToQt(spec.title));
+        Qt::WindowFlags flags =
+            (spec.floating ? Qt::Tool : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (spec.closable)
+            flags |= Qt::WindowCloseButtonHint;
+        if (spec.minimizable)
+            flags |= Qt::WindowMinimizeButtonHint;
+        if (spec.zoomable && spec.resizable)
+            flags |= Qt::WindowMaximizeButtonHint;
+        window->setWindowFlags(flags);
+        if (spec.appModal)
+            window->setWindowModality(Qt::ApplicationModal);
+        QRect geometry = ToGeometry(spec.frame);
+        window->setGeometry(geometry);
+        if (!spec.resizable)
+            window->setFixedSize(geometry.size());
+        Remember(spec.id, window);
+    };
+}
+
+Task DestroyWindow(WidgetId id) {
+    return [id] {
+        if (QWidget* window = Find(id)) {
+            Registry().erase(id);
+            window->hide();
+            window->deleteLater();
+        }
+    };
+}
+
+Task SetWindowTitle(WidgetId id, std::string title) {
+    return [id, title = std::move(title)] {
+        if (QWidget* window = Find(id))
+            window->setWindowTitle(ToQt(title));
+    };
+}
+
+Task SetWindowFrame(WidgetId id, BRect frame) {
+    return [id, frame] {
+        QWidget* window = Find(id);
+        if (window == nullptr)
+            return;
+        QRect geometry = ToGeometry(frame);
+        if (window->minimumSize() == window->maximumSize())
+            window->setFixedSize(geometry.size());
+        window->setGeometry(geometry);
+    };
+}
+
+Task SetWindowShown(WidgetId id, bool shown) {
+    return [id, shown] {
+        if (QWidget* window = Find(id))
+            window->setVisible(shown);
+    };
+}
+
+Task ActivateWindow(WidgetId id) {
+    return [id] {
+        if (QWidget* window = Find(id)) {
+            window->raise();
+            window->activateWindow();
+        }
+    };
+}
+
+Task CreateView(ViewSpec spec) {
+    return [spec = std::move(spec)] {
+        QWidget* parent = Find(spec.parent);
+        if (parent == nullptr)
+            return;
+        if (auto* tabs = dynamic_cast<TabViewWidget*>(parent))
+            parent = tabs->PageArea();
+        QWidget* widget = MakeWidget(spec, parent);
+        widget->setObjectName(ToQt(spec.name));
+        if (widget->accessibleName().isEmpty())
+            widget->setAccessibleName(spec.label.empty() ? ToQt(spec.name) : ToQt(spec.label));
+        widget->setGeometry(ToGeometry(spec.frame));
+        widget->setEnabled(spec.enabled);
+        if (spec.hasColor)
+            ApplyColor(widget, spec.color);
+        widget->show();
+        Remember(spec.id, widget);
+    };
+}
+
+Task DestroyView(WidgetId id) {
+    return [id] {
+        if (QWidget* widget = Find(id)) {
+            Registry().erase(id);
+            widget->hide();
+            widget->deleteLater();
+        }
+    };
+}
+
+Task SetViewFrame(WidgetId id, BRect frame) {
+    return [id, frame] {
+        if (QWidget* widget = Find(id))
+            widget->setGeometry(ToGeometry(frame));
+    };
+}
+
+Task SetViewColor(WidgetId id, rgb_color color) {
+    return [id, color] {
+        if (QWidget* widget = Find(id))
+            ApplyColor(widget, color);
+    };
+}
+
+Task SetViewLabel(WidgetId id, std::string label) {
+    return [id, label = std::move(label)] {
+        QWidget* widget = Find(id);
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            button->setText(Literal(label));
+            button->setAccessibleName(ToQt(label));
+        }
+    };
+}
+
+Task SetViewText(WidgetId id, std::string text) {
+    return [id, text = std::move(text)] {
+        QWidget* widget = Find(id);
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            label->setText(ToQt(text));
+    };
+}
+
+Task SetViewEnabled(WidgetId id, bool enabled) {
+    return [id, enabled] {
+        if (QWidget* widget = Find(id))
+            widget->setEnabled(enabled);
+    };
+}
+
+Task SetViewValue(WidgetId id, int32 value) {
+    return [id, value] {
+        QWidget* widget = Find(id);
+        if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            QSignalBlocker quiet(box);
+            box->setChecked(value != 0);
+        }
+    };
+}
+
+Task SetMenus(WidgetId id, std::vector<MenuSpec> menus) {
+    return [id, menus = std::move(menus)] {
+        if (auto* bar = dynamic_cast<MenuBarWidget*>(Find(id)))
+            BuildMenus(bar, menus, bar->View());
+    };
+}
+
+Task SetTabs(WidgetId id, std::vector<std::string> labels, std::vector<WidgetId> pages,
+             int32 selected, float tabHeight, bool sameWidth) {
+    return [=] {
+        if (auto* tabs = dynamic_cast<TabViewWidget*>(Find(id)))
+            tabs->SetTabs(labels, pages, selected, tabHeight, sameWidth);
+    };
+}
+
+namespace {
+
+template <class T>
+T Measure(const std::function<T()>& measure) {
+    T result{};
+    Invoke([&] { result = measure(); });
+    return result;
+}
+
+template <class Widget>
+Size HintOf(const std::string& label, std::unordered_map<std::string, Size>& cache) {
+    auto it = cache.find(label);
+    if (it != cache.end())
+        return it->second;
+    Widget widget(Literal(label));
+    QSize hint = widget.sizeHint();
+    Size size{float(hint.width()), float(hint.height())};
+    cache.emplace(label, size);
+    return size;
+}
+
+} // namespace
+
+Size PreferredButtonSize(const std::string& label) {
+    return Measure<Size>([&] {
+        static std::unordered_map<std::string, Size> cache;
+        return HintOf<QPushButton>(label, cache);
+    });
+}
+
+Size PreferredLabelSize(const std::string& text) {
+    return Measure<Size>([&] {
+        static std::unordered_map<std::string, Size> cache;
+        auto it = cache.find(text);
+        if (it != cache.end())
+            return it->second;
+        QLabel label(ToQt(text));
+        label.setTextFormat(Qt::PlainText);
+        QSize hint = label.sizeHint();
+        Size size{float(hint.width()), float(hint.height())};
+        cache.emplace(text, size);
+        return size;
+    });
+}
+
+Size PreferredCheckBoxSize(const std::string& label) {
+    return Measure<Size>([&] {
+        static std::unordered_map<std::string, Size> cache;
+        return HintOf<QCheckBox>(label, cache);
+    });
+}
+
+float MenuBarHeight() {
+    return Measure<float>([] {
+        static float height = [] {
+            QMenuBar bar;
+            bar.setNativeMenuBar(false);
+            bar.addMenu(QStringLiteral("Liste"));
+            return float(bar.sizeHint().height());
+        }();
+        return height;
+    });
+}
+
+float TabHeight() {
+    return Measure<float>([] {
+        static float height = [] {
+            QTabBar bar;
+            bar.addTab(QStringLiteral("Dateien"));
+            return float(bar.sizeHint().height());
+        }();
+        return height;
+    });
+}
+
+float LabelWidth(const std::string& text) {
+    return Measure<float>(
+        [&] { return float(QFontMetrics(QApplication::font()).horizontalAdvance(ToQt(text))); });
+}
+
+float LineEditHeight() {
+    return Measure<float>([] {
+        static float height = [] { return float(QLineEdit().sizeHint().height()); }();
+        return height;
+    });
+}
+
+rgb_color PanelBackgroundColor() {
+    return Measure<rgb_color>([] {
+        QColor color = QApplication::palette().color(QPalette::Window);
+        return rgb_color{uint8(color.red()), uint8(color.green()), uint8(color.blue()), 255};
+    });
+}
+
+} // namespace display

@@ -1,0 +1,20 @@
+#include "interface/BButton.h"
+
+BButton::BButton(BRect frame, const char* name, const char* label, BMessage* message,
+                 uint32 resizingMode, uint32 flags)
+    : BControl(frame, name, label, message, resizingMode, flags) {}
+
+void BButton::GetPreferredSize(float* width, float* height) {
+    display::Size size = display::PreferredButtonSize(Label());
+    // Sizes here are inclusive: one less than the pixel count.
+    if (width != nullptr)
+        *width = size.width - 1;
+    if (height != nullptr)
+        *height = size.height - 1;
+}
+
+display::ViewSpec BButton::WidgetSpec() const {
+    display::ViewSpec spec = BControl::WidgetSpec();
+    spec.kind = display::Kind::Button;
+    return spec;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+// A push button.
+
+#include "interface/BControl.h"
+
+class BButton : public BControl {
+public:
+    BButton(BRect frame, const char* name, const char* label, BMessage* message,
+            uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
+            uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
+
+    // The size the style gives a button with this label. Thread: any; it asks
+    // the display.
+    void GetPreferredSize(float* width, float* height) override;
+    display::ViewSpec WidgetSpec() const override;
+};

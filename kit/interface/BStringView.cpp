@@ -1,0 +1,25 @@
+#include "interface/BStringView.h"
+
+BStringView::BStringView(BRect frame, const char* name, const char* text, uint32 resizingMode,
+                         uint32 flags)
+    : BView(frame, name, resizingMode, flags), fText(text ? text : "") {}
+
+void BStringView::SetText(const char* text) {
+    fText = text ? text : "";
+    QueueUpdate(display::SetViewText(Token(), fText));
+}
+
+void BStringView::GetPreferredSize(float* width, float* height) {
+    display::Size size = display::PreferredLabelSize(fText);
+    if (width != nullptr)
+        *width = size.width - 1;
+    if (height != nullptr)
+        *height = size.height - 1;
+}
+
+display::ViewSpec BStringView::WidgetSpec() const {
+    display::ViewSpec spec = BView::WidgetSpec();
+    spec.kind = display::Kind::StringView;
+    spec.text = fText;
+    return spec;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+// One line of text that the user cannot edit.
+
+#include "interface/BView.h"
+
+#include <string>
+
+class BStringView : public BView {
+public:
+    BStringView(BRect frame, const char* name, const char* text,
+                uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP, uint32 flags = B_WILL_DRAW);
+
+    // Thread: the window's lock holder, or any while not in a window.
+    void SetText(const char* text);
+    const char* Text() const { return fText.c_str(); }
+
+    void GetPreferredSize(float* width, float* height) override;
+    display::ViewSpec WidgetSpec() const override;
+
+private:
+    std::string fText;
+};

@@ -1,0 +1,219 @@
+#include "interface/BWindow.h"
+
+#include "app/WindowList.h"
+#include "interface/BView.h"
+#include "interface/InterfacePrivate.h"
+
+namespace {
+
+window_look LookOf(window_type type) {
+    switch (type) {
+    case B_DOCUMENT_WINDOW:
+        return B_DOCUMENT_WINDOW_LOOK;
+    case B_MODAL_WINDOW:
+        return B_MODAL_WINDOW_LOOK;
+    case B_FLOATING_WINDOW:
+        return B_FLOATING_WINDOW_LOOK;
+    case B_TITLED_WINDOW:
+    default:
+        return B_TITLED_WINDOW_LOOK;
+    }
+}
+
+window_feel FeelOf(window_type type) {
+    switch (type) {
+    case B_MODAL_WINDOW:
+        return B_MODAL_APP_WINDOW_FEEL;
+    case B_FLOATING_WINDOW:
+        return B_FLOATING_APP_WINDOW_FEEL;
+    default:
+        return B_NORMAL_WINDOW_FEEL;
+    }
+}
+
+} // namespace
+
+BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags, uint32 workspace)
+    : BLooper(title) {
+    Init(frame, title, LookOf(type), FeelOf(type), flags, workspace);
+}
+
+BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
+                 uint32 workspace)
+    : BLooper(title) {
+    Init(frame, title, look, feel, flags, workspace);
+}
+
+void BWindow::Init(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
+                   uint32 workspace) {
+    fTitle = title ? title : "";
+    fFrame = frame;
+    fLook = look;
+    fFeel = feel;
+    fFlags = flags;
+    fWorkspace = workspace;
+
+    display::WindowSpec spec;
+    spec.id = Token();
+    spec.title = fTitle;
+    spec.frame = fFrame;
+    spec.floating = look == B_FLOATING_WINDOW_LOOK;
+    spec.appModal = feel == B_MODAL_APP_WINDOW_FEEL;
+    spec.resizable = (flags & B_NOT_RESIZABLE) != B_NOT_RESIZABLE;
+    spec.closable = !(flags & B_NOT_CLOSABLE);
+    spec.zoomable = !(flags & B_NOT_ZOOMABLE);
+    spec.minimizable = !(flags & B_NOT_MINIMIZABLE);
+    spec.window = BMessenger(this);
+
+    fTopView = new BView(Bounds(), "TopView", B_FOLLOW_ALL_SIDES, 0);
+    spec.topView = fTopView->Token();
+    QueueUpdate(display::CreateWindow(spec));
+    fTopView->AttachTo(this);
+    fTopView->QueueCreation();
+
+    kit_private::AddWindow(BMessenger(this));
+}
+
+BWindow::~BWindow() {
+    fDestroying = true;
+    delete fTopView;
+    fTopView = nullptr;
+}
+
+void BWindow::Run() {
+    FlushUpdates();
+    BLooper::Run();
+}
+
+void BWindow::Quit() {
+    BLooper::Quit();
+}
+
+void BWindow::LoopEnded() {
+    kit_private::RemoveWindow(BMessenger(this));
+    QueueUpdate(display::DestroyWindow(Token()));
+    FlushUpdates();
+    delete this;
+}
+
+void BWindow::DispatchMessage(BMessage* message, BHandler* handler) {
+    switch (message->what) {
+    case kit_private::kControlInvoked:
+    case kit_private::kMenuItemChosen:
+    case kit_private::kTextEdited:
+    case kit_private::kTabChosen:
+    case kit_private::kSelectionMade:
+        if (auto* view = dynamic_cast<BView*>(handler))
+            view->HandleDisplayEvent(message);
+        return;
+    case kit_private::kWindowMoved:
+        if (handler == this) {
+            int32 left = 0, top = 0;
+            if (message->FindInt32("left", &left) == B_OK &&
+                message->FindInt32("top", &top) == B_OK)
+                fFrame.OffsetTo(static_cast<float>(left), static_cast<float>(top));
+        }
+        return;
+    default:
+        BLooper::DispatchMessage(message, handler);
+    }
+}
+
+void BWindow::Show() {
+    if (!Lock())
+        return;
+    bool start = !Port()->HasStarted();
+    if (fHidden) {
+        fHidden = false;
+        QueueUpdate(display::SetWindowShown(Token(), true));
+    }
+    Unlock();
+    if (start)
+        Run();
+}
+
+void BWindow::Hide() {
+    if (!Lock())
+        return;
+    if (!fHidden) {
+        fHidden = true;
+        QueueUpdate(display::SetWindowShown(Token(), false));
+    }
+    Unlock();
+}
+
+void BWindow::Activate(bool active) {
+    if (!active || !Lock())
+        return;
+    QueueUpdate(display::ActivateWindow(Token()));
+    Unlock();
+}
+
+void BWindow::MoveTo(float x, float y) {
+    if (!Lock())
+        return;
+    fFrame.OffsetTo(x, y);
+    QueueUpdate(display::SetWindowFrame(Token(), fFrame));
+    Unlock();
+}
+
+void BWindow::ResizeTo(float width, float height) {
+    if (!Lock())
+        return;
+    fFrame.right = fFrame.left + width;
+    fFrame.bottom = fFrame.top + height;
+    QueueUpdate(display::SetWindowFrame(Token(), fFrame));
+    fTopView->ResizeTo(width, height);
+    Unlock();
+}
+
+void BWindow::SetTitle(const char* title) {
+    fTitle = title ? title : "";
+    SetName(fTitle.c_str());
+    QueueUpdate(display::SetWindowTitle(Token(), fTitle));
+}
+
+void BWindow::AddChild(BView* child, BView* before) {
+    fTopView->AddChild(child, before);
+}
+
+bool BWindow::RemoveChild(BView* child) {
+    return fTopView->RemoveChild(child);
+}
+
+int32 BWindow::CountChildren() const {
+    return fTopView->CountChildren();
+}
+
+BView* BWindow::ChildAt(int32 index) const {
+    return fTopView->ChildAt(index);
+}
+
+BView* BWindow::FindView(const char* name) const {
+    return fTopView->FindView(name);
+}
+
+void BWindow::QueueUpdate(display::Task task) {
+    if (fDestroying)
+        return;
+    std::lock_guard guard(fUpdatesMutex);
+    fUpdates.push_back(std::move(task));
+}
+
+void BWindow::FlushUpdates() {
+    std::vector<display::Task> batch;
+    {
+        std::lock_guard guard(fUpdatesMutex);
+        batch.swap(fUpdates);
+    }
+    if (batch.empty())
+        return;
+    display::Post([batch = std::move(batch)] {
+        for (const auto& task : batch)
+            task();
+    });
+}
+
+void BWindow::WillUnlock() {
+    FlushUpdates();
+}

@@ -1,0 +1,20 @@
+#include "interface/GraphicsDefs.h"
+
+#include "display/Display.h"
+#include "display/Widgets.h"
+
+#include <mutex>
+
+rgb_color ui_color(color_which which) {
+    static std::once_flag once;
+    static rgb_color panel{216, 216, 216, 255};
+    switch (which) {
+    case B_PANEL_TEXT_COLOR:
+        return rgb_color{0, 0, 0, 255};
+    case B_PANEL_BACKGROUND_COLOR:
+    default:
+        if (display::IsInitialized())
+            std::call_once(once, [] { panel = display::PanelBackgroundColor(); });
+        return panel;
+    }
+}

@@ -1,0 +1,217 @@
+#include "support/DisplayDriver.h"
+
+#include "display/Display.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <thread>
+
+namespace driver {
+
+namespace {
+
+template <class T>
+T OnDisplay(const std::function<T()>& work) {
+    T result{};
+    display::Invoke([&] { result = work(); });
+    return result;
+}
+
+QWidget* FindWindow(const std::string& title) {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->windowTitle() == QString::fromStdString(title) &&
+            qobject_cast<QMessageBox*>(widget) == nullptr)
+            return widget;
+    return nullptr;
+}
+
+QWidget* FindIn(const std::string& windowTitle, const std::string& name) {
+    QWidget* window = FindWindow(windowTitle);
+    if (window == nullptr)
+        return nullptr;
+    return window->findChild<QWidget*>(QString::fromStdString(name));
+}
+
+WidgetInfo Describe(QWidget* widget, bool topLevel) {
+    WidgetInfo info;
+    if (widget == nullptr)
+        return info;
+    info.exists = true;
+    info.visible = widget->isVisible();
+    info.enabled = widget->isEnabled();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        info.text = button->text().toStdString();
+    else if (auto* label = qobject_cast<QLabel*>(widget))
+        info.text = label->text().toStdString();
+    else if (topLevel)
+        info.text = widget->windowTitle().toStdString();
+    QRect geometry = widget->geometry();
+    info.x = geometry.x();
+    info.y = geometry.y();
+    info.width = geometry.width();
+    info.height = geometry.height();
+    info.className = widget->metaObject()->className();
+    return info;
+}
+
+QMenu* FindMenu(const std::string& windowTitle, const std::string& menu) {
+    QWidget* window = FindWindow(windowTitle);
+    if (window == nullptr)
+        return nullptr;
+    for (QMenuBar* bar : window->findChildren<QMenuBar*>())
+        for (QAction* action : bar->actions())
+            if (action->menu() != nullptr &&
+                action->menu()->title() == QString::fromStdString(menu))
+                return action->menu();
+    return nullptr;
+}
+
+QMessageBox* OpenAlert() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible())
+            return box;
+    return nullptr;
+}
+
+} // namespace
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (OnDisplay<bool>(condition))
+            return true;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+void Settle() {
+    for (int i = 0; i < 3; ++i)
+        display::Invoke([] {
+            QApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        });
+}
+
+WidgetInfo Window(const std::string& title) {
+    return OnDisplay<WidgetInfo>([&] { return Describe(FindWindow(title), true); });
+}
+
+WidgetInfo Widget(const std::string& windowTitle, const std::string& objectName) {
+    return OnDisplay<WidgetInfo>([&] { return Describe(FindIn(windowTitle, objectName), false); });
+}
+
+bool WaitForWidget(const std::string& windowTitle, const std::string& objectName) {
+    return WaitFor([&] { return FindIn(windowTitle, objectName) != nullptr; });
+}
+
+bool Click(const std::string& windowTitle, const std::string& objectName) {
+    return OnDisplay<bool>([&] {
+        auto* button = qobject_cast<QAbstractButton*>(FindIn(windowTitle, objectName));
+        if (button == nullptr || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    });
+}
+
+bool ChooseMenuItem(const std::string& windowTitle, const std::string& menu,
+                    const std::string& item) {
+    return OnDisplay<bool>([&] {
+        QMenu* found = FindMenu(windowTitle, menu);
+        if (found == nullptr)
+            return false;
+        for (QAction* action : found->actions())
+            if (action->objectName() == QString::fromStdString(item) && action->isEnabled()) {
+                action->trigger();
+                return true;
+            }
+        return false;
+    });
+}
+
+std::vector<std::string> MenuItems(const std::string& windowTitle, const std::string& menu) {
+    return OnDisplay<std::vector<std::string>>([&] {
+        std::vector<std::string> items;
+        if (QMenu* found = FindMenu(windowTitle, menu))
+            for (QAction* action : found->actions())
+                items.push_back(action->isSeparator() ? std::string("-")
+                                                      : action->objectName().toStdString());
+        return items;
+    });
+}
+
+std::vector<std::string> MenuTitles(const std::string& windowTitle) {
+    return OnDisplay<std::vector<std::string>>([&] {
+        std::vector<std::string> titles;
+        if (QWidget* window = FindWindow(windowTitle))
+            for (QMenuBar* bar : window->findChildren<QMenuBar*>())
+                for (QAction* action : bar->actions())
+                    titles.push_back(action->text().toStdString());
+        return titles;
+    });
+}
+
+bool CloseWindow(const std::string& windowTitle) {
+    return OnDisplay<bool>([&] {
+        QWidget* window = FindWindow(windowTitle);
+        if (window == nullptr)
+            return false;
+        window->close();
+        return true;
+    });
+}
+
+std::vector<std::string> TabLabels(const std::string& windowTitle) {
+    return OnDisplay<std::vector<std::string>>([&] {
+        std::vector<std::string> labels;
+        if (QWidget* window = FindWindow(windowTitle))
+            if (auto* bar = window->findChild<QTabBar*>())
+                for (int i = 0; i < bar->count(); ++i)
+                    labels.push_back(bar->tabText(i).toStdString());
+        return labels;
+    });
+}
+
+int CurrentTab(const std::string& windowTitle) {
+    return OnDisplay<int>([&] {
+        if (QWidget* window = FindWindow(windowTitle))
+            if (auto* bar = window->findChild<QTabBar*>())
+                return bar->currentIndex();
+        return -1;
+    });
+}
+
+std::optional<AlertInfo> AnswerAlert(const std::string& button, std::chrono::milliseconds timeout) {
+    if (!WaitFor([] { return OpenAlert() != nullptr; }, timeout))
+        return std::nullopt;
+    return OnDisplay<std::optional<AlertInfo>>([&]() -> std::optional<AlertInfo> {
+        QMessageBox* box = OpenAlert();
+        if (box == nullptr)
+            return std::nullopt;
+        AlertInfo info;
+        info.title = box->windowTitle().toStdString();
+        info.text = box->text().toStdString();
+        QAbstractButton* chosen = nullptr;
+        for (QAbstractButton* candidate : box->buttons()) {
+            info.buttons.push_back(candidate->objectName().toStdString());
+            if (candidate->objectName() == QString::fromStdString(button))
+                chosen = candidate;
+        }
+        if (chosen != nullptr)
+            chosen->click();
+        return info;
+    });
+}
+
+} // namespace driver

@@ -1,0 +1,60 @@
+#pragma once
+
+// Drives the real widgets on the display thread, as a user would: finds them
+// by object name (the view's name) or label, clicks them, and reads what they
+// show. Every call waits for the display. Thread: a test thread.
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+using namespace std::chrono_literals;
+
+// Waits until the condition, evaluated on the display thread, holds.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
+
+// Runs everything posted to the display so far (and what that posts).
+void Settle();
+
+struct WidgetInfo {
+    bool exists = false;
+    bool visible = false;
+    bool enabled = false;
+    std::string text; // a button's or label's text, a window's title
+    int x = 0, y = 0; // position in the parent (screen for windows)
+    int width = 0, height = 0;
+    std::string className;
+};
+
+// A top-level window by title, and a widget by object name inside it.
+WidgetInfo Window(const std::string& title);
+WidgetInfo Widget(const std::string& windowTitle, const std::string& objectName);
+bool WaitForWidget(const std::string& windowTitle, const std::string& objectName);
+
+// Clicks a push button by object name.
+bool Click(const std::string& windowTitle, const std::string& objectName);
+// Triggers a menu item of a window's menu bar.
+bool ChooseMenuItem(const std::string& windowTitle, const std::string& menu,
+                    const std::string& item);
+std::vector<std::string> MenuItems(const std::string& windowTitle, const std::string& menu);
+std::vector<std::string> MenuTitles(const std::string& windowTitle);
+// Asks the window to close through its close box.
+bool CloseWindow(const std::string& windowTitle);
+// The tabs of a tab view and the index in front.
+std::vector<std::string> TabLabels(const std::string& windowTitle);
+int CurrentTab(const std::string& windowTitle);
+
+struct AlertInfo {
+    std::string title;
+    std::string text;
+    std::vector<std::string> buttons;
+};
+// Waits for an open alert and answers it with the named button.
+std::optional<AlertInfo> AnswerAlert(const std::string& button,
+                                     std::chrono::milliseconds timeout = 10s);
+
+} // namespace driver
