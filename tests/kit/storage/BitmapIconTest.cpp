@@ -1,0 +1,173 @@
+#include "app/AppIcons.h"
+#include "interface/BBitmap.h"
+#include "interface/Palette.h"
+#include "storage/AppResources.h"
+#include "storage/BAppFileInfo.h"
+#include "storage/BFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The pixels of a CMAP8 bitmap without row padding.
+std::vector<uint8> Pixels(const BBitmap& bitmap) {
+    std::vector<uint8> pixels;
+    const auto* bits = static_cast<const uint8*>(bitmap.Bits());
+    int width = bitmap.Bounds().IntegerWidth() + 1;
+    for (int y = 0; y <= bitmap.Bounds().IntegerHeight(); ++y)
+        pixels.insert(pixels.end(), bits + y * bitmap.BytesPerRow(),
+                      bits + y * bitmap.BytesPerRow() + width);
+    return pixels;
+}
+
+} // namespace
+
+TEST(Bitmap, SizesAndRejectedShapes) {
+    struct Case {
+        BRect bounds;
+        color_space space;
+        status_t status;
+        int32 bytesPerRow;
+        int32 length;
+    };
+    const Case cases[] = {
+        {BRect(0, 0, 31, 31), B_CMAP8, B_OK, 32, 1024},
+        {BRect(0, 0, 15, 15), B_CMAP8, B_OK, 16, 256},
+        {BRect(0, 0, 2, 1), B_CMAP8, B_OK, 4, 8},
+        {BRect(10, 10, 12, 11), B_RGBA32, B_OK, 12, 24},
+        {BRect(0, 0, -1, -1), B_CMAP8, B_BAD_VALUE, 0, 0},
+        {BRect(0, 0, 31, 31), B_NO_COLOR_SPACE, B_BAD_VALUE, 0, 0},
+        {BRect(0, 0, 1e9f, 1e9f), B_CMAP8, B_BAD_VALUE, 0, 0},
+    };
+    for (const Case& c : cases) {
+        BBitmap bitmap(c.bounds, c.space);
+        EXPECT_EQ(bitmap.InitCheck(), c.status);
+        EXPECT_EQ(bitmap.BytesPerRow(), c.bytesPerRow);
+        EXPECT_EQ(bitmap.BitsLength(), c.length);
+        EXPECT_EQ(bitmap.Bits() == nullptr, c.status != B_OK);
+        EXPECT_EQ(bitmap.Bounds(), c.bounds);
+    }
+    // A new colour-mapped bitmap shows nothing.
+    BBitmap fresh(BRect(0, 0, 2, 0), B_CMAP8);
+    EXPECT_EQ(Pixels(fresh), std::vector<uint8>(3, B_TRANSPARENT_MAGIC_CMAP8));
+}
+
+TEST(Palette, FixedCornersOfTheTable) {
+    const auto& palette = system_palette();
+    EXPECT_EQ(palette[B_TRANSPARENT_MAGIC_CMAP8].alpha, 0);
+    EXPECT_EQ(palette[cmap8_cube_index(0, 0, 0)], (rgb_color{0, 0, 0, 255}));
+    EXPECT_EQ(palette[cmap8_cube_index(5, 5, 5)], (rgb_color{255, 255, 255, 255}));
+    EXPECT_EQ(palette[cmap8_cube_index(5, 3, 0)], (rgb_color{255, 153, 0, 255}));
+    EXPECT_EQ(palette[cmap8_grey_index(0)], (rgb_color{0, 0, 0, 255}));
+    EXPECT_EQ(palette[cmap8_grey_index(38)], (rgb_color{255, 255, 255, 255}));
+    EXPECT_EQ(cmap8_grey_index(38), 254);
+}
+
+TEST(AppFileInfo, IconsComeOnlyFromTheRunningExecutable) {
+    RegisterAppIcons();
+    std::vector<uint8> registered;
+    ASSERT_EQ(kit_private::registered_app_icon(B_LARGE_ICON, &registered), B_OK);
+
+    BFile self("/proc/self/exe", B_READ_ONLY);
+    BAppFileInfo info(&self);
+    BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);
+    ASSERT_EQ(info.GetIcon(&large, B_LARGE_ICON), B_OK);
+    EXPECT_EQ(Pixels(large), registered);
+    BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);
+    ASSERT_EQ(info.GetIcon(&mini, B_MINI_ICON), B_OK);
+    EXPECT_NE(Pixels(mini), std::vector<uint8>(256, B_TRANSPARENT_MAGIC_CMAP8));
+
+    // Wrong bitmaps, other files and a program without icons leave the bitmap
+    // as it was.
+    const std::vector<uint8> untouched(1024, B_TRANSPARENT_MAGIC_CMAP8);
+    BBitmap target(BRect(0, 0, 31, 31), B_CMAP8);
+    EXPECT_EQ(info.GetIcon(&target, B_MINI_ICON), B_BAD_VALUE);
+    BBitmap rgba(BRect(0, 0, 31, 31), B_RGBA32);
+    EXPECT_EQ(info.GetIcon(&rgba, B_LARGE_ICON), B_BAD_VALUE);
+
+    TempDir dir;
+    std::string other = dir.Write("other-program", "not us");
+    BFile otherFile(other.c_str(), B_READ_ONLY);
+    BAppFileInfo otherInfo(&otherFile);
+    EXPECT_NE(otherInfo.GetIcon(&target, B_LARGE_ICON), B_OK);
+    EXPECT_EQ(Pixels(target), untouched);
+
+    BFile unopened(dir.File("missing").c_str(), B_READ_ONLY);
+    BAppFileInfo unopenedInfo(&unopened);
+    EXPECT_NE(unopenedInfo.GetIcon(&target, B_LARGE_ICON), B_OK);
+
+    kit_private::clear_app_icons();
+    EXPECT_EQ(info.GetIcon(&target, B_LARGE_ICON), B_ENTRY_NOT_FOUND);
+    EXPECT_EQ(Pixels(target), untouched);
+    RegisterAppIcons();
+}
+
+TEST(AppResources, RegistrationIsSafeFromAnyThread) {
+    std::vector<uint8> a(256, 1);
+    std::vector<uint8> b(256, 2);
+    EXPECT_EQ(kit_private::register_app_icon(B_MINI_ICON, a.data(), 255), B_BAD_VALUE);
+    std::thread writer([&] {
+        for (int i = 0; i < 200; ++i)
+            kit_private::register_app_icon(B_MINI_ICON, (i % 2 ? a : b).data(), 256);
+    });
+    for (int i = 0; i < 200; ++i) {
+        std::vector<uint8> read;
+        if (kit_private::registered_app_icon(B_MINI_ICON, &read) == B_OK) {
+            ASSERT_EQ(read.size(), 256u);
+            EXPECT_TRUE(read == a || read == b || read[0] > 2);
+        }
+    }
+    writer.join();
+    RegisterAppIcons();
+}
+
+TEST(AppIcons, PackagedPngFilesShowTheCompiledInIcons) {
+    // The desktop entry's icons are made by scripts/make-icons.py from the
+    // same pictures; they must not drift apart.
+    const char* source = std::getenv("MF_SOURCE_DIR");
+    if (source == nullptr)
+        source = MF_SOURCE_DIR_AT_BUILD;
+    RegisterAppIcons();
+    const auto& palette = system_palette();
+    for (icon_size size : {B_LARGE_ICON, B_MINI_ICON}) {
+        int side = static_cast<int>(size);
+        std::vector<uint8> pixels;
+        ASSERT_EQ(kit_private::registered_app_icon(size, &pixels), B_OK);
+        std::string path = std::string(source) + "/packaging/icons/MirvexOggVorbisFrontend-" +
+                           std::to_string(side) + "x" + std::to_string(side) + ".png";
+        QImage image(QString::fromStdString(path), "PNG");
+        ASSERT_FALSE(image.isNull()) << path;
+        ASSERT_EQ(image.size(), QSize(side, side));
+
+        // The kit's own PNG encoding must agree as well.
+        BBitmap bitmap(BRect(0, 0, side - 1, side - 1), B_CMAP8);
+        for (int y = 0; y < side; ++y)
+            std::memcpy(static_cast<uint8*>(bitmap.Bits()) + y * bitmap.BytesPerRow(),
+                        pixels.data() + y * side, static_cast<size_t>(side));
+        std::string png;
+        ASSERT_EQ(kit_private::encode_png(bitmap, &png), B_OK);
+        QImage encoded = QImage::fromData(reinterpret_cast<const uchar*>(png.data()),
+                                          static_cast<int>(png.size()), "PNG");
+
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                rgb_color c = palette[pixels[static_cast<size_t>(y * side + x)]];
+                QRgb expected = c.alpha == 0 ? 0 : qRgba(c.red, c.green, c.blue, c.alpha);
+                QRgb packaged = image.pixel(x, y);
+                QRgb kit = encoded.pixel(x, y);
+                if (qAlpha(packaged) == 0)
+                    packaged = 0;
+                if (qAlpha(kit) == 0)
+                    kit = 0;
+                ASSERT_EQ(packaged, expected) << side << ": " << x << "," << y;
+                ASSERT_EQ(kit, expected) << side << ": " << x << "," << y;
+            }
+    }
+}
