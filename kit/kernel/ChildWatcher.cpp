@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/epoll.h>
@@ -64,8 +65,13 @@ public:
 
         sigset_t none;
         sigemptyset(&none);
+        // sigfillset leaves out the C library's two internal signals, and
+        // glibc then sets those to "ignore" in the child, which the executed
+        // program would inherit. Every bit is set instead, so that they too
+        // are back at their default; until the exec all signals stay blocked
+        // in the child, so their default action cannot strike early.
         sigset_t all;
-        sigfillset(&all);
+        std::memset(&all, 0xff, sizeof all);
         sigdelset(&all, SIGKILL);
         sigdelset(&all, SIGSTOP);
         if (int error = ::posix_spawnattr_setsigmask(&fAttributes, &none))

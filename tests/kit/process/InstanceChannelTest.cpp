@@ -1,0 +1,363 @@
+#include "app/InstanceChannel.h"
+#include "kernel/OS.h"
+#include "support/TempDir.h"
+
+#include "ProcessTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <condition_variable>
+#include <cstring>
+#include <fstream>
+#include <latch>
+#include <mutex>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+
+namespace {
+
+constexpr char kSignature[] = "application/x-vnd.Test-InstanceChannel";
+
+// Collects what a listening channel delivers.
+class Inbox {
+public:
+    InstanceChannel::Callback Callback() {
+        return [this](std::vector<std::string> paths) {
+            std::lock_guard guard(fMutex);
+            fHandOvers.push_back(std::move(paths));
+            fCondition.notify_all();
+        };
+    }
+    std::vector<std::vector<std::string>> WaitFor(size_t count) {
+        std::unique_lock guard(fMutex);
+        fCondition.wait_for(guard, std::chrono::seconds(60),
+                            [&] { return fHandOvers.size() >= count; });
+        return fHandOvers;
+    }
+    std::vector<std::vector<std::string>> Taken() {
+        std::lock_guard guard(fMutex);
+        return fHandOvers;
+    }
+
+private:
+    std::mutex fMutex;
+    std::condition_variable fCondition;
+    std::vector<std::vector<std::string>> fHandOvers;
+};
+
+// Runs each test with a runtime folder of its own.
+class InstanceChannelTest : public ::testing::Test {
+protected:
+    TempDir fRuntime;
+    EnvironmentVariable fRuntimeVariable{"XDG_RUNTIME_DIR", fRuntime.Path()};
+};
+
+std::string Number(uint32 value) {
+    std::string bytes;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.push_back(static_cast<char>((value >> shift) & 0xff));
+    return bytes;
+}
+
+std::string Frame(const std::vector<std::string>& paths, const std::string& magic = "MFHO",
+                  uint32 version = 1) {
+    std::string frame = magic + Number(version) + Number(static_cast<uint32>(paths.size()));
+    for (const std::string& path : paths)
+        frame += Number(static_cast<uint32>(path.size())) + path;
+    return frame;
+}
+
+int ConnectRaw(const std::string& path) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    timeval limit{60, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    return fd;
+}
+
+void SendRaw(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t count = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (count <= 0)
+            return; // The other side has stopped reading; that is allowed.
+        done += static_cast<size_t>(count);
+    }
+}
+
+// Everything the other side answers until it closes the connection.
+std::string ReadAnswer(int fd) {
+    std::string answer;
+    char buffer[64];
+    ssize_t count;
+    while ((count = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+        answer.append(buffer, static_cast<size_t>(count));
+    return answer;
+}
+
+// Sends bytes as a whole exchange and returns the answer.
+std::string Exchange(const std::string& socketPath, const std::string& bytes) {
+    int fd = ConnectRaw(socketPath);
+    if (fd < 0)
+        return "<no connection>";
+    SendRaw(fd, bytes);
+    ::shutdown(fd, SHUT_WR);
+    std::string answer = ReadAnswer(fd);
+    ::close(fd);
+    return answer;
+}
+
+std::string OwnExecutable() {
+    char path[PATH_MAX] = {};
+    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, static_cast<size_t>(length)) : "";
+}
+
+// Starts this test program as a helper process running ChannelHelper.
+team_id StartHelper() {
+    entry_ref self = RefFor(OwnExecutable());
+    const char* argv[] = {"--gtest_also_run_disabled_tests", "--gtest_filter=ChannelHelper.*",
+                          "--gtest_brief=1"};
+    team_id team = -1;
+    EXPECT_EQ(be_roster->Launch(&self, 3, argv, &team), B_OK);
+    return team;
+}
+
+bool WaitForFile(const std::string& path) {
+    for (int i = 0; i < 6000; ++i) {
+        if (::access(path.c_str(), F_OK) == 0)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+bool IsSocket(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+} // namespace
+
+// The other end of the tests below that need a second process. Runs only when
+// started by them, as told by MF_CHANNEL_HELPER.
+TEST(ChannelHelper, DISABLED_Run) {
+    const char* mode = std::getenv("MF_CHANNEL_HELPER");
+    if (mode == nullptr)
+        GTEST_SKIP();
+    std::string out = std::getenv("MF_CHANNEL_OUT");
+    std::string pid = std::to_string(::getpid());
+    InstanceChannel channel(kSignature);
+    Inbox inbox;
+
+    if (std::string(mode) == "listen") {
+        // Listens until killed.
+        ASSERT_FALSE(channel.TryHandOver({}));
+        ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
+        std::ofstream(out + "/ready").close();
+        for (;;)
+            ::pause();
+    }
+
+    // Racing: hand over, or else become the running instance and wait for
+    // every other racer's paths.
+    size_t racers = std::strtoul(std::getenv("MF_CHANNEL_RACERS"), nullptr, 10);
+    if (channel.TryHandOver({"/race/" + pid})) {
+        std::ofstream(out + "/handed-" + pid).close();
+        return;
+    }
+    ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
+    std::ofstream(out + "/listening-" + pid).close();
+    std::ofstream received(out + "/received");
+    for (const auto& paths : inbox.WaitFor(racers - 1))
+        for (const std::string& path : paths)
+            received << path << '\n';
+}
+
+TEST_F(InstanceChannelTest, ASecondStartHandsItsPathsToTheRunningOne) {
+    Inbox inbox;
+    InstanceChannel first(kSignature);
+    ASSERT_EQ(first.InitCheck(), B_OK);
+    ASSERT_FALSE(first.TryHandOver({"/first/file"}));
+    ASSERT_EQ(first.Listen(inbox.Callback()), B_OK);
+    EXPECT_TRUE(IsSocket(first.SocketPath()));
+    EXPECT_EQ(first.SocketPath().rfind(fRuntime.Path() + "/", 0), 0u);
+
+    const std::vector<std::string> paths = {"/music/one.wav", "/music/with space/two.wav",
+                                            "/m\xc3\xbcsik/\"quoted\"\n.wav"};
+    InstanceChannel second(kSignature);
+    EXPECT_TRUE(second.TryHandOver(paths));
+    // A start without files asks the running one to come to the front.
+    InstanceChannel third(kSignature);
+    EXPECT_TRUE(third.TryHandOver({}));
+    // A running instance is never displaced.
+    EXPECT_EQ(third.Listen(inbox.Callback()), B_BUSY);
+    // Paths that are not absolute are not sent.
+    EXPECT_FALSE(third.TryHandOver({"relative/path"}));
+    EXPECT_FALSE(third.TryHandOver({""}));
+
+    auto taken = inbox.WaitFor(2);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0], paths);
+    EXPECT_TRUE(taken[1].empty());
+
+    // Once the running one closes, its socket goes and the next start runs.
+    first.Close();
+    EXPECT_FALSE(IsSocket(first.SocketPath()));
+    InstanceChannel fourth(kSignature);
+    EXPECT_FALSE(fourth.TryHandOver({"/fourth"}));
+    EXPECT_EQ(fourth.Listen(inbox.Callback()), B_OK);
+    EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver({"/fifth"}));
+    EXPECT_EQ(inbox.WaitFor(3).back(), std::vector<std::string>{"/fifth"});
+    EXPECT_EQ(inbox.Taken().size(), 3u);
+}
+
+TEST_F(InstanceChannelTest, TheSocketOfAKilledInstanceIsReplaced) {
+    Watcher watcher;
+    EnvironmentVariable mode("MF_CHANNEL_HELPER", "listen");
+    EnvironmentVariable out("MF_CHANNEL_OUT", fRuntime.Path());
+    team_id helper = StartHelper();
+    ASSERT_TRUE(WaitForFile(fRuntime.File("ready")));
+    ASSERT_EQ(kill_team(helper), B_OK);
+    watcher->WaitUntil(HasNoticesFor({helper}));
+
+    InstanceChannel channel(kSignature);
+    ASSERT_TRUE(IsSocket(channel.SocketPath())) << "the killed instance left no socket";
+    EXPECT_EQ(ConnectRaw(channel.SocketPath()), -1) << "somebody still listens";
+
+    Inbox inbox;
+    EXPECT_FALSE(channel.TryHandOver({"/after/kill"}));
+    ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
+    EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver({"/handed"}));
+    EXPECT_EQ(inbox.WaitFor(1).at(0), std::vector<std::string>{"/handed"});
+}
+
+TEST_F(InstanceChannelTest, MalformedFramesAreDroppedAndTheListenerGoesOn) {
+    Inbox inbox;
+    InstanceChannel channel(kSignature);
+    ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
+    const std::string& socket = channel.SocketPath();
+
+    std::string longPath = "/" + std::string(InstanceChannel::kMaxPathLength, 'a');
+    std::string cutShort = Frame({"/one", "/two"});
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"nothing at all", ""},
+        {"garbage", "GET / HTTP/1.0\r\n\r\n"},
+        {"wrong magic", Frame({"/a"}, "MFHX")},
+        {"wrong version", Frame({"/a"}, "MFHO", 2)},
+        {"too many paths", "MFHO" + Number(1) + Number(InstanceChannel::kMaxPaths + 1)},
+        {"empty path", Frame({""})},
+        {"path too long", Frame({longPath})},
+        {"relative path", Frame({"relative"})},
+        {"NUL inside a path", Frame({std::string("/a\0b", 4)})},
+        {"header cut short", cutShort.substr(0, 7)},
+        {"second path missing", cutShort.substr(0, cutShort.size() - 8)},
+        {"cut inside a path", cutShort.substr(0, cutShort.size() - 2)},
+    };
+    for (const auto& [name, bytes] : cases)
+        EXPECT_EQ(Exchange(socket, bytes), "") << name;
+
+    // More than the bounds allow in all: dropped once the limit is passed.
+    std::vector<std::string> many(3000,
+                                  "/" + std::string(InstanceChannel::kMaxPathLength - 1, 'b'));
+    EXPECT_EQ(Exchange(socket, Frame(many)), "") << "oversized frame";
+
+    // A peer that stalls halfway does not hold the listener for good.
+    int slow = ConnectRaw(socket);
+    ASSERT_GE(slow, 0);
+    SendRaw(slow, cutShort.substr(0, 5));
+    EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver({"/after/slow"}));
+    EXPECT_EQ(ReadAnswer(slow), "");
+    ::close(slow);
+
+    // The format as written down is the one the listener reads.
+    EXPECT_EQ(Exchange(socket, Frame({"/raw/one", "/raw/two"})), "MFOK");
+    auto taken = inbox.WaitFor(2);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0], std::vector<std::string>{"/after/slow"});
+    EXPECT_EQ(taken[1], (std::vector<std::string>{"/raw/one", "/raw/two"}));
+}
+
+TEST_F(InstanceChannelTest, StartsRacingOnThreadsGiveExactlyOneListener) {
+    constexpr int kStarts = 8;
+    Inbox inbox;
+    std::latch ready(kStarts);
+    std::mutex mutex;
+    std::vector<std::unique_ptr<InstanceChannel>> listeners;
+    std::vector<std::thread> starts;
+    for (int i = 0; i < kStarts; ++i)
+        starts.emplace_back([&, i] {
+            auto channel = std::make_unique<InstanceChannel>(kSignature);
+            ready.arrive_and_wait();
+            if (channel->TryHandOver({"/race/" + std::to_string(i)}))
+                return;
+            EXPECT_EQ(channel->Listen(inbox.Callback()), B_OK);
+            std::lock_guard guard(mutex);
+            listeners.push_back(std::move(channel));
+        });
+    for (auto& start : starts)
+        start.join();
+
+    ASSERT_EQ(listeners.size(), 1u);
+    auto taken = inbox.WaitFor(kStarts - 1);
+    EXPECT_EQ(taken.size(), static_cast<size_t>(kStarts - 1));
+}
+
+TEST_F(InstanceChannelTest, StartsRacingInProcessesGiveExactlyOneListener) {
+    constexpr int kStarts = 4;
+    Watcher watcher;
+    EnvironmentVariable mode("MF_CHANNEL_HELPER", "race");
+    EnvironmentVariable out("MF_CHANNEL_OUT", fRuntime.Path());
+    EnvironmentVariable racers("MF_CHANNEL_RACERS", std::to_string(kStarts));
+    std::set<team_id> teams;
+    for (int i = 0; i < kStarts; ++i)
+        teams.insert(StartHelper());
+    watcher->WaitUntil(HasNoticesFor(teams));
+
+    std::set<std::string> handed;
+    int listening = 0;
+    for (team_id team : teams) {
+        std::string pid = std::to_string(team);
+        if (::access(fRuntime.File("listening-" + pid).c_str(), F_OK) == 0)
+            ++listening;
+        else if (::access(fRuntime.File("handed-" + pid).c_str(), F_OK) == 0)
+            handed.insert("/race/" + pid);
+    }
+    EXPECT_EQ(listening, 1);
+    EXPECT_EQ(handed.size(), static_cast<size_t>(kStarts - 1));
+
+    std::set<std::string> received;
+    std::istringstream lines(ReadFileText(fRuntime.File("received")));
+    for (std::string line; std::getline(lines, line);)
+        received.insert(line);
+    EXPECT_EQ(received, handed);
+}
+
+TEST_F(InstanceChannelTest, AFolderOthersMayWriteIsRefused) {
+    ::chmod(fRuntime.Path().c_str(), 0777);
+    InstanceChannel channel(kSignature);
+    EXPECT_NE(channel.InitCheck(), B_OK);
+    EXPECT_FALSE(channel.TryHandOver({"/a"}));
+    EXPECT_NE(channel.Listen([](std::vector<std::string>) {}), B_OK);
+    ::chmod(fRuntime.Path().c_str(), 0700);
+
+    // Without a runtime folder, a private one under /tmp is used.
+    ::unsetenv("XDG_RUNTIME_DIR");
+    InstanceChannel fallback(kSignature);
+    ASSERT_EQ(fallback.InitCheck(), B_OK);
+    std::string folder = "/tmp/kit-runtime-" + std::to_string(::geteuid());
+    EXPECT_EQ(fallback.SocketPath().rfind(folder + "/", 0), 0u);
+    struct stat info {};
+    ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}

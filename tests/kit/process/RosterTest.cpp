@@ -1,0 +1,298 @@
+#include "app/BRoster.h"
+#include "kernel/ChildWatcher.h"
+#include "kernel/OS.h"
+#include "support/TempDir.h"
+
+#include "ProcessTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <set>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+TEST(Roster, LaunchPassesExactlyTheArgumentsAndNothingElseOfOurs) {
+    TempDir dir;
+    Watcher watcher;
+    entry_ref probe = RefFor(MF_PROBE_PATH);
+
+    // What the child must not inherit: a signal blocked in the launching
+    // thread, a signal the program ignores, a descriptor without O_CLOEXEC.
+    sigset_t usr1, previousMask;
+    sigemptyset(&usr1);
+    sigaddset(&usr1, SIGUSR1);
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &usr1, &previousMask), 0);
+    auto previousUsr2 = ::signal(SIGUSR2, SIG_IGN);
+    int leaky = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(leaky, 0);
+    // Our own standard input is a pipe here, so that a child reading
+    // /dev/null cannot have inherited it by chance.
+    int savedInput = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC), 0);
+    ASSERT_EQ(::dup2(pipeEnds[0], STDIN_FILENO), STDIN_FILENO);
+
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {""},
+        {"", ""},
+        {"-b", "128", "/data/My Music/a.wav"},
+        {"with space", "\"double\"", "'single'", "a\"b c\"d", "back\\slash"},
+        {"tab\there", "new\nline", "$HOME", "*", "Ümlaut ß"},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE("case " + std::to_string(i));
+        std::string out = dir.File("run" + std::to_string(i));
+        EnvironmentVariable probeOut("MF_PROBE_OUT", out);
+        std::vector<const char*> argv;
+        for (const std::string& argument : cases[i])
+            argv.push_back(argument.c_str());
+        team_id team = -1;
+        ASSERT_EQ(be_roster->Launch(&probe, static_cast<int>(argv.size()), argv.data(), &team),
+                  B_OK);
+        EXPECT_GT(team, 0);
+        auto received = watcher->WaitUntil(HasNoticesFor({team}));
+        ASSERT_TRUE(HasNoticesFor({team})(received));
+
+        std::vector<std::string> expected = cases[i];
+        expected.insert(expected.begin(), probe.path);
+        EXPECT_EQ(SplitNul(ReadFileText(out + ".args")), expected);
+        EXPECT_EQ(ReadFileText(out + ".stdin"), "/dev/null");
+        EXPECT_EQ(ReadFileText(out + ".fds"), "0\n1\n2\n");
+        EXPECT_EQ(ReadFileText(out + ".status"),
+                  "SigBlk:\t0000000000000000\nSigIgn:\t0000000000000000\n");
+    }
+
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    ::close(leaky);
+    ::signal(SIGUSR2, previousUsr2);
+    ::pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+}
+
+TEST(Roster, RefusedLaunchStartsNothingAndLeavesTheTeamAlone) {
+    TempDir dir;
+    ::mkdir(dir.File("folder").c_str(), 0755);
+    dir.Write("plain", "#!/bin/sh\nexit 0\n");
+    ::chmod(dir.File("plain").c_str(), 0644);
+    dir.Write("text", "this is neither a binary nor a script\n");
+    ::chmod(dir.File("text").c_str(), 0755);
+    dir.Write("orphan", "#!/nonexistent/interpreter\n");
+    ::chmod(dir.File("orphan").c_str(), 0755);
+
+    auto childrenBefore = ChildrenOfUs();
+    int32 tableBefore = kit_private::ChildWatcher::Instance().CountChildren();
+    for (const char* leaf : {"missing", "folder", "plain", "text", "orphan"}) {
+        SCOPED_TRACE(leaf);
+        entry_ref ref = RefFor(dir.File(leaf));
+        const char* argv[] = {"x"};
+        team_id team = 4242;
+        EXPECT_NE(be_roster->Launch(&ref, 1, argv, &team), B_OK);
+        EXPECT_EQ(team, 4242);
+    }
+    EXPECT_EQ(ChildrenOfUs(), childrenBefore);
+    EXPECT_EQ(kit_private::ChildWatcher::Instance().CountChildren(), tableBefore);
+
+    entry_ref truth = RefFor("/bin/true");
+    const char* withNull[] = {"a", nullptr};
+    team_id team = 4242;
+    EXPECT_EQ(be_roster->Launch(static_cast<const entry_ref*>(nullptr), 0, nullptr, &team),
+              B_BAD_VALUE);
+    EXPECT_EQ(be_roster->Launch(&truth, -1, nullptr, &team), B_BAD_VALUE);
+    EXPECT_EQ(be_roster->Launch(&truth, 1, nullptr, &team), B_BAD_VALUE);
+    EXPECT_EQ(be_roster->Launch(&truth, 2, withNull, &team), B_BAD_VALUE);
+    EXPECT_EQ(team, 4242);
+}
+
+TEST(Roster, EachWatcherGetsOneNoticePerEndedChildAndNoneOnceItStopped) {
+    Watcher first;
+    Watcher second;
+    Watcher launchesOnly(B_REQUEST_LAUNCHED);
+    // Asking twice changes nothing: still one notice per child.
+    ASSERT_EQ(be_roster->StartWatching(second.Messenger(), B_REQUEST_QUIT), B_OK);
+
+    entry_ref truth = RefFor("/bin/true");
+    std::set<team_id> early;
+    for (int i = 0; i < 3; ++i) {
+        team_id team = -1;
+        ASSERT_EQ(be_roster->Launch(&truth, 0, nullptr, &team), B_OK);
+        early.insert(team);
+    }
+    first->WaitUntil(HasNoticesFor(early));
+    second->WaitUntil(HasNoticesFor(early));
+
+    ASSERT_EQ(be_roster->StopWatching(first.Messenger()), B_OK);
+    EXPECT_EQ(be_roster->StopWatching(first.Messenger()), B_BAD_VALUE);
+    std::set<team_id> late;
+    for (int i = 0; i < 3; ++i) {
+        team_id team = -1;
+        ASSERT_EQ(be_roster->Launch(&truth, 0, nullptr, &team), B_OK);
+        late.insert(team);
+    }
+    second->WaitUntil(HasNoticesFor(late));
+
+    auto firstNotices = NoticedTeams(first->Sync());
+    auto secondReceived = second->Sync();
+    auto secondNotices = NoticedTeams(secondReceived);
+    for (team_id team : early) {
+        EXPECT_EQ(firstNotices.count(team), 1u);
+        EXPECT_EQ(secondNotices.count(team), 1u);
+    }
+    for (team_id team : late) {
+        EXPECT_EQ(firstNotices.count(team), 0u);
+        EXPECT_EQ(secondNotices.count(team), 1u);
+    }
+    for (const BMessage& message : secondReceived) {
+        entry_ref ref;
+        ASSERT_EQ(message.FindRef("be:ref", &ref), B_OK);
+        EXPECT_EQ(ref, truth);
+        EXPECT_EQ(ref.path, truth.path);
+    }
+    EXPECT_TRUE(launchesOnly->Sync().empty());
+}
+
+TEST(Roster, AWatcherWhoseLooperHasGoneIsDropped) {
+    Watcher survivor;
+    auto* gone = new RecordingLooper;
+    gone->Run();
+    BMessenger goneMessenger(gone);
+    ASSERT_EQ(be_roster->StartWatching(goneMessenger), B_OK);
+    gone->Finish();
+    EXPECT_EQ(be_roster->StartWatching(goneMessenger), B_BAD_VALUE);
+
+    entry_ref truth = RefFor("/bin/true");
+    team_id team = -1;
+    ASSERT_EQ(be_roster->Launch(&truth, 0, nullptr, &team), B_OK);
+    survivor->WaitUntil(HasNoticesFor({team}));
+    // The notice found the looper gone and dropped it from the watchers.
+    EXPECT_EQ(be_roster->StopWatching(goneMessenger), B_BAD_VALUE);
+}
+
+TEST(Roster, KillTeamEndsOurChildAndItsEndIsReported) {
+    Watcher watcher;
+    entry_ref sleeper = RefFor("/bin/sleep");
+    const char* argv[] = {"600"};
+    team_id team = -1;
+    ASSERT_EQ(be_roster->Launch(&sleeper, 1, argv, &team), B_OK);
+    EXPECT_EQ(kill_team(team), B_OK);
+    auto received = watcher->WaitUntil(HasNoticesFor({team}));
+    ASSERT_TRUE(HasNoticesFor({team})(received));
+    for (const BMessage& message : received)
+        if (TeamOf(message) == team) {
+            entry_ref ref;
+            ASSERT_EQ(message.FindRef("be:ref", &ref), B_OK);
+            EXPECT_EQ(ref, sleeper);
+        }
+
+    // Ended and reaped: the number is no longer ours to signal.
+    EXPECT_EQ(kill_team(team), B_BAD_TEAM_ID);
+    EXPECT_EQ(NoticedTeams(watcher->Sync()).count(team), 1u);
+}
+
+TEST(Roster, KillTeamRefusesEveryProcessItDidNotStart) {
+    // A child of ours started without the roster, like a process that was
+    // given the number of a child that has been reaped.
+    pid_t stranger = -1;
+    const char* argv[] = {"/bin/sleep", "600", nullptr};
+    ASSERT_EQ(
+        ::posix_spawn(&stranger, "/bin/sleep", nullptr, nullptr, const_cast<char**>(argv), environ),
+        0);
+
+    for (team_id team : {static_cast<team_id>(stranger), static_cast<team_id>(::getppid()),
+                         static_cast<team_id>(::getpid()), 0, -1}) {
+        SCOPED_TRACE(team);
+        EXPECT_EQ(kill_team(team), B_BAD_TEAM_ID);
+    }
+
+    siginfo_t info{};
+    ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(stranger), &info, WEXITED | WNOHANG | WNOWAIT), 0);
+    EXPECT_EQ(info.si_pid, 0) << "the stranger was signalled";
+    EXPECT_EQ(::kill(::getppid(), 0), 0);
+
+    ::kill(stranger, SIGKILL);
+    ::waitpid(stranger, nullptr, 0);
+}
+
+TEST(Roster, BurstOfChildrenGivesOneNoticeEachAndLeavesNoZombie) {
+    Watcher watcher;
+    entry_ref truth = RefFor("/bin/true");
+    constexpr int kChildren = 200;
+    std::set<team_id> teams;
+    for (int i = 0; i < kChildren; ++i) {
+        team_id team = -1;
+        ASSERT_EQ(be_roster->Launch(&truth, 0, nullptr, &team), B_OK);
+        teams.insert(team);
+    }
+    ASSERT_EQ(teams.size(), static_cast<size_t>(kChildren));
+    watcher->WaitUntil(HasNoticesFor(teams));
+
+    auto noticed = NoticedTeams(watcher->Sync());
+    EXPECT_EQ(noticed.size(), static_cast<size_t>(kChildren));
+    for (team_id team : teams)
+        EXPECT_EQ(noticed.count(team), 1u) << team;
+    EXPECT_FALSE(HasZombieChild());
+    EXPECT_EQ(kit_private::ChildWatcher::Instance().CountChildren(), 0);
+}
+
+TEST(Roster, DocumentsAndAddressesGoToTheOpenerFoundInPath) {
+    TempDir dir;
+    std::string bin = dir.File("bin");
+    ::mkdir(bin.c_str(), 0755);
+    // The stand-in records its arguments in a file named after its own pid,
+    // which is the team the roster hands back.
+    std::string opener = bin + "/xdg-open";
+    {
+        std::ofstream script(opener);
+        script << "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" << dir.Path() << "/opened-'$$\n";
+    }
+    ::chmod(opener.c_str(), 0755);
+    const char* oldPath = std::getenv("PATH");
+    EnvironmentVariable path("PATH", bin + ":" + (oldPath ? oldPath : "/usr/bin:/bin"));
+    Watcher watcher;
+
+    std::string document = dir.Write("read me.txt", "text");
+    entry_ref documentRef = RefFor(document);
+    team_id documentTeam = -1;
+    ASSERT_EQ(be_roster->Launch(&documentRef, nullptr, &documentTeam), B_OK);
+
+    const char* address[] = {"https://example.org/a b?x=1&y=\"2\""};
+    team_id addressTeam = -1;
+    ASSERT_EQ(be_roster->Launch("text/html", 1, address, &addressTeam), B_OK);
+
+    auto received = watcher->WaitUntil(HasNoticesFor({documentTeam, addressTeam}));
+    ASSERT_TRUE(HasNoticesFor({documentTeam, addressTeam})(received));
+    for (const BMessage& message : received) {
+        entry_ref ref;
+        ASSERT_EQ(message.FindRef("be:ref", &ref), B_OK);
+        EXPECT_EQ(ref, RefFor(opener));
+    }
+    EXPECT_EQ(SplitNul(ReadFileText(dir.File("opened-" + std::to_string(documentTeam)))),
+              std::vector<std::string>{documentRef.path});
+    EXPECT_EQ(SplitNul(ReadFileText(dir.File("opened-" + std::to_string(addressTeam)))),
+              std::vector<std::string>{address[0]});
+    EXPECT_FALSE(HasZombieChild());
+
+    // xdg-open would take these for options of its own, or has nothing to open.
+    const char* option[] = {"--help"};
+    team_id team = 4242;
+    EXPECT_EQ(be_roster->Launch("text/html", 1, option, &team), B_BAD_VALUE);
+    EXPECT_EQ(be_roster->Launch("text/html", 0, address, &team), B_BAD_VALUE);
+    EXPECT_EQ(team, 4242);
+
+    // PATH is read at the call: with no opener in it, nothing starts.
+    std::string empty = dir.File("empty");
+    ::mkdir(empty.c_str(), 0755);
+    EnvironmentVariable emptyPath("PATH", empty);
+    EXPECT_EQ(be_roster->Launch(&documentRef, nullptr, &team), B_ENTRY_NOT_FOUND);
+    EXPECT_EQ(team, 4242);
+}
