@@ -31,6 +31,8 @@ public:
     uint32 Command() const { return fMessage ? fMessage->what : 0; }
     status_t SetTarget(const BHandler* handler);
     status_t SetTarget(const BMessenger& messenger);
+    // The target, invalid when the control sends to its window.
+    BMessenger Messenger() const { return fTarget; }
     // Sends a copy of the message (the control's own if none is given) to
     // the target, or to the window when there is no target.
     virtual status_t Invoke(const BMessage* message = nullptr);

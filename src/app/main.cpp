@@ -1,1 +1,7 @@
-int main() { return 0; }
+#include "app/MFApp.h"
+
+int main() {
+    MFApp app;
+    app.Run();
+    return 0;
+}

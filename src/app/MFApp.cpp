@@ -1,0 +1,213 @@
+#include "app/MFApp.h"
+
+#include "app/AppIcons.h"
+#include "app/BRoster.h"
+#include "app/Commands.h"
+#include "interface/BAlert.h"
+#include "interface/BBitmap.h"
+#include "mainwindow/MainWindow.h"
+#include "storage/BAppFileInfo.h"
+#include "storage/BFile.h"
+#include "storage/BMimeType.h"
+
+#include <cstring>
+
+namespace {
+
+// Who made the program and who translated it, as the About box names them.
+constexpr const char* kAuthor = "Lenz Arbogast";
+constexpr const char* kAuthorMail = "lenz.arbogast@example.org";
+constexpr const char* kWebAddress = "http://www.example.org/mirvex/";
+constexpr const char* kTranslator = "Katrin Oberhauser";
+constexpr const char* kTranslatorMail = "k.oberhauser@example.org";
+// Fixed when this file is compiled: month, day, year, then hh:mm:ss.
+constexpr const char* kBuildDate = __DATE__ " " __TIME__;
+
+constexpr const char* kListDescription = "Mirvex OggVorbis Frontend list";
+
+// Reads one flag; any failure gives the flag's default.
+bool ReadFlag(BFile& file, const char* name, bool fallback) {
+    uint8 value = 0;
+    if (file.ReadAttr(name, B_BOOL_TYPE, 0, &value, 1) != 1)
+        return fallback;
+    return value != 0;
+}
+
+void WriteFlag(BFile& file, const char* name, bool flag) {
+    uint8 value = flag ? 1 : 0;
+    file.WriteAttr(name, B_BOOL_TYPE, 0, &value, 1);
+}
+
+} // namespace
+
+MFApp::MFApp() : BApplication(kAppSignature), encoderPath(new char[kEncoderPathSize]) {
+    encoderPath[0] = '\0';
+    RegisterAppIcons();
+}
+
+MFApp::~MFApp() {
+    delete[] encoderPath;
+}
+
+void MFApp::ReadyToRun() {
+    ReadOptions();
+    if (selfRegisterMimeType)
+        RegisterMIMEType(false);
+    mainWindow = new MainWindow(hasLaunchRef ? &launchRef : nullptr);
+    fMainWindowMessenger = BMessenger(mainWindow);
+    mainWindow->Show();
+}
+
+void MFApp::RefsReceived(BMessage* message) {
+    if (IsLaunching()) {
+        // Only the first file counts; a later refs message during the launch
+        // takes its place.
+        entry_ref ref;
+        if (message->FindRef("refs", 0, &ref) == B_OK) {
+            launchRef = ref;
+            hasLaunchRef = true;
+        }
+        return;
+    }
+    if (!fMainWindowMessenger.LockTarget())
+        return;
+    mainWindow->RefsReceived(message);
+    mainWindow->Unlock();
+}
+
+void MFApp::MessageReceived(BMessage* message) {
+    switch (message->what) {
+    case B_SOME_APP_QUIT:
+        RelayQuitNotice(message);
+        break;
+    case cmd::LOGP:
+    case cmd::OLPM:
+    case cmd::SLPM:
+        RelayToMainWindow(message);
+        break;
+    default:
+        BApplication::MessageReceived(message);
+    }
+}
+
+void MFApp::RelayQuitNotice(BMessage* message) {
+    // The main window may have closed while an encoder still runs; its quit
+    // notice then finds nobody to tell.
+    if (!fMainWindowMessenger.LockTarget())
+        return;
+    entry_ref quitting;
+    if (mainWindow->running && message->FindRef("be:ref", &quitting) == B_OK &&
+        quitting == mainWindow->encoderRef)
+        mainWindow->EncodeNext();
+    mainWindow->Unlock();
+}
+
+void MFApp::RelayToMainWindow(BMessage* message) {
+    if (!fMainWindowMessenger.LockTarget())
+        return;
+    mainWindow->MessageReceived(message);
+    mainWindow->Unlock();
+}
+
+std::string MFApp::AboutText() {
+    std::string text;
+    text += "Mirvex OggVorbis Frontend 1.2a (Deutsch)\n";
+    text += std::string("von ") + kAuthor + "\n";
+    text += "\n";
+    text += "Siehe liesmich für Anweisungen und Lizenzeinzelheiten.\n";
+    text += "\n";
+    text += std::string("E-Mail: ") + kAuthorMail + "\n";
+    text += std::string("Web: ") + kWebAddress + "\n";
+    text += "\n";
+    text += std::string("Deutsche Übersetzung von ") + kTranslator + "\n";
+    text += std::string("E-Mail: ") + kTranslatorMail + "\n";
+    text += "\n";
+    text += std::string("Kompiliert am ") + kBuildDate;
+    return text;
+}
+
+void MFApp::AboutRequested() {
+    std::string text = AboutText();
+    auto* about = new BAlert("AboutDialog", text.c_str(), "Gehe zur Site", "Schließen", nullptr,
+                             B_WIDTH_AS_USUAL, B_INFO_ALERT);
+    if (about->Go() == 0) {
+        const char* const address[] = {kWebAddress};
+        be_roster->Launch("text/html", 1, address, nullptr);
+    }
+}
+
+void MFApp::ReadOptions() {
+    app_info info;
+    GetAppInfo(&info);
+    BFile file(&info.ref, B_READ_ONLY);
+
+    // The path is read straight into its buffer. Whatever is stored, the
+    // field ends up a NUL-terminated path of at most 1023 bytes: a value
+    // without its NUL, or longer than the buffer, is cut at the last byte.
+    ssize_t read =
+        file.ReadAttr("encoder_location", B_STRING_TYPE, 0, encoderPath, kEncoderPathSize);
+    if (read < 0) {
+        std::strcpy(encoderPath, kDefaultEncoderPath);
+    } else {
+        size_t end = std::min(static_cast<size_t>(read), kEncoderPathSize - 1);
+        encoderPath[end] = '\0';
+    }
+
+    dontCloseOnAdd = ReadFlag(file, "dont_close_on_add", false);
+    dontClearOnOpen = ReadFlag(file, "dont_clear_on_open", false);
+    selfRegisterMimeType = ReadFlag(file, "self_register_mime_type", true);
+}
+
+void MFApp::WriteOptions() {
+    app_info info;
+    GetAppInfo(&info);
+    BFile file(&info.ref, B_WRITE_ONLY);
+    if (file.InitCheck() != B_OK)
+        return;
+    file.WriteAttr("encoder_location", B_STRING_TYPE, 0, encoderPath, std::strlen(encoderPath) + 1);
+    WriteFlag(file, "dont_close_on_add", dontCloseOnAdd);
+    WriteFlag(file, "dont_clear_on_open", dontClearOnOpen);
+    WriteFlag(file, "self_register_mime_type", selfRegisterMimeType);
+}
+
+void MFApp::RegisterMIMEType(bool showAlert) {
+    BMimeType type(kListMimeType);
+    const char* outcome = "MIME-Typ war bereits installiert.";
+    if (!type.IsInstalled()) {
+        type.SetShortDescription(kListDescription);
+        type.SetLongDescription(kListDescription);
+        type.SetPreferredApp(kAppSignature, B_OPEN);
+        BMessage extensions;
+        extensions.AddString("extensions", kListExtension);
+        type.SetFileExtensions(&extensions);
+
+        BBitmap largeIcon(BRect(0, 0, 31, 31), B_CMAP8);
+        BBitmap miniIcon(BRect(0, 0, 15, 15), B_CMAP8);
+        app_info info;
+        GetAppInfo(&info);
+        BFile executable(&info.ref, B_READ_ONLY);
+        BAppFileInfo appFileInfo(&executable);
+        appFileInfo.GetIcon(&largeIcon, B_LARGE_ICON);
+        appFileInfo.GetIcon(&miniIcon, B_MINI_ICON);
+        type.SetIcon(&largeIcon, B_LARGE_ICON);
+        type.SetIcon(&miniIcon, B_MINI_ICON);
+
+        outcome = type.Install() == B_OK ? "MIME-Typ erfolgreich installiert."
+                                         : "Fehler beim Installieren des MIME-Typs.";
+    }
+    if (showAlert)
+        (new BAlert("MimeInstalled", outcome, "In Ordnung", nullptr, nullptr, B_WIDTH_AS_USUAL,
+                    B_INFO_ALERT))
+            ->Go();
+}
+
+void MFApp::UnregisterMIMEType() {
+    BMimeType type(kListMimeType);
+    const char* outcome = "MIME-Typ kann nicht gelöscht werden; er war nicht installiert.";
+    if (type.IsInstalled())
+        outcome = type.Delete() == B_OK ? "MIME-Typ erfolgreich gelöscht."
+                                        : "Fehler beim Löschen des MIME-Typs.";
+    (new BAlert("MimeDeleted", outcome, "In Ordnung", nullptr, nullptr, B_WIDTH_AS_USUAL,
+                B_INFO_ALERT))
+        ->Go();
+}

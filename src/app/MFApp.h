@@ -1,0 +1,61 @@
+#pragma once
+
+// The program's application object. It holds the four program options, makes
+// the main window once the program is ready, remembers the file the program
+// was started with, relays the file panels' replies and the encoder's quit
+// notices to the main window, and shows the About box.
+
+#include "app/BApplication.h"
+#include "storage/entry_ref.h"
+
+class MainWindow;
+
+// The application's signature, the list file type (spelled "Fronted"), the
+// list file extension and the default encoder path.
+constexpr const char* kAppSignature = "application/x-vnd.MirvexOggVorbisFrontend";
+constexpr const char* kListMimeType = "text/x-MirvexOggVorbisFronted-list";
+constexpr const char* kListExtension = "mvl";
+constexpr const char* kDefaultEncoderPath = "/boot/home/config/bin/oggenc";
+constexpr size_t kEncoderPathSize = 1024;
+
+class MFApp : public BApplication {
+public:
+    // Thread: main. Reads no options and makes no window.
+    MFApp();
+    ~MFApp() override;
+
+    // Hooks. Thread: the application's.
+    void MessageReceived(BMessage* message) override;
+    void ReadyToRun() override;
+    void RefsReceived(BMessage* message) override;
+    void AboutRequested() override;
+
+    // The options on the executable's attributes. ReadOptions runs once on
+    // the application's thread before any window; WriteOptions once, on the
+    // main window's quit.
+    void ReadOptions();
+    void WriteOptions();
+    // The list file type in the desktop's file-type database.
+    void RegisterMIMEType(bool showAlert);
+    void UnregisterMIMEType();
+
+    // The About box's text, line by line.
+    static std::string AboutText();
+
+    entry_ref launchRef;
+    MainWindow* mainWindow = nullptr;
+    bool hasLaunchRef = false;
+    // The program options. Written only on the main window's thread after
+    // start-up, read there and on the application's thread.
+    char* encoderPath;
+    bool dontCloseOnAdd = false;
+    bool dontClearOnOpen = false;
+    bool selfRegisterMimeType = true;
+
+private:
+    void RelayQuitNotice(BMessage* message);
+    void RelayToMainWindow(BMessage* message);
+
+    // Reaches the main window only while it lives.
+    BMessenger fMainWindowMessenger;
+};

@@ -1,0 +1,120 @@
+#include "mainwindow/MainWindow.h"
+
+#include "app/BRoster.h"
+#include "app/Commands.h"
+#include "app/MFApp.h"
+#include "encoding/ProgressWindow.h"
+#include "interface/BButton.h"
+#include "interface/BMenu.h"
+#include "interface/BMenuBar.h"
+#include "interface/BMenuItem.h"
+#include "mainwindow/TabView.h"
+
+namespace {
+
+constexpr const char* kTitle = "Mirvex OggVorbis Frontend 1.2a";
+
+MFApp* App() {
+    return static_cast<MFApp*>(be_app);
+}
+
+} // namespace
+
+MainWindow::MainWindow(entry_ref*)
+    : BWindow(BRect(100, 100, 540, 380), kTitle, B_TITLED_WINDOW,
+              B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS, B_CURRENT_WORKSPACE) {
+    encoderRef = entry_ref();
+    fileIndex = 0;
+    optionsBefore[0] = '\0';
+    optionsAfter[0] = '\0';
+    running = false;
+
+    progressWindow = new ProgressWindow(this);
+    progressWindow->Run();
+
+    BuildMenus();
+
+    BRect backFrame = Bounds();
+    backFrame.top = menuBar->Frame().bottom + 1;
+    backView = new BView(backFrame, "BackView", B_FOLLOW_ALL_SIDES, 0);
+    backView->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+    AddChild(backView);
+
+    // Both buttons sit at the bottom right, the encode button to the left of
+    // the close button, and take the size their labels need.
+    const float right = backView->Bounds().right;
+    const float bottom = backView->Bounds().bottom;
+    closeButton = new BButton(BRect(right - 79, bottom - 29, right - 5, bottom - 5), "CloseButton",
+                              "Beenden", new BMessage(cmd::CLOS), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM,
+                              B_WILL_DRAW | B_NAVIGABLE);
+    closeButton->ResizeToPreferred();
+    backView->AddChild(closeButton);
+
+    const float closeWidth = closeButton->Frame().Width();
+    encodeButton =
+        new BButton(BRect(right - 83 - closeWidth, bottom - 29, right - 9 - closeWidth, bottom - 5),
+                    "EncodeButton", "Kodieren!", new BMessage(cmd::ENCD),
+                    B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW | B_NAVIGABLE);
+    encodeButton->ResizeToPreferred();
+    encodeButton->SetEnabled(false);
+    backView->AddChild(encodeButton);
+
+    tabView = new TabView(BRect(5, 5, right - 5, bottom - 34), encodeButton, this);
+    backView->AddChild(tabView);
+    tabView->SetTabWidth(B_WIDTH_FROM_WIDEST);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildMenus() {
+    menuBar = new BMenuBar(BRect(0, 0, 10, 10), "MenuBar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
+                           B_ITEMS_IN_ROW);
+
+    auto* listMenu = new BMenu("Liste", B_ITEMS_IN_COLUMN);
+    listMenu->AddItem(new BMenuItem("Neu", new BMessage(cmd::NWLS)));
+    listMenu->AddItem(new BMenuItem("Speichern...", new BMessage(cmd::SVLS)));
+    listMenu->AddItem(new BMenuItem("Öffnen...", new BMessage(cmd::OPLS)));
+    listMenu->AddSeparatorItem();
+    listMenu->AddItem(new BMenuItem("Beenden", new BMessage(cmd::CLOS)));
+    menuBar->AddItem(listMenu);
+
+    auto* helpMenu = new BMenu("Hilfe", B_ITEMS_IN_COLUMN);
+    helpMenu->AddItem(new BMenuItem("Liesmich", new BMessage(cmd::RDME)));
+    helpMenu->AddSeparatorItem();
+    auto* about = new BMenuItem("Über...", new BMessage(B_ABOUT_REQUESTED));
+    about->SetTarget(be_app);
+    helpMenu->AddItem(about);
+    menuBar->AddItem(helpMenu);
+
+    AddChild(menuBar);
+}
+
+void MainWindow::MessageReceived(BMessage* message) {
+    switch (message->what) {
+    case cmd::CLOS:
+        be_app->PostMessage(B_QUIT_REQUESTED);
+        break;
+    default:
+        BWindow::MessageReceived(message);
+    }
+}
+
+bool MainWindow::QuitRequested() {
+    App()->WriteOptions();
+    be_app->PostMessage(B_QUIT_REQUESTED);
+    return true;
+}
+
+void MainWindow::RefsReceived(BMessage*) {}
+
+void MainWindow::EncodeNext() {
+    // Without a list there is nothing left to encode: the run ends.
+    EndRun();
+}
+
+void MainWindow::EndRun() {
+    be_roster->StopWatching(BMessenger(be_app));
+    running = false;
+    fileIndex = 0;
+    progressWindow->Hide();
+}

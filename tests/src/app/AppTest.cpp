@@ -1,0 +1,172 @@
+#include "RunningApp.h"
+
+#include "app/Commands.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <sstream>
+#include <sys/stat.h>
+
+TEST(CommandCodes, EachCodeHasItsValue) {
+    struct Code {
+        uint32 code;
+        uint32 value;
+    };
+    const Code codes[] = {
+        {cmd::ENCD, 0x454E4344},        {cmd::SKIP, 0x534B4950},
+        {cmd::STOP, 0x53544F50},        {cmd::CLOS, 0x434C4F53},
+        {cmd::NWLS, 0x4E574C53},        {cmd::SVLS, 0x53564C53},
+        {cmd::OPLS, 0x4F504C53},        {cmd::SLPM, 0x534C504D},
+        {cmd::OLPM, 0x4F4C504D},        {cmd::RDME, 0x52444D45},
+        {cmd::ADDF, 0x41444446},        {cmd::REMV, 0x52454D56},
+        {cmd::MVUP, 0x4D565550},        {cmd::MVDN, 0x4D56444E},
+        {cmd::LOCG, 0x4C4F4347},        {cmd::LOGP, 0x4C4F4750},
+        {cmd::LOCM, 0x4C4F434D},        {cmd::DCOA, 0x44434F41},
+        {cmd::DCOO, 0x44434F4F},        {cmd::SRMT, 0x53524D54},
+        {cmd::RMTN, 0x524D544E},        {cmd::UMTN, 0x554D544E},
+        {B_SOME_APP_QUIT, 0x42524151},  {B_SIMPLE_DATA, 0x44415441},
+        {B_QUIT_REQUESTED, 0x5F515251}, {B_ABOUT_REQUESTED, 0x5F414252},
+    };
+    for (const Code& code : codes)
+        EXPECT_EQ(code.code, code.value) << std::hex << code.value;
+}
+
+TEST(Launch, OnlyTheFirstOfSeveralFilesIsRemembered) {
+    TempDir dir;
+    std::string first = dir.Write("erste.wav", "RIFF");
+    std::string second = dir.Write("zweite.mvl", "# x\n");
+    std::string third = dir.Write("dritte.wav", "RIFF");
+    RunningApp running({first, second, third});
+    ASSERT_TRUE(running.shown);
+    ASSERT_TRUE(running.app.Lock());
+    EXPECT_TRUE(running.app.hasLaunchRef);
+    EXPECT_EQ(running.app.launchRef.path, first);
+    EXPECT_FALSE(running.app.IsLaunching());
+    running.app.Unlock();
+}
+
+TEST(Launch, WithoutFilesTheWindowOpensEmpty) {
+    RunningApp running;
+    ASSERT_TRUE(running.shown);
+    ASSERT_TRUE(running.app.Lock());
+    EXPECT_FALSE(running.app.hasLaunchRef);
+    EXPECT_FALSE(running.app.launchRef.IsSet());
+    EXPECT_NE(running.app.mainWindow, nullptr);
+    running.app.Unlock();
+}
+
+TEST(Launch, RefsAfterStartUpDoNotReplaceTheLaunchFile) {
+    TempDir dir;
+    std::string first = dir.Write("a.mvl", "");
+    std::string later = dir.Write("b.wav", "");
+    RunningApp running({first});
+    ASSERT_TRUE(running.shown);
+    entry_ref ref;
+    ASSERT_EQ(get_ref_for_path(later.c_str(), &ref), B_OK);
+    BMessage refs(B_REFS_RECEIVED);
+    refs.AddRef("refs", &ref);
+    be_app_messenger.SendMessage(&refs);
+    driver::Settle();
+    ASSERT_TRUE(running.app.Lock());
+    EXPECT_EQ(running.app.launchRef.path, first);
+    running.app.Unlock();
+}
+
+TEST(AboutBox, TextLineByLine) {
+    std::vector<std::string> lines;
+    std::stringstream text(MFApp::AboutText());
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[0], "Mirvex OggVorbis Frontend 1.2a (Deutsch)");
+    EXPECT_FALSE(lines[1].empty());
+    EXPECT_EQ(lines[2], "");
+    EXPECT_EQ(lines[3], "Siehe liesmich für Anweisungen und Lizenzeinzelheiten.");
+    EXPECT_EQ(lines[4], "");
+    EXPECT_TRUE(lines[5].starts_with("E-Mail: "));
+    EXPECT_TRUE(lines[6].starts_with("Web: http"));
+    EXPECT_EQ(lines[7], "");
+    EXPECT_TRUE(lines[8].starts_with("Deutsche Übersetzung von "));
+    EXPECT_TRUE(lines[9].starts_with("E-Mail: "));
+    EXPECT_EQ(lines[10], "");
+    // Month, day, year, then the time: the compiler's own form of the date.
+    EXPECT_TRUE(std::regex_match(
+        lines[11], std::regex("Kompiliert am [A-Z][a-z]{2} [ 123]\\d \\d{4} \\d\\d:\\d\\d:\\d\\d")))
+        << lines[11];
+    EXPECT_NE(MFApp::AboutText().back(), '\n'); // the last line has no line break
+}
+
+namespace {
+
+// Puts a stand-in "xdg-open" first on the PATH that writes its arguments to
+// a file, so that nothing real is opened.
+class FakeOpener {
+public:
+    FakeOpener() : fOldPath(std::getenv("PATH") ? std::getenv("PATH") : "") {
+        std::string script = "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + dir.File("opened") + "'\n";
+        std::string path = dir.Write("xdg-open", script);
+        ::chmod(path.c_str(), 0755);
+        ::setenv("PATH", (dir.Path() + ":" + fOldPath).c_str(), 1);
+    }
+    ~FakeOpener() { ::setenv("PATH", fOldPath.c_str(), 1); }
+    std::string Opened() const { return ReadFileText(dir.File("opened")); }
+
+    TempDir dir;
+
+private:
+    std::string fOldPath;
+};
+
+std::string WebLine() {
+    std::stringstream text(MFApp::AboutText());
+    std::string line;
+    for (int i = 0; i < 7; ++i)
+        std::getline(text, line);
+    return line.substr(std::string("Web: ").size());
+}
+
+} // namespace
+
+TEST(AboutBox, GoToSiteOpensTheAddressAndCloseOpensNothing) {
+    FakeOpener opener;
+    RunningApp running;
+    ASSERT_TRUE(running.shown);
+
+    ASSERT_TRUE(driver::ChooseMenuItem(kMainTitle, "Hilfe", "Über..."));
+    auto about = driver::AnswerAlert("Schließen");
+    ASSERT_TRUE(about.has_value());
+    EXPECT_EQ(about->title, "AboutDialog");
+    EXPECT_EQ(about->text, MFApp::AboutText());
+    EXPECT_EQ(about->buttons, (std::vector<std::string>{"Gehe zur Site", "Schließen"}));
+
+    ASSERT_TRUE(driver::ChooseMenuItem(kMainTitle, "Hilfe", "Über..."));
+    ASSERT_TRUE(driver::AnswerAlert("Gehe zur Site").has_value());
+    EXPECT_TRUE(driver::WaitFor([&] { return !opener.Opened().empty(); }));
+    // Only the one launch of "Gehe zur Site": "Schließen" opened nothing.
+    EXPECT_EQ(opener.Opened(), WebLine() + "\n");
+}
+
+TEST(Quit, BeendenButtonMenuAndCloseBoxEndTheProgram) {
+    struct Way {
+        const char* name;
+        std::function<bool()> act;
+    };
+    const Way ways[] = {
+        {"button", [] { return driver::Click(kMainTitle, "CloseButton"); }},
+        {"menu", [] { return driver::ChooseMenuItem(kMainTitle, "Liste", "Beenden"); }},
+        {"close box", [] { return driver::CloseWindow(kMainTitle); }},
+    };
+    for (const Way& way : ways) {
+        RunningApp running;
+        ASSERT_TRUE(running.shown) << way.name;
+        ASSERT_TRUE(way.act()) << way.name;
+        running.WaitForEnd(); // Run returns: every looper thread has ended
+        EXPECT_EQ(running.app.CountWindows(), 0) << way.name;
+        driver::Settle();
+        EXPECT_FALSE(driver::Window(kMainTitle).exists) << way.name;
+        EXPECT_FALSE(driver::Window("Fortschritt der Kodierung").exists) << way.name;
+    }
+}

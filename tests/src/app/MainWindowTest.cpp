@@ -1,0 +1,229 @@
+#include "RunningApp.h"
+
+#include "app/Commands.h"
+#include "encoding/EncoderView.h"
+#include "encoding/ProgressWindow.h"
+#include "filelist/FilesView.h"
+#include "interface/BButton.h"
+#include "interface/BMenu.h"
+#include "interface/BMenuBar.h"
+#include "interface/BMenuItem.h"
+#include "interface/BStringView.h"
+#include "mainwindow/OptionsView.h"
+#include "mainwindow/TabView.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Holds a window's lock for the life of the object.
+class Locked {
+public:
+    explicit Locked(BLooper* looper) : fLooper(looper), fLocked(looper->Lock()) {}
+    ~Locked() {
+        if (fLocked)
+            fLooper->Unlock();
+    }
+    explicit operator bool() const { return fLocked; }
+
+private:
+    BLooper* fLooper;
+    bool fLocked;
+};
+
+std::vector<std::string> Labels(BMenu* menu) {
+    std::vector<std::string> labels;
+    for (int32 i = 0; i < menu->CountItems(); ++i)
+        labels.push_back(menu->ItemAt(i)->IsSeparator() ? "-" : menu->ItemAt(i)->Label());
+    return labels;
+}
+
+} // namespace
+
+class MainWindowLayout : public testing::Test {
+protected:
+    RunningApp running;
+};
+
+TEST_F(MainWindowLayout, FrameTitleAndFlags) {
+    ASSERT_TRUE(running.shown);
+    MainWindow* window = running.window;
+    Locked lock(window);
+    ASSERT_TRUE(lock);
+    EXPECT_EQ(window->Frame(), BRect(100, 100, 540, 380));
+    EXPECT_STREQ(window->Title(), kMainTitle);
+    EXPECT_EQ(window->Look(), B_TITLED_WINDOW_LOOK);
+    EXPECT_EQ(window->Feel(), B_NORMAL_WINDOW_FEEL);
+    EXPECT_EQ(window->Flags(), B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS);
+    EXPECT_FALSE(window->running);
+    EXPECT_EQ(window->fileIndex, 0);
+    EXPECT_STREQ(window->optionsBefore, "");
+    EXPECT_STREQ(window->optionsAfter, "");
+    EXPECT_FALSE(window->encoderRef.IsSet());
+
+    // The real window shows the same: 441 by 281 pixels, fixed.
+    driver::WidgetInfo shown = driver::Window(kMainTitle);
+    EXPECT_EQ(shown.width, 441);
+    EXPECT_EQ(shown.height, 281);
+}
+
+TEST_F(MainWindowLayout, MenusAndTheirMessages) {
+    ASSERT_TRUE(running.shown);
+    MainWindow* window = running.window;
+    Locked lock(window);
+    BMenuBar* bar = window->menuBar;
+    ASSERT_EQ(bar, window->FindView("MenuBar"));
+    EXPECT_EQ(bar->Layout(), B_ITEMS_IN_ROW);
+    ASSERT_EQ(bar->CountItems(), 2);
+    EXPECT_STREQ(bar->SubmenuAt(0)->Name(), "Liste");
+    EXPECT_STREQ(bar->SubmenuAt(1)->Name(), "Hilfe");
+    EXPECT_EQ(Labels(bar->SubmenuAt(0)),
+              (std::vector<std::string>{"Neu", "Speichern...", "Öffnen...", "-", "Beenden"}));
+    EXPECT_EQ(Labels(bar->SubmenuAt(1)), (std::vector<std::string>{"Liesmich", "-", "Über..."}));
+
+    struct Item {
+        const char* label;
+        uint32 command;
+        bool toApp;
+    };
+    const Item items[] = {
+        {"Neu", cmd::NWLS, false},       {"Speichern...", cmd::SVLS, false},
+        {"Öffnen...", cmd::OPLS, false}, {"Beenden", cmd::CLOS, false},
+        {"Liesmich", cmd::RDME, false},  {"Über...", B_ABOUT_REQUESTED, true},
+    };
+    for (const Item& expected : items) {
+        BMenuItem* item = bar->FindItem(expected.label);
+        ASSERT_NE(item, nullptr) << expected.label;
+        EXPECT_EQ(item->Command(), expected.command) << expected.label;
+        EXPECT_EQ(item->HasTarget(), expected.toApp) << expected.label;
+        if (expected.toApp) {
+            EXPECT_EQ(item->Messenger(), be_app_messenger);
+        }
+        EXPECT_EQ(item->Submenu(), nullptr);
+    }
+    for (int32 i = 0; i < 2; ++i)
+        EXPECT_EQ(bar->SubmenuAt(i)->Layout(), B_ITEMS_IN_COLUMN);
+
+    // The menu bar spans the window; the background starts right below it.
+    EXPECT_EQ(bar->Frame().left, 0);
+    EXPECT_EQ(bar->Frame().right, window->Bounds().right);
+    EXPECT_EQ(window->backView->Frame().top, bar->Frame().bottom + 1);
+    EXPECT_EQ(window->backView->Frame().bottom, window->Bounds().bottom);
+    EXPECT_EQ(driver::MenuTitles(kMainTitle), (std::vector<std::string>{"Liste", "Hilfe"}));
+}
+
+TEST_F(MainWindowLayout, ButtonsFollowTheArithmeticFromTheirPreferredSizes) {
+    ASSERT_TRUE(running.shown);
+    MainWindow* window = running.window;
+    Locked lock(window);
+    const float R = window->backView->Bounds().right;
+    const float Bt = window->backView->Bounds().bottom;
+
+    float closeWidth = 0, closeHeight = 0;
+    window->closeButton->GetPreferredSize(&closeWidth, &closeHeight);
+    EXPECT_EQ(window->closeButton->Frame(),
+              BRect(R - 79, Bt - 29, R - 79 + closeWidth, Bt - 29 + closeHeight));
+    float encodeWidth = 0, encodeHeight = 0;
+    window->encodeButton->GetPreferredSize(&encodeWidth, &encodeHeight);
+    const float c = window->closeButton->Frame().Width();
+    EXPECT_EQ(window->encodeButton->Frame(),
+              BRect(R - 83 - c, Bt - 29, R - 83 - c + encodeWidth, Bt - 29 + encodeHeight));
+
+    EXPECT_STREQ(window->closeButton->Name(), "CloseButton");
+    EXPECT_STREQ(window->closeButton->Label(), "Beenden");
+    EXPECT_EQ(window->closeButton->Command(), cmd::CLOS);
+    EXPECT_STREQ(window->encodeButton->Name(), "EncodeButton");
+    EXPECT_STREQ(window->encodeButton->Label(), "Kodieren!");
+    EXPECT_EQ(window->encodeButton->Command(), cmd::ENCD);
+    EXPECT_FALSE(window->encodeButton->IsEnabled());
+    EXPECT_TRUE(window->closeButton->IsEnabled());
+    // Without a target, the buttons deliver to their window.
+    EXPECT_FALSE(window->closeButton->Messenger().IsValid());
+    for (BButton* button : {window->closeButton, window->encodeButton})
+        EXPECT_EQ(button->ResizingMode(), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
+
+    // The display shows them where the window has them.
+    driver::WidgetInfo encode = driver::Widget(kMainTitle, "EncodeButton");
+    EXPECT_FALSE(encode.enabled);
+    EXPECT_EQ(encode.x, int(window->encodeButton->Frame().left));
+    EXPECT_EQ(encode.width, window->encodeButton->Frame().IntegerWidth() + 1);
+    EXPECT_TRUE(driver::Widget(kMainTitle, "CloseButton").enabled);
+}
+
+TEST_F(MainWindowLayout, TabViewHoldsTheThreePagesWithTheFilesPageInFront) {
+    ASSERT_TRUE(running.shown);
+    MainWindow* window = running.window;
+    Locked lock(window);
+    TabView* tabs = window->tabView;
+    const float R = window->backView->Bounds().right;
+    const float Bt = window->backView->Bounds().bottom;
+    EXPECT_EQ(tabs->Frame(), BRect(5, 5, R - 5, Bt - 34));
+    EXPECT_STREQ(tabs->Name(), "TabView");
+    EXPECT_EQ(tabs->ResizingMode(), B_FOLLOW_ALL_SIDES);
+    EXPECT_EQ(tabs->Flags(), B_FULL_UPDATE_ON_RESIZE | B_WILL_DRAW | B_NAVIGABLE_JUMP |
+                                 B_FRAME_EVENTS | B_NAVIGABLE);
+    EXPECT_EQ(tabs->TabWidth(), B_WIDTH_FROM_WIDEST);
+    ASSERT_EQ(tabs->CountTabs(), 3);
+    EXPECT_EQ(tabs->Selection(), 0);
+    EXPECT_EQ(tabs->ViewForTab(0), tabs->filesView);
+    EXPECT_EQ(tabs->ViewForTab(1), tabs->encoderView);
+    EXPECT_EQ(tabs->ViewForTab(2), tabs->optionsView);
+
+    const float h = tabs->TabHeight();
+    const BRect page(10, 10, tabs->Bounds().right - 12, tabs->Bounds().bottom - 13 - h);
+    const char* names[] = {"Dateien", "Oggenc-Optionen", "Programm-Optionen"};
+    for (int32 i = 0; i < 3; ++i) {
+        EXPECT_STREQ(tabs->TabAt(i)->Label(), names[i]);
+        EXPECT_EQ(tabs->ViewForTab(i)->Frame(), page) << names[i];
+        EXPECT_EQ(tabs->ViewForTab(i)->ResizingMode(), B_FOLLOW_NONE);
+        EXPECT_TRUE(tabs->ViewForTab(i)->HasViewColor());
+    }
+    EXPECT_EQ(driver::TabLabels(kMainTitle),
+              (std::vector<std::string>{"Dateien", "Oggenc-Optionen", "Programm-Optionen"}));
+    EXPECT_EQ(driver::CurrentTab(kMainTitle), 0);
+}
+
+TEST_F(MainWindowLayout, ProgressWindowWaitsHiddenWithItsThreadRunning) {
+    ASSERT_TRUE(running.shown);
+    ProgressWindow* progress = running.window->progressWindow;
+    ASSERT_NE(progress, nullptr);
+    Locked lock(progress);
+    EXPECT_TRUE(progress->IsRunning());
+    EXPECT_TRUE(progress->IsHidden());
+    EXPECT_STREQ(progress->Title(), "Fortschritt der Kodierung");
+    EXPECT_EQ(progress->Look(), B_FLOATING_WINDOW_LOOK);
+    EXPECT_EQ(progress->Feel(), B_MODAL_APP_WINDOW_FEEL);
+    EXPECT_EQ(progress->Flags(), B_NOT_RESIZABLE | B_NOT_CLOSABLE | B_NOT_ZOOMABLE |
+                                     B_NOT_MINIMIZABLE | B_ASYNCHRONOUS_CONTROLS);
+
+    // 340 wide whatever the texts; the height follows the label and the button.
+    auto* label = dynamic_cast<BStringView*>(progress->FindView("NowEncoding"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_STREQ(label->Text(), "Bitte warten während der Kodierung von:");
+    const float h2 = label->Frame().Height();
+    const float h5 = progress->skipButton->Frame().Height();
+    EXPECT_EQ(progress->Bounds(), BRect(0, 0, 340, 3 * (h2 + 1) + 25 + h5));
+    EXPECT_EQ(progress->backView->Frame(), progress->Bounds());
+    EXPECT_EQ(progress->fileName->Frame(),
+              BRect(5, label->Frame().bottom + 6, 335, label->Frame().bottom + 21));
+    EXPECT_STREQ(progress->fileName->Text(), "#");
+    EXPECT_STREQ(progress->fileNumber->Text(), "#");
+    EXPECT_EQ(progress->stopButton->Frame().left, progress->skipButton->Frame().right + 5);
+
+    // Both buttons are aimed at the main window.
+    BMessenger main(running.window);
+    EXPECT_EQ(progress->skipButton->Messenger(), main);
+    EXPECT_EQ(progress->stopButton->Messenger(), main);
+    EXPECT_EQ(progress->skipButton->Command(), cmd::SKIP);
+    EXPECT_EQ(progress->stopButton->Command(), cmd::STOP);
+    EXPECT_FALSE(driver::Window("Fortschritt der Kodierung").visible);
+}
+
+TEST_F(MainWindowLayout, EveryWidgetCarriesItsViewsNameAndLabel) {
+    ASSERT_TRUE(running.shown);
+    for (const char* name : {"MenuBar", "BackView", "CloseButton", "EncodeButton", "TabView",
+                             "Dateien", "Oggenc-Optionen", "Programm-Optionen"})
+        EXPECT_TRUE(driver::Widget(kMainTitle, name).exists) << name;
+    EXPECT_EQ(driver::Widget(kMainTitle, "CloseButton").text, "Beenden");
+    EXPECT_EQ(driver::Widget(kMainTitle, "EncodeButton").text, "Kodieren!");
+}
