@@ -69,6 +69,8 @@ void BApplication::Run() {
     Port()->Join();
     // Windows that quit on their own have ended their threads; join them.
     kit_private::LooperPort::JoinAll();
+    if (fRunsDisplay)
+        display::Shutdown();
 }
 
 void BApplication::DeliverLaunchFiles() {

@@ -81,6 +81,19 @@ void Exec() {
     DrainPosted();
 }
 
+void Shutdown() {
+    if (!IsDisplayThread() || QApplication::instance() == nullptr)
+        return;
+    DrainPosted();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qDeleteAll(QApplication::topLevelWidgets());
+    delete QApplication::instance();
+    std::lock_guard guard(sMutex);
+    ::close(sWakeFd);
+    sWakeFd = -1;
+    sDisplayThread.store(std::thread::id{});
+}
+
 void Exit() {
     Post([] { QCoreApplication::exit(0); });
 }

@@ -38,4 +38,8 @@ bool Invoke(const Task& task);
 // Runs the tasks already posted. Thread: the display thread.
 void DrainPosted();
 
+// Destroys every widget and the Qt application object once the display has
+// stopped for good. Thread: the display thread, after Exec.
+void Shutdown();
+
 } // namespace display

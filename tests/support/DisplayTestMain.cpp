@@ -67,5 +67,6 @@ int main(int argc, char** argv) {
     });
     display::Exec();
     tests.join();
+    display::Shutdown();
     return result;
 }
