@@ -764,6 +764,13 @@ status_t BMimeType::Install() {
     Places places;
     if (status_t status = find_places(fType, &places); status != B_OK)
         return status;
+    // A preferred application read back from an earlier installation has no
+    // executable yet: find it now, before anything is written.
+    if (!fPreferredApp.empty() && fExecutable.empty()) {
+        std::string signature = fPreferredApp;
+        if (status_t status = SetPreferredApp(signature.c_str()); status != B_OK)
+            return status;
+    }
 
     Record record;
     record.shortDescription = fShortDescription;

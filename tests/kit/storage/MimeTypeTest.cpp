@@ -244,6 +244,13 @@ TEST_F(MimeTypeTest, DeleteLeavesWhatWasThereBefore) {
     EXPECT_EQ(ReadFileText(MimeApps()), std::string("[Default Applications]\n") + kType + "=" +
                                             kEntryId + ";editor.desktop;\n");
 
+    // An object that read the installed record can put it back after a delete.
+    BMimeType readBack(kType);
+    ASSERT_EQ(readBack.Delete(), B_OK);
+    ASSERT_EQ(readBack.Install(), B_OK);
+    EXPECT_EQ(Capture({"xdg-mime", "query", "default", kType}), kEntryId);
+    EXPECT_EQ(FileType(fSample), kType);
+
     ASSERT_EQ(BMimeType(kType).Delete(), B_OK);
     EXPECT_EQ(ReadFileText(Entry()), userEntry);
     EXPECT_EQ(ReadFileText(MimeApps()),
