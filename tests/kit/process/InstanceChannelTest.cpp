@@ -12,7 +12,6 @@
 #include <fstream>
 #include <latch>
 #include <mutex>
-#include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -149,39 +148,20 @@ bool IsSocket(const std::string& path) {
 
 } // namespace
 
-// The other end of the tests below that need a second process. Runs only when
-// started by them, as told by MF_CHANNEL_HELPER.
-TEST(ChannelHelper, DISABLED_Run) {
-    const char* mode = std::getenv("MF_CHANNEL_HELPER");
-    if (mode == nullptr)
+// The instance that the stale-socket test kills: it listens until then, having
+// said so with a file in the folder that MF_CHANNEL_HELPER names. Runs only
+// when started by that test.
+TEST(ChannelHelper, DISABLED_ListenUntilKilled) {
+    const char* out = std::getenv("MF_CHANNEL_HELPER");
+    if (out == nullptr)
         GTEST_SKIP();
-    std::string out = std::getenv("MF_CHANNEL_OUT");
-    std::string pid = std::to_string(::getpid());
     InstanceChannel channel(kSignature);
     Inbox inbox;
-
-    if (std::string(mode) == "listen") {
-        // Listens until killed.
-        ASSERT_FALSE(channel.TryHandOver({}));
-        ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
-        std::ofstream(out + "/ready").close();
-        for (;;)
-            ::pause();
-    }
-
-    // Racing: hand over, or else become the running instance and wait for
-    // every other racer's paths.
-    size_t racers = std::strtoul(std::getenv("MF_CHANNEL_RACERS"), nullptr, 10);
-    if (channel.TryHandOver({"/race/" + pid})) {
-        std::ofstream(out + "/handed-" + pid).close();
-        return;
-    }
+    ASSERT_FALSE(channel.TryHandOver({}));
     ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
-    std::ofstream(out + "/listening-" + pid).close();
-    std::ofstream received(out + "/received");
-    for (const auto& paths : inbox.WaitFor(racers - 1))
-        for (const std::string& path : paths)
-            received << path << '\n';
+    std::ofstream(std::string(out) + "/ready").close();
+    for (;;)
+        ::pause();
 }
 
 TEST_F(InstanceChannelTest, ASecondStartHandsItsPathsToTheRunningOne) {
@@ -224,8 +204,7 @@ TEST_F(InstanceChannelTest, ASecondStartHandsItsPathsToTheRunningOne) {
 
 TEST_F(InstanceChannelTest, TheSocketOfAKilledInstanceIsReplaced) {
     Watcher watcher;
-    EnvironmentVariable mode("MF_CHANNEL_HELPER", "listen");
-    EnvironmentVariable out("MF_CHANNEL_OUT", fRuntime.Path());
+    EnvironmentVariable helperFolder("MF_CHANNEL_HELPER", fRuntime.Path());
     team_id helper = StartHelper();
     ASSERT_TRUE(WaitForFile(fRuntime.File("ready")));
     ASSERT_EQ(kill_team(helper), B_OK);
@@ -311,36 +290,6 @@ TEST_F(InstanceChannelTest, StartsRacingOnThreadsGiveExactlyOneListener) {
     ASSERT_EQ(listeners.size(), 1u);
     auto taken = inbox.WaitFor(kStarts - 1);
     EXPECT_EQ(taken.size(), static_cast<size_t>(kStarts - 1));
-}
-
-TEST_F(InstanceChannelTest, StartsRacingInProcessesGiveExactlyOneListener) {
-    constexpr int kStarts = 4;
-    Watcher watcher;
-    EnvironmentVariable mode("MF_CHANNEL_HELPER", "race");
-    EnvironmentVariable out("MF_CHANNEL_OUT", fRuntime.Path());
-    EnvironmentVariable racers("MF_CHANNEL_RACERS", std::to_string(kStarts));
-    std::set<team_id> teams;
-    for (int i = 0; i < kStarts; ++i)
-        teams.insert(StartHelper());
-    watcher->WaitUntil(HasNoticesFor(teams));
-
-    std::set<std::string> handed;
-    int listening = 0;
-    for (team_id team : teams) {
-        std::string pid = std::to_string(team);
-        if (::access(fRuntime.File("listening-" + pid).c_str(), F_OK) == 0)
-            ++listening;
-        else if (::access(fRuntime.File("handed-" + pid).c_str(), F_OK) == 0)
-            handed.insert("/race/" + pid);
-    }
-    EXPECT_EQ(listening, 1);
-    EXPECT_EQ(handed.size(), static_cast<size_t>(kStarts - 1));
-
-    std::set<std::string> received;
-    std::istringstream lines(ReadFileText(fRuntime.File("received")));
-    for (std::string line; std::getline(lines, line);)
-        received.insert(line);
-    EXPECT_EQ(received, handed);
 }
 
 TEST_F(InstanceChannelTest, AFolderOthersMayWriteIsRefused) {

@@ -100,6 +100,8 @@ public:
         be_roster->StopWatching(BMessenger(fLooper));
         fLooper->Finish();
     }
+    Watcher(const Watcher&) = delete;
+    Watcher& operator=(const Watcher&) = delete;
     RecordingLooper* operator->() { return fLooper; }
     BMessenger Messenger() const { return BMessenger(fLooper); }
 
@@ -107,6 +109,8 @@ private:
     RecordingLooper* fLooper;
 };
 
+// Sets an environment variable and puts the old value back at the end. Only
+// for the test's own thread: nothing else in the tests reads the environment.
 class EnvironmentVariable {
 public:
     EnvironmentVariable(const char* name, const std::string& value) : fName(name) {
@@ -122,6 +126,8 @@ public:
         else
             ::unsetenv(fName);
     }
+    EnvironmentVariable(const EnvironmentVariable&) = delete;
+    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
 
 private:
     const char* fName;

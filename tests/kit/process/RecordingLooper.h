@@ -30,7 +30,7 @@ public:
     }
 
     // Posts a marker and waits for it, so that everything queued before it
-    // has been handled; returns what was received before the marker.
+    // has been handled; returns every message received so far but markers.
     std::vector<BMessage> Sync() {
         BMessage marker(kSync);
         marker.AddInt32("serial", ++fSerial);
