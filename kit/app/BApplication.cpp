@@ -1,6 +1,7 @@
 #include "app/BApplication.h"
 
 #include "app/AppDefs.h"
+#include "app/InstanceChannel.h"
 #include "app/WindowList.h"
 #include "display/Display.h"
 #include "interface/BWindow.h"
@@ -40,7 +41,6 @@ BApplication::BApplication(const char* signature)
     be_app = this;
     be_app_messenger = BMessenger(this);
     kit_private::set_current_app_signature(fSignature);
-    display::Initialize();
 }
 
 BApplication::~BApplication() {
@@ -59,7 +59,33 @@ void BApplication::SetLaunchArguments(std::vector<std::string> arguments) {
 void BApplication::Run() {
     if (!fHasArguments)
         fArguments = OwnArguments();
-    DeliverLaunchFiles();
+    std::vector<std::string> paths = LaunchPaths();
+
+    // A second start of the program hands its files to the one that runs
+    // and ends, without ever opening the display.
+    InstanceChannel channel(fSignature);
+    if (channel.InitCheck() == B_OK) {
+        if (channel.TryHandOver(paths))
+            return;
+        BMessenger application(this);
+        channel.Listen([application](std::vector<std::string> handed) {
+            if (handed.empty()) {
+                application.SendMessage(kit_private::kActivateApp);
+                return;
+            }
+            BMessage refs(B_REFS_RECEIVED);
+            for (const std::string& path : handed) {
+                entry_ref ref;
+                if (get_ref_for_path(path.c_str(), &ref) == B_OK)
+                    refs.AddRef("refs", &ref);
+            }
+            if (!refs.IsEmpty())
+                application.SendMessage(&refs);
+        });
+    }
+
+    display::Initialize();
+    DeliverLaunchFiles(paths);
     PostMessage(B_READY_TO_RUN);
 
     fRunsDisplay = display::IsDisplayThread();
@@ -67,19 +93,31 @@ void BApplication::Run() {
     if (fRunsDisplay)
         display::Exec();
     Port()->Join();
+    channel.Close();
     // Windows that quit on their own have ended their threads; join them.
     kit_private::LooperPort::JoinAll();
     if (fRunsDisplay)
         display::Shutdown();
 }
 
-void BApplication::DeliverLaunchFiles() {
-    BMessage refs(B_REFS_RECEIVED);
+std::vector<std::string> BApplication::LaunchPaths() const {
+    // Absolute paths, so that they mean the same to a running instance in
+    // another folder. A name whose folder does not exist cannot be referred
+    // to; it is left out rather than handed on as something it is not.
+    std::vector<std::string> paths;
     for (const std::string& argument : fArguments) {
         entry_ref ref;
-        // A name whose folder does not exist cannot be referred to; it is
-        // left out rather than handed on as something it is not.
         if (get_ref_for_path(argument.c_str(), &ref) == B_OK)
+            paths.push_back(ref.path);
+    }
+    return paths;
+}
+
+void BApplication::DeliverLaunchFiles(const std::vector<std::string>& paths) {
+    BMessage refs(B_REFS_RECEIVED);
+    for (const std::string& path : paths) {
+        entry_ref ref;
+        if (get_ref_for_path(path.c_str(), &ref) == B_OK)
             refs.AddRef("refs", &ref);
     }
     if (!refs.IsEmpty())

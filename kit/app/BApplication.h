@@ -15,7 +15,7 @@
 
 class BApplication : public BLooper {
 public:
-    // Thread: the main thread, which will call Run. Starts the display.
+    // Thread: the main thread, which will call Run.
     explicit BApplication(const char* signature);
     ~BApplication() override;
 
@@ -23,7 +23,8 @@ public:
     // then B_READY_TO_RUN, runs the application's thread and the display, and
     // returns when the application has quit and every looper thread has
     // ended. When another instance of the program runs for the same user, the
-    // files are handed to it instead and Run returns at once.
+    // files are handed to it instead and Run returns at once, without having
+    // opened the display.
     // Thread: the one that made the application object.
     void Run() override;
     void Quit() override;
@@ -52,7 +53,8 @@ protected:
     void LoopEnded() override;
 
 private:
-    void DeliverLaunchFiles();
+    std::vector<std::string> LaunchPaths() const;
+    void DeliverLaunchFiles(const std::vector<std::string>& paths);
     void BringWindowsToFront();
 
     std::string fSignature;

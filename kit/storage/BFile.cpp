@@ -52,6 +52,14 @@ status_t BFile::SetTo(const char* path, uint32 openMode) {
     // Erasing is done after the checks below, on the descriptor.
     int flags = static_cast<int>(openMode & ~static_cast<uint32>(B_ERASE_FILE)) | O_CLOEXEC;
     int fd = ::open(path, flags, 0666);
+    bool attributesOnly = false;
+    if (fd < 0 && errno == ETXTBSY && (openMode & B_ERASE_FILE) == 0) {
+        // A program that is running cannot be opened for writing, yet its
+        // attributes can be written: the program keeps its options there.
+        // The file is opened for reading; writing its data then fails.
+        fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        attributesOnly = fd >= 0;
+    }
     if (fd < 0) {
         Adopt(-1, status_from_errno(errno), false);
         return InitCheck();
@@ -73,7 +81,7 @@ status_t BFile::SetTo(const char* path, uint32 openMode) {
         return InitCheck();
     }
     Adopt(fd, B_OK, writing);
-    fMode = openMode;
+    fMode = attributesOnly ? static_cast<uint32>(B_READ_ONLY) : openMode;
     return InitCheck();
 }
 

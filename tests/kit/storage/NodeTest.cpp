@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -283,4 +287,42 @@ TEST(NodeInfo, TypeIsThePlainStringInUserMimeType) {
     BNodeInfo writerInfo(&writer);
     for (const char* bad : {"plain", "/x", "text/", "a/b/c", "text/with space", "text/a\nb"})
         EXPECT_EQ(writerInfo.SetType(bad), B_BAD_VALUE) << bad;
+}
+
+TEST(File, ARunningProgramTakesAttributeWritesThoughNotDataWrites) {
+    // A program keeps its options on its own executable while it runs; the
+    // system refuses to open a running program for writing.
+    TempDir dir;
+    std::string program = dir.File("sleeper");
+    std::filesystem::copy_file("/bin/sleep", program);
+    std::error_code ignored;
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::execl(program.c_str(), "sleeper", "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(child, 0);
+    // Wait until the copy is really running.
+    std::string exe = "/proc/" + std::to_string(child) + "/exe";
+    for (int i = 0; i < 500 && std::filesystem::read_symlink(exe, ignored) != program; ++i)
+        ::usleep(10000);
+    int probe = ::open(program.c_str(), O_WRONLY | O_CLOEXEC);
+    EXPECT_EQ(probe, -1);
+    EXPECT_EQ(errno, ETXTBSY);
+    if (probe >= 0)
+        ::close(probe);
+
+    BFile file(program.c_str(), B_WRITE_ONLY);
+    EXPECT_EQ(file.InitCheck(), B_OK);
+    uint8 on = 1;
+    EXPECT_EQ(file.WriteAttr("dont_close_on_add", B_BOOL_TYPE, 0, &on, 1), 1);
+    EXPECT_EQ(RawAttr(program, "user.dont_close_on_add"), std::string("BOOL\x01", 5));
+    EXPECT_LT(file.Write("x", 1), 0);
+
+    // Erasing a running program is refused outright.
+    BFile erase(program.c_str(), B_WRITE_ONLY | B_ERASE_FILE);
+    EXPECT_NE(erase.InitCheck(), B_OK);
+
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
 }

@@ -1,0 +1,130 @@
+// Starts the minimal Qt program and the program's start-up probe in turn,
+// each from a copy in a fresh folder with its own desktop folders, measures
+// the time from the start of the process to its first painted window and the
+// peak resident memory, and prints the medians side by side.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Sample {
+    double milliseconds;
+    long peakKilobytes;
+};
+
+bool RunOnce(const std::string& program, Sample* sample) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    if (spawned != 0) {
+        ::close(pipeFds[0]);
+        return false;
+    }
+    std::string output;
+    char buffer[64];
+    bool shown = false;
+    while (!shown) {
+        ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        output.append(buffer, static_cast<size_t>(got));
+        shown = output.find("shown\n") != std::string::npos;
+    }
+    auto end = std::chrono::steady_clock::now();
+    ::close(pipeFds[0]);
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(child, &status, 0, &usage);
+    sample->milliseconds = std::chrono::duration<double, std::milli>(end - start).count();
+    sample->peakKilobytes = usage.ru_maxrss;
+    return shown && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+template <class T>
+T Median(std::vector<T> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
+    int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
+
+    std::string pattern = (fs::temp_directory_path() / "mfbench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return 1;
+    fs::path home = pattern;
+    for (const char* folder : {"data", "config", "run"})
+        fs::create_directory(home / folder);
+    fs::permissions(home / "run", fs::perms::owner_all, fs::perm_options::replace);
+    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    // The probe keeps its options on its own file: run a copy.
+    const std::string minimal = MINIMAL_WINDOW;
+    const std::string probe = (home / "app_startup_probe").string();
+    fs::copy_file(APP_PROBE, probe);
+
+    // The first start of the program installs the list file type; the runs
+    // measured are ordinary starts. One warm-up each also fills the caches.
+    Sample warm{};
+    if (!RunOnce(probe, &warm) || !RunOnce(minimal, &warm)) {
+        std::fprintf(stderr, "a program did not show its window\n");
+        return 1;
+    }
+
+    std::vector<double> minimalTimes, probeTimes;
+    std::vector<long> minimalPeaks, probePeaks;
+    for (int i = 0; i < runs; ++i) {
+        // Alternate the two so that the machine's state weighs on both alike.
+        Sample sample{};
+        if (!RunOnce(minimal, &sample))
+            return 1;
+        minimalTimes.push_back(sample.milliseconds);
+        minimalPeaks.push_back(sample.peakKilobytes);
+        if (!RunOnce(probe, &sample))
+            return 1;
+        probeTimes.push_back(sample.milliseconds);
+        probePeaks.push_back(sample.peakKilobytes);
+    }
+
+    double minimalTime = Median(minimalTimes), probeTime = Median(probeTimes);
+    long minimalPeak = Median(minimalPeaks), probePeak = Median(probePeaks);
+    std::printf("runs: %d each, platform %s\n", runs, std::getenv("QT_QPA_PLATFORM"));
+    std::printf("%-28s %14s %16s\n", "", "start (median)", "peak RSS (median)");
+    std::printf("%-28s %11.1f ms %13ld KiB\n", "minimal Qt Widgets window", minimalTime,
+                minimalPeak);
+    std::printf("%-28s %11.1f ms %13ld KiB\n", "Mirvex OggVorbis Frontend", probeTime, probePeak);
+    std::printf("ratio: time %.2f, memory %.2f\n", probeTime / minimalTime,
+                double(probePeak) / double(minimalPeak));
+    std::error_code ignored;
+    fs::remove_all(home, ignored);
+    return 0;
+}
