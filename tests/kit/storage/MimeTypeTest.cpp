@@ -6,6 +6,7 @@
 #include "storage/BAppFileInfo.h"
 #include "storage/BFile.h"
 #include "storage/BMimeType.h"
+#include "support/Capture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -30,37 +31,6 @@ const char* const kSignature = "application/x-vnd.MirvexOggVorbisFrontend";
 const char* const kEntryId = "x-vnd.MirvexOggVorbisFrontend.desktop";
 const char* const kDescription = "Mirvex OggVorbis Frontend list";
 
-// Runs a program with the test's environment and returns its standard
-// output without the last line end.
-std::string Capture(const std::vector<std::string>& argv) {
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-        return "<pipe failed>";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = -1;
-    int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeFds[1]);
-    std::string output;
-    char buffer[512];
-    ssize_t count;
-    while ((count = ::read(pipeFds[0], buffer, sizeof buffer)) > 0)
-        output.append(buffer, static_cast<size_t>(count));
-    ::close(pipeFds[0]);
-    if (error != 0)
-        return "<spawn failed>";
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    while (!output.empty() && output.back() == '\n')
-        output.pop_back();
-    return output;
-}
 
 std::string FileType(const std::string& path) {
     return Capture({"xdg-mime", "query", "filetype", path});
