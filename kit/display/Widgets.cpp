@@ -3,6 +3,8 @@
 #include "app/AppDefs.h"
 #include "interface/InterfacePrivate.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -96,6 +98,14 @@ protected:
 private:
     WindowSpec fSpec;
 };
+
+// Assistive tools see a window of ours as a frame, like any application
+// window, rather than as an anonymous filler.
+QAccessibleInterface* AccessibleWindow(const QString&, QObject* object) {
+    if (auto* window = dynamic_cast<WindowWidget*>(object))
+        return new QAccessibleWidget(window, QAccessible::Window, window->windowTitle());
+    return nullptr;
+}
 
 // A tab view: the row of tabs over a framed page area that holds the pages.
 class TabViewWidget : public QWidget {
@@ -251,6 +261,11 @@ QWidget* MakeWidget(const ViewSpec& spec, QWidget* parent) {
 
 Task CreateWindow(WindowSpec spec) {
     return [spec = std::move(spec)] {
+        static bool factoryInstalled = false;
+        if (!factoryInstalled) {
+            QAccessible::installFactory(AccessibleWindow);
+            factoryInstalled = true;
+        }
         auto* window = new WindowWidget(spec);
         window->setObjectName(ToQt(spec.title));
         window->setWindowTitle(ToQt(spec.title));

@@ -1,0 +1,255 @@
+"""End-to-end tests of the program through the desktop's accessibility
+interface (AT-SPI): the real executable, a copy of it in a fresh folder with
+fresh desktop folders for each test, driven by its controls' labels."""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+import pyatspi
+
+TITLE = "Mirvex OggVorbis Frontend 1.2a"
+APP_NAME = "MirvexOggVorbisFrontend"
+DEFAULT_PATH = b"/boot/home/config/bin/oggenc"
+OPTIONS = ["user.encoder_location", "user.dont_close_on_add",
+           "user.dont_clear_on_open", "user.self_register_mime_type"]
+
+
+def wait_until(condition, timeout=20.0, step=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(step)
+    return None
+
+
+def find_where(node, predicate, depth=0):
+    if node is None or depth > 40:
+        return None
+    try:
+        if predicate(node):
+            return node
+        for index in range(node.childCount):
+            found = find_where(node.getChildAtIndex(index), predicate, depth + 1)
+            if found is not None:
+                return found
+    except Exception:  # an object that went away while we looked
+        return None
+    return None
+
+
+def find_matching(predicate, timeout=20.0):
+    def look():
+        for app in applications():
+            found = find_where(app, predicate)
+            if found is not None:
+                return found
+        return None
+    return wait_until(look, timeout)
+
+
+def applications():
+    desktop = pyatspi.Registry.getDesktop(0)
+    result = []
+    for index in range(desktop.childCount):
+        app = desktop.getChildAtIndex(index)
+        if app is not None and app.name == APP_NAME:
+            result.append(app)
+    return result
+
+
+def find_control(role, name, timeout=20.0):
+    return find_matching(lambda node: node.getRoleName() == role and node.name == name, timeout)
+
+
+def press(control):
+    action = control.queryAction()
+    for index in range(action.nActions):
+        if action.getName(index) in ("Press", "press", "click", "Click"):
+            return action.doAction(index)
+    return action.doAction(0)
+
+
+def sensitive(control):
+    return control.getState().contains(pyatspi.STATE_SENSITIVE)
+
+
+class Sandbox:
+    """A copy of the program in a fresh folder, with fresh desktop folders."""
+
+    def __init__(self, program):
+        self.root = tempfile.mkdtemp(prefix="mfe2e-")
+        self.program = os.path.join(self.root, APP_NAME)
+        shutil.copy2(program, self.program)
+        self.env = dict(os.environ)
+        for name in ("data", "config", "run"):
+            os.mkdir(os.path.join(self.root, name), 0o700)
+        self.env["XDG_DATA_HOME"] = os.path.join(self.root, "data")
+        self.env["XDG_CONFIG_HOME"] = os.path.join(self.root, "config")
+        self.env["XDG_RUNTIME_DIR"] = os.path.join(self.root, "run")
+        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        self.env["QT_ACCESSIBILITY"] = "1"
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.processes = []
+
+    def start(self, *arguments):
+        process = subprocess.Popen([self.program, *arguments], env=self.env,
+                                   stdin=subprocess.DEVNULL, cwd=self.root)
+        self.processes.append(process)
+        return process
+
+    def file(self, name, contents=b""):
+        path = os.path.join(self.root, name)
+        with open(path, "wb") as out:
+            out.write(contents)
+        return path
+
+    def attribute(self, name):
+        try:
+            return os.getxattr(self.program, name)
+        except OSError:
+            return None
+
+    def close(self):
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        os.chmod(self.program, 0o755)
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+def start_and_wait(sandbox, *arguments):
+    process = sandbox.start(*arguments)
+    quit_button = find_control("push button", "Beenden")
+    assert quit_button is not None, "the main window did not appear"
+    return process, quit_button
+
+
+def quit_with_button(process, quit_button):
+    press(quit_button)
+    assert process.wait(timeout=20) == 0, "the program did not end cleanly"
+
+
+# The tests. Each takes a fresh sandbox.
+
+def test_window_controls_are_reachable_by_their_labels(sandbox):
+    process, quit_button = start_and_wait(sandbox)
+    window = find_matching(lambda node: node.getRoleName() in ("frame", "window") and
+                           node.name == TITLE)
+    assert window is not None, "no window titled " + TITLE
+    encode = find_control("push button", "Kodieren!")
+    assert encode is not None and not sensitive(encode), "Kodieren! starts disabled"
+    assert sensitive(quit_button)
+    for tab in ("Dateien", "Oggenc-Optionen", "Programm-Optionen"):
+        assert find_control("page tab", tab) is not None, tab
+    for menu in ("Liste", "Hilfe"):
+        entry = find_matching(lambda node: node.getRoleName() in ("menu", "menu item") and
+                              node.name == menu)
+        assert entry is not None, menu
+    quit_with_button(process, quit_button)
+
+
+def test_quitting_writes_the_default_options_onto_the_executable(sandbox):
+    for name in OPTIONS:
+        assert sandbox.attribute(name) is None
+    process, quit_button = start_and_wait(sandbox)
+    quit_with_button(process, quit_button)
+    assert sandbox.attribute(OPTIONS[0]) == b"CSTR" + DEFAULT_PATH + b"\0"
+    assert sandbox.attribute(OPTIONS[1]) == b"BOOL\0"
+    assert sandbox.attribute(OPTIONS[2]) == b"BOOL\0"
+    assert sandbox.attribute(OPTIONS[3]) == b"BOOL\x01"
+
+
+def test_stored_paths_come_back_whole_or_cut_to_1023_bytes(sandbox):
+    longest = b"/" + b"p" * 1022
+    cases = [
+        (b"CSTR" + longest + b"\0", longest),
+        (b"CSTR\0", b""),
+        (b"CSTR/opt/oggenc", b"/opt/oggenc"),
+        (b"CSTR" + b"q" * 2000, b"q" * 1023),
+    ]
+    for stored, expected in cases:
+        os.setxattr(sandbox.program, OPTIONS[0], stored)
+        process, quit_button = start_and_wait(sandbox)
+        quit_with_button(process, quit_button)
+        assert sandbox.attribute(OPTIONS[0]) == b"CSTR" + expected + b"\0", stored[:40]
+
+
+def test_a_read_only_executable_keeps_its_values(sandbox):
+    os.setxattr(sandbox.program, OPTIONS[0], b"CSTR/old/oggenc\0")
+    os.chmod(sandbox.program, 0o555)
+    process, quit_button = start_and_wait(sandbox)
+    quit_with_button(process, quit_button)
+    assert sandbox.attribute(OPTIONS[0]) == b"CSTR/old/oggenc\0"
+    assert sandbox.attribute(OPTIONS[1]) is None
+
+
+def test_a_second_start_hands_over_and_ends(sandbox):
+    first, quit_button = start_and_wait(sandbox)
+    song = sandbox.file("Lied eins.wav", b"RIFF")
+    second = sandbox.start(song)
+    assert second.wait(timeout=20) == 0
+    third = sandbox.start()
+    assert third.wait(timeout=20) == 0
+    assert first.poll() is None, "the running program must go on"
+    assert len(applications()) == 1
+    quit_with_button(first, quit_button)
+
+
+def test_a_start_after_a_killed_instance_takes_over_its_stale_socket(sandbox):
+    first, _ = start_and_wait(sandbox)
+    first.send_signal(signal.SIGKILL)
+    first.wait()
+    assert wait_until(lambda: not applications(), timeout=20)
+    second, quit_button = start_and_wait(sandbox)
+    quit_with_button(second, quit_button)
+
+
+def test_the_about_box_shows_its_text_and_closes(sandbox):
+    process, quit_button = start_and_wait(sandbox)
+    about = find_control("menu item", "Über...")
+    assert about is not None
+    press(about)
+    close = find_control("push button", "Schließen")
+    assert close is not None, "the About box did not appear"
+    assert find_control("push button", "Gehe zur Site") is not None
+    text = find_matching(lambda node: node.getRoleName() == "label" and
+                         (node.name or "").startswith("Mirvex OggVorbis Frontend 1.2a (Deutsch)\n"))
+    assert text is not None, "the About text is not shown"
+    assert "Siehe liesmich für Anweisungen und Lizenzeinzelheiten." in text.name
+    press(close)
+    assert wait_until(lambda: find_control("push button", "Schließen", timeout=0.1) is None)
+    quit_with_button(process, quit_button)
+
+
+def main():
+    program = os.path.abspath(sys.argv[1])
+    tests = [(name, function) for name, function in sorted(globals().items())
+             if name.startswith("test_") and callable(function)]
+    passed = failed = 0
+    for name, function in tests:
+        sandbox = Sandbox(program)
+        try:
+            function(sandbox)
+            passed += 1
+            print("PASS", name, flush=True)
+        except Exception:
+            failed += 1
+            print("FAIL", name, flush=True)
+            traceback.print_exc()
+        finally:
+            sandbox.close()
+    print(f"{passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
