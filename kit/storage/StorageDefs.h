@@ -41,3 +41,10 @@ enum icon_size {
 enum app_verb {
     B_OPEN = 0,
 };
+
+// The kinds of entries a file panel offers for choosing. Folders are always
+// entered, never chosen; with B_SYMLINK_NODE a chosen link is handed on as
+// the link itself, without it as the entry the link points to.
+constexpr uint32 B_FILE_NODE = 0x01;
+constexpr uint32 B_SYMLINK_NODE = 0x02;
+constexpr uint32 B_DIRECTORY_NODE = 0x04;

@@ -1,0 +1,287 @@
+#include "display/FilePanels.h"
+
+#include "storage/StorageDefs.h"
+#include "storage/entry_ref.h"
+
+#include <QAbstractItemView>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+
+#include <unordered_map>
+#include <vector>
+
+namespace display {
+
+namespace {
+
+QString ToQt(const std::string& text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Qt reads "&" in button labels as a mnemonic marker; the kit's labels are
+// shown as they stand.
+QString Literal(const std::string& text) {
+    return ToQt(text).replace('&', QStringLiteral("&&"));
+}
+
+// Qt's own file dialog, drawn by Qt rather than by the desktop, so that it
+// behaves the same everywhere and can be driven in tests. It replaces the
+// dialog's accept step: Qt's would ask its questions in nested event loops,
+// which would run the display's tasks (among them one that destroys this
+// dialog) in the middle of the answer. And it decides itself whether to hide
+// after a choice, so a panel can stay open for further choices.
+class PanelDialog : public QFileDialog {
+public:
+    explicit PanelDialog(const FilePanelSpec& spec) : fSpec(spec) {
+        // The widgets exist only once the native dialog is ruled out, so
+        // this comes before everything else.
+        setOption(QFileDialog::DontUseNativeDialog);
+        setOption(QFileDialog::DontResolveSymlinks, spec.keepLinks);
+        setOption(QFileDialog::DontConfirmOverwrite);
+        setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        if (spec.save)
+            setFileMode(QFileDialog::AnyFile);
+        else
+            setFileMode(spec.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        setWindowModality(spec.modal ? Qt::ApplicationModal : Qt::NonModal);
+        setDirectory(spec.directory.empty() ? QDir::homePath() : ToQt(spec.directory));
+        Apply(spec);
+    }
+
+    void Apply(const FilePanelSpec& spec) {
+        // The kind of dialog and its folder are fixed when it is made.
+        fSpec.title = spec.title;
+        fSpec.acceptLabel = spec.acceptLabel;
+        fSpec.cancelLabel = spec.cancelLabel;
+        fSpec.hideWhenDone = spec.hideWhenDone;
+        fSpec.target = spec.target;
+        fSpec.message = spec.message;
+
+        setWindowTitle(ToQt(spec.title));
+        setObjectName(ToQt(spec.title));
+        setLabelText(QFileDialog::Accept, Literal(spec.acceptLabel));
+        setLabelText(QFileDialog::Reject, Literal(spec.cancelLabel));
+        if (QPushButton* button = Button(AcceptButton()))
+            button->setAccessibleName(ToQt(spec.acceptLabel));
+        if (QPushButton* button = Button(QDialogButtonBox::Cancel))
+            button->setAccessibleName(ToQt(spec.cancelLabel));
+    }
+
+    void ShowPanel() {
+        fSpec.showing->store(true);
+        // show(), not open(): open() would turn the dialog window-modal, and
+        // a dialog without a parent window would then block nothing.
+        show();
+        raise();
+        activateWindow();
+    }
+
+    void HidePanel() {
+        if (isVisible())
+            done(QDialog::Rejected);
+        fSpec.showing->store(false);
+    }
+
+protected:
+    void accept() override {
+        if (fSpec.save)
+            ChooseName();
+        else
+            ChooseFiles();
+    }
+
+    void done(int result) override {
+        if (fConfirm != nullptr)
+            fConfirm->close();
+        QFileDialog::done(result);
+        fSpec.showing->store(false);
+    }
+
+private:
+    QDialogButtonBox::StandardButton AcceptButton() const {
+        return fSpec.save ? QDialogButtonBox::Save : QDialogButtonBox::Open;
+    }
+
+    QPushButton* Button(QDialogButtonBox::StandardButton which) const {
+        auto* box = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        return box == nullptr ? nullptr : box->button(which);
+    }
+
+    QLineEdit* NameEdit() const { return findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
+
+    // Goes into a folder that the user chose, as a double click would.
+    void Enter(const QString& folder) {
+        setDirectory(folder);
+        if (QLineEdit* edit = NameEdit())
+            edit->clear();
+    }
+
+    void ChooseFiles() {
+        const QStringList files = selectedFiles();
+        if (files.isEmpty())
+            return;
+        BMessage message = fSpec.message;
+        for (const QString& file : files) {
+            QFileInfo info(file);
+            // Folders are entered, never chosen; so are links to folders.
+            if (info.isDir()) {
+                Enter(info.absoluteFilePath());
+                return;
+            }
+            QString path;
+            if (fSpec.keepLinks && info.isSymLink())
+                path = info.absoluteFilePath();
+            else if (info.exists())
+                path = info.isSymLink() ? info.canonicalFilePath() : info.absoluteFilePath();
+            else
+                return; // gone meanwhile, or a link that leads nowhere
+            entry_ref ref;
+            if (get_ref_for_path(path.toUtf8().constData(), &ref) != B_OK)
+                return;
+            message.AddRef("refs", &ref);
+        }
+        Deliver(message);
+    }
+
+    void ChooseName() {
+        QLineEdit* edit = NameEdit();
+        const QString name = edit == nullptr ? QString() : edit->text();
+        const QString folder = directory().absolutePath();
+        // The receiver joins the folder, "/" and the name: a name must be one
+        // entry in that folder.
+        if (name.isEmpty() || name.contains('/'))
+            return;
+        QFileInfo info(QDir(folder), name);
+        if (info.isDir()) {
+            Enter(info.absoluteFilePath());
+            return;
+        }
+        const QByteArray leaf = name.toUtf8();
+        const QByteArray whole =
+            (folder == QStringLiteral("/") ? folder : folder + '/').toUtf8() + leaf;
+        if (size_t(leaf.size()) >= B_FILE_NAME_LENGTH || size_t(whole.size()) >= B_PATH_NAME_LENGTH)
+            return;
+        entry_ref directoryRef;
+        if (get_ref_for_path(folder.toUtf8().constData(), &directoryRef) != B_OK)
+            return;
+        BMessage message = fSpec.message;
+        message.AddRef("directory", &directoryRef);
+        message.AddString("name", std::string(leaf.constData(), size_t(leaf.size())));
+        if (info.exists() || info.isSymLink())
+            ConfirmReplace(name, message);
+        else
+            Deliver(message);
+    }
+
+    // Saving over an existing file loses it, so the user is asked first. The
+    // question is an ordinary window of its own, answered later, so the
+    // display keeps running meanwhile.
+    void ConfirmReplace(const QString& name, const BMessage& message) {
+        auto* box = new QMessageBox(this);
+        fConfirm = box;
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setObjectName(QStringLiteral("ReplaceFile"));
+        box->setWindowTitle(windowTitle());
+        box->setIcon(QMessageBox::Warning);
+        box->setTextFormat(Qt::PlainText);
+        box->setText(
+            QStringLiteral("Die Datei „%1“ gibt es bereits. Soll sie ersetzt werden?").arg(name));
+        const QString replaceLabel = QStringLiteral("Ersetzen");
+        const QString keepLabel = QStringLiteral("Abbrechen");
+        QPushButton* replace = box->addButton(replaceLabel, QMessageBox::AcceptRole);
+        replace->setObjectName(replaceLabel);
+        replace->setAccessibleName(replaceLabel);
+        QPushButton* keep = box->addButton(keepLabel, QMessageBox::RejectRole);
+        keep->setObjectName(keepLabel);
+        keep->setAccessibleName(keepLabel);
+        box->setDefaultButton(keep);
+        box->setEscapeButton(keep);
+        box->setWindowModality(Qt::ApplicationModal);
+        QObject::connect(box, &QMessageBox::finished, this, [this, box, replace, message] {
+            fConfirm.clear();
+            if (box->clickedButton() == replace && isVisible())
+                Deliver(message);
+        });
+        box->show();
+    }
+
+    void Deliver(const BMessage& message) {
+        fSpec.target.SendMessage(&message);
+        // The next choice starts afresh, whether the dialog stays or comes
+        // back later.
+        if (QAbstractItemView* view = findChild<QAbstractItemView*>(QStringLiteral("listView")))
+            view->selectionModel()->clearSelection();
+        if (QLineEdit* edit = NameEdit())
+            edit->clear();
+        if (fSpec.hideWhenDone)
+            done(QDialog::Accepted);
+    }
+
+    FilePanelSpec fSpec;
+    QPointer<QMessageBox> fConfirm;
+};
+
+// Every panel's dialog by the panel's id. Touched only on the display thread.
+std::unordered_map<PanelId, QPointer<PanelDialog>>& Dialogs() {
+    static std::unordered_map<PanelId, QPointer<PanelDialog>> dialogs;
+    return dialogs;
+}
+
+PanelDialog* Find(PanelId id) {
+    auto it = Dialogs().find(id);
+    if (it == Dialogs().end())
+        return nullptr;
+    if (it->second.isNull()) {
+        Dialogs().erase(it);
+        return nullptr;
+    }
+    return it->second.data();
+}
+
+} // namespace
+
+Task ShowFilePanel(FilePanelSpec spec) {
+    return [spec = std::move(spec)] {
+        PanelDialog* dialog = Find(spec.id);
+        if (dialog == nullptr) {
+            dialog = new PanelDialog(spec);
+            Dialogs()[spec.id] = dialog;
+        } else {
+            dialog->Apply(spec);
+        }
+        dialog->ShowPanel();
+    };
+}
+
+Task UpdateFilePanel(FilePanelSpec spec) {
+    return [spec = std::move(spec)] {
+        if (PanelDialog* dialog = Find(spec.id))
+            dialog->Apply(spec);
+    };
+}
+
+Task HideFilePanel(PanelId id) {
+    return [id] {
+        if (PanelDialog* dialog = Find(id))
+            dialog->HidePanel();
+    };
+}
+
+Task DestroyFilePanel(PanelId id) {
+    return [id] {
+        if (PanelDialog* dialog = Find(id)) {
+            Dialogs().erase(id);
+            dialog->HidePanel();
+            dialog->deleteLater();
+        }
+    };
+}
+
+} // namespace display

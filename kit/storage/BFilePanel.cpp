@@ -1,0 +1,113 @@
+#include "storage/BFilePanel.h"
+
+#include "app/AppDefs.h"
+#include "app/BApplication.h"
+#include "display/FilePanels.h"
+
+namespace {
+
+uint64 NextPanelId() {
+    static std::atomic<uint64> next{1};
+    return next.fetch_add(1);
+}
+
+} // namespace
+
+void BFilePanelWindow::SetTitle(const char* title) {
+    fPanel->SetTitle(title);
+}
+
+const char* BFilePanelWindow::Title() const {
+    return fPanel->fTitle.c_str();
+}
+
+BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref* directory,
+                       uint32 nodeFlavors, bool allowMultipleSelection, BMessage* message,
+                       void* /*filter*/, bool modal, bool hideWhenDone)
+    : fId(NextPanelId()), fMode(mode), fNodeFlavors(nodeFlavors == 0 ? B_FILE_NODE : nodeFlavors),
+      // A save panel names one file.
+      fMultiple(mode == B_OPEN_PANEL && allowMultipleSelection), fModal(modal), fMessage(message),
+      fHideWhenDone(hideWhenDone), fTitle(mode == B_SAVE_PANEL ? "Speichern" : "Öffnen"),
+      fAcceptLabel(mode == B_SAVE_PANEL ? "Speichern" : "Öffnen"), fCancelLabel("Abbrechen"),
+      fShowing(std::make_shared<std::atomic<bool>>(false)), fWindow(this) {
+    if (target != nullptr)
+        fTarget = *target;
+    if (directory != nullptr && directory->IsSet())
+        fDirectory = directory->path;
+}
+
+BFilePanel::~BFilePanel() {
+    // The dialog belongs to the display thread; it goes there.
+    if (fMade)
+        display::Post(display::DestroyFilePanel(fId));
+}
+
+void BFilePanel::SetTitle(const char* title) {
+    fTitle = title != nullptr ? title : "";
+    Update();
+}
+
+void BFilePanel::SetButtonLabel(file_panel_button button, const char* label) {
+    (button == B_DEFAULT_BUTTON ? fAcceptLabel : fCancelLabel) = label != nullptr ? label : "";
+    Update();
+}
+
+void BFilePanel::SetHideWhenDone(bool hide) {
+    fHideWhenDone = hide;
+    Update();
+}
+
+void BFilePanel::SetTarget(BMessenger target) {
+    fTarget = std::move(target);
+    Update();
+}
+
+void BFilePanel::SetMessage(BMessage* message) {
+    fMessage.reset(message);
+    Update();
+}
+
+void BFilePanel::Show() {
+    fMade = true;
+    fShowing->store(true);
+    display::Post(display::ShowFilePanel(Spec()));
+}
+
+void BFilePanel::Hide() {
+    if (!fMade)
+        return;
+    fShowing->store(false);
+    display::Post(display::HideFilePanel(fId));
+}
+
+bool BFilePanel::IsShowing() const {
+    return fShowing->load();
+}
+
+void BFilePanel::Update() {
+    if (fMade)
+        display::Post(display::UpdateFilePanel(Spec()));
+}
+
+display::FilePanelSpec BFilePanel::Spec() const {
+    display::FilePanelSpec spec;
+    spec.id = fId;
+    spec.save = fMode == B_SAVE_PANEL;
+    spec.keepLinks = (fNodeFlavors & B_SYMLINK_NODE) != 0;
+    spec.multiple = fMultiple;
+    spec.modal = fModal;
+    spec.hideWhenDone = fHideWhenDone;
+    spec.directory = fDirectory;
+    spec.title = fTitle;
+    spec.acceptLabel = fAcceptLabel;
+    spec.cancelLabel = fCancelLabel;
+    // The application is looked up here, on the owner's thread, rather than
+    // by the display when the user confirms.
+    spec.target = fTarget == BMessenger() ? be_app_messenger : fTarget;
+    if (fMessage != nullptr)
+        spec.message = *fMessage;
+    else
+        spec.message = BMessage(fMode == B_SAVE_PANEL ? B_SAVE_REQUESTED : B_REFS_RECEIVED);
+    spec.showing = fShowing;
+    return spec;
+}
