@@ -79,7 +79,6 @@ public:
         // show(), not open(): open() would turn the dialog window-modal, and
         // a dialog without a parent window would then block nothing.
         show();
-        raise();
         activateWindow();
     }
 

@@ -1,0 +1,230 @@
+#include "support/PanelDriver.h"
+
+#include "display/Display.h"
+#include "support/DisplayDriver.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <functional>
+
+namespace driver {
+
+namespace {
+
+template <class T>
+T OnDisplay(const std::function<T()>& work) {
+    T result{};
+    display::Invoke([&] { result = work(); });
+    return result;
+}
+
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QFileDialog* FindDialog(const std::string& name) {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QFileDialog*>(widget);
+            dialog != nullptr && dialog->objectName() == ToQt(name))
+            return dialog;
+    return nullptr;
+}
+
+QAbstractItemView* ListOf(QFileDialog* dialog) {
+    return dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"));
+}
+
+QPushButton* ButtonOf(QFileDialog* dialog, QDialogButtonBox::StandardButton which) {
+    auto* box = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    return box == nullptr ? nullptr : box->button(which);
+}
+
+QPushButton* AcceptOf(QFileDialog* dialog) {
+    return ButtonOf(dialog, dialog->acceptMode() == QFileDialog::AcceptSave
+                                ? QDialogButtonBox::Save
+                                : QDialogButtonBox::Open);
+}
+
+// The row of a listed entry in the folder shown, or an invalid index.
+QModelIndex RowOf(QFileDialog* dialog, const std::string& entry) {
+    QAbstractItemView* view = ListOf(dialog);
+    if (view == nullptr || view->model() == nullptr)
+        return {};
+    QAbstractItemModel* model = view->model();
+    QModelIndex root = view->rootIndex();
+    for (int row = 0; row < model->rowCount(root); ++row) {
+        QModelIndex index = model->index(row, 0, root);
+        if (index.data().toString() == ToQt(entry))
+            return index;
+    }
+    return {};
+}
+
+bool Listed(QFileDialog* dialog, const std::string& folder,
+            const std::vector<std::string>& entries) {
+    if (dialog->directory().absolutePath() != QDir(ToQt(folder)).absolutePath())
+        return false;
+    for (const std::string& entry : entries)
+        if (!RowOf(dialog, entry).isValid())
+            return false;
+    return true;
+}
+
+} // namespace
+
+PanelInfo Panel(const std::string& name) {
+    return OnDisplay<PanelInfo>([&] {
+        PanelInfo info;
+        QFileDialog* dialog = FindDialog(name);
+        if (dialog == nullptr)
+            return info;
+        info.exists = true;
+        info.visible = dialog->isVisible();
+        info.applicationModal = dialog->windowModality() == Qt::ApplicationModal;
+        info.title = dialog->windowTitle().toStdString();
+        if (QPushButton* accept = AcceptOf(dialog)) {
+            info.acceptLabel = accept->text().toStdString();
+            info.acceptAccessibleName = accept->accessibleName().toStdString();
+            info.acceptEnabled = accept->isEnabled();
+        }
+        if (QPushButton* cancel = ButtonOf(dialog, QDialogButtonBox::Cancel)) {
+            info.cancelLabel = cancel->text().toStdString();
+            info.cancelAccessibleName = cancel->accessibleName().toStdString();
+        }
+        info.folder = dialog->directory().absolutePath().toStdString();
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            info.typed = edit->text().toStdString();
+        if (QAbstractItemView* view = ListOf(dialog))
+            info.selectedRows = int(view->selectionModel()->selectedRows().size());
+        return info;
+    });
+}
+
+bool WaitForPanelShown(const std::string& name) {
+    return WaitFor([&] {
+        QFileDialog* dialog = FindDialog(name);
+        return dialog != nullptr && dialog->isVisible();
+    });
+}
+
+bool WaitForPanelHidden(const std::string& name) {
+    return WaitFor([&] {
+        QFileDialog* dialog = FindDialog(name);
+        return dialog != nullptr && !dialog->isVisible();
+    });
+}
+
+bool WaitForPanelGone(const std::string& name) {
+    return WaitFor([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return FindDialog(name) == nullptr;
+    });
+}
+
+bool WaitForListing(const std::string& name, const std::string& folder,
+                    const std::vector<std::string>& entries) {
+    return WaitFor([&] {
+        QFileDialog* dialog = FindDialog(name);
+        return dialog != nullptr && Listed(dialog, folder, entries);
+    });
+}
+
+bool GoToFolder(const std::string& name, const std::string& folder,
+                const std::vector<std::string>& entries) {
+    bool found = OnDisplay<bool>([&] {
+        QFileDialog* dialog = FindDialog(name);
+        if (dialog == nullptr)
+            return false;
+        dialog->setDirectory(ToQt(folder));
+        return true;
+    });
+    return found && WaitForListing(name, folder, entries);
+}
+
+bool SelectEntries(const std::string& name, const std::vector<std::string>& entries) {
+    return OnDisplay<bool>([&] {
+        QFileDialog* dialog = FindDialog(name);
+        QAbstractItemView* view = dialog == nullptr ? nullptr : ListOf(dialog);
+        if (view == nullptr)
+            return false;
+        QItemSelectionModel* selection = view->selectionModel();
+        selection->clearSelection();
+        for (const std::string& entry : entries) {
+            QModelIndex index = RowOf(dialog, entry);
+            if (!index.isValid())
+                return false;
+            selection->setCurrentIndex(index,
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        return true;
+    });
+}
+
+bool ActivateEntry(const std::string& name, const std::string& entry) {
+    return OnDisplay<bool>([&] {
+        QFileDialog* dialog = FindDialog(name);
+        QModelIndex index = dialog == nullptr ? QModelIndex() : RowOf(dialog, entry);
+        if (!index.isValid())
+            return false;
+        // A double click selects the entry with its first click.
+        QAbstractItemView* view = ListOf(dialog);
+        view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+        emit view->activated(index);
+        return true;
+    });
+}
+
+bool TypeName(const std::string& name, const std::string& text) {
+    return OnDisplay<bool>([&] {
+        QFileDialog* dialog = FindDialog(name);
+        auto* edit = dialog == nullptr
+                         ? nullptr
+                         : dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (edit == nullptr)
+            return false;
+        edit->setText(ToQt(text));
+        return true;
+    });
+}
+
+std::vector<std::string> SelectedFiles(const std::string& name) {
+    return OnDisplay<std::vector<std::string>>([&] {
+        std::vector<std::string> files;
+        if (QFileDialog* dialog = FindDialog(name))
+            for (const QString& file : dialog->selectedFiles())
+                files.push_back(file.toStdString());
+        return files;
+    });
+}
+
+bool PressAccept(const std::string& name) {
+    return OnDisplay<bool>([&] {
+        QFileDialog* dialog = FindDialog(name);
+        QPushButton* button = dialog == nullptr ? nullptr : AcceptOf(dialog);
+        if (button == nullptr || !button->isVisible() || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    });
+}
+
+bool PressCancel(const std::string& name) {
+    return OnDisplay<bool>([&] {
+        QFileDialog* dialog = FindDialog(name);
+        QPushButton* button =
+            dialog == nullptr ? nullptr : ButtonOf(dialog, QDialogButtonBox::Cancel);
+        if (button == nullptr || !button->isVisible() || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    });
+}
+
+} // namespace driver
