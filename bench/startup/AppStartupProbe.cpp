@@ -2,14 +2,18 @@
 // screen, reporting when the window is first painted and then quitting the
 // way "Beenden" does.
 
+#include "ShownReporter.h"
 #include "app/AppDefs.h"
 #include "app/MFApp.h"
-#include "ShownReporter.h"
+#include "display/Display.h"
 
 int main() {
     MFApp app;
+    // The watch is set up as the display's first task, before any window
+    // of the program exists; the start-up itself is left as it is.
     ShownReporter reporter([] { be_app_messenger.SendMessage(B_QUIT_REQUESTED); });
-    qApp->installEventFilter(&reporter);
+    display::Announce();
+    display::Post([&reporter] { qApp->installEventFilter(&reporter); });
     app.Run();
     return 0;
 }

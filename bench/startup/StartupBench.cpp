@@ -59,7 +59,11 @@ bool RunOnce(const std::string& program, Sample* sample) {
     ::wait4(child, &status, 0, &usage);
     sample->milliseconds = std::chrono::duration<double, std::milli>(end - start).count();
     sample->peakKilobytes = usage.ru_maxrss;
-    return shown && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    bool clean = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!shown || !clean)
+        std::fprintf(stderr, "%s: %s, status %d\n", program.c_str(),
+                     shown ? "shown" : "never shown", status);
+    return shown && clean;
 }
 
 template <class T>

@@ -84,14 +84,18 @@ void BApplication::Run() {
         });
     }
 
-    display::Initialize();
+    // The application's thread starts on its first messages while this
+    // thread is still setting up the display; what it asks of the display
+    // waits until the display runs.
+    fRunsDisplay = !display::IsInitialized() || display::IsDisplayThread();
+    display::Announce();
     DeliverLaunchFiles(paths);
     PostMessage(B_READY_TO_RUN);
-
-    fRunsDisplay = display::IsDisplayThread();
     BLooper::Run();
-    if (fRunsDisplay)
+    if (fRunsDisplay) {
+        display::Initialize();
         display::Exec();
+    }
     Port()->Join();
     channel.Close();
     // Windows that quit on their own have ended their threads; join them.

@@ -1,8 +1,9 @@
 #include "display/Display.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QSocketNotifier>
-#include <QStyleFactory>
+#include <QWidget>
 
 #include <atomic>
 #include <deque>
@@ -24,6 +25,8 @@ std::mutex sMutex;
 std::deque<Task> sTasks;
 bool sStopped = false;
 bool sWakePending = false;
+// A display is on its way: tasks wait for it instead of being refused.
+bool sAnnounced = false;
 int sWakeFd = -1;
 std::atomic<std::thread::id> sDisplayThread{};
 
@@ -46,17 +49,34 @@ void Initialize() {
         static int argc = 1;
         static char name[] = "MirvexOggVorbisFrontend";
         static char* argv[] = {name, nullptr};
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
         new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
     }
-    sWakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    auto* notifier = new QSocketNotifier(sWakeFd, QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+    int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    auto* notifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [wakeFd] {
         uint64_t count = 0;
-        [[maybe_unused]] ssize_t got = ::read(sWakeFd, &count, sizeof count);
+        [[maybe_unused]] ssize_t got = ::read(wakeFd, &count, sizeof count);
         DrainPosted();
     });
+    // Tasks handed in while the display was being set up run as soon as the
+    // display loop starts.
+    std::lock_guard guard(sMutex);
+    sWakeFd = wakeFd;
+    if (!sTasks.empty()) {
+        sWakePending = true;
+        Wake();
+    }
+}
+
+void Announce() {
+    std::lock_guard guard(sMutex);
+    sAnnounced = true;
+}
+
+bool IsAvailable() {
+    std::lock_guard guard(sMutex);
+    return !sStopped && (sWakeFd >= 0 || sAnnounced);
 }
 
 bool IsInitialized() {
@@ -86,11 +106,19 @@ void Shutdown() {
         return;
     DrainPosted();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    qDeleteAll(QApplication::topLevelWidgets());
+    // Only windows without a parent are deleted here: a menu is a window of
+    // its own, yet its menu bar deletes it.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->parentWidget() == nullptr)
+            windows.append(window);
+    for (const QPointer<QWidget>& window : windows)
+        delete window.data();
     delete QApplication::instance();
     std::lock_guard guard(sMutex);
     ::close(sWakeFd);
     sWakeFd = -1;
+    sAnnounced = false;
     sDisplayThread.store(std::thread::id{});
 }
 
@@ -100,7 +128,7 @@ void Exit() {
 
 void Post(Task task) {
     std::lock_guard guard(sMutex);
-    if (sStopped)
+    if (sStopped || (sWakeFd < 0 && !sAnnounced))
         return;
     sTasks.push_back(std::move(task));
     if (!sWakePending && sWakeFd >= 0) {
@@ -118,13 +146,13 @@ bool Invoke(const Task& task) {
     auto finished = done.get_future();
     {
         std::lock_guard guard(sMutex);
-        if (sStopped || sWakeFd < 0)
+        if (sStopped || (sWakeFd < 0 && !sAnnounced))
             return false;
         sTasks.push_back([&task, &done] {
             task();
             done.set_value();
         });
-        if (!sWakePending) {
+        if (!sWakePending && sWakeFd >= 0) {
             sWakePending = true;
             Wake();
         }

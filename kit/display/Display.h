@@ -18,6 +18,15 @@ using Task = std::function<void()>;
 void Initialize();
 bool IsInitialized();
 
+// Says that a display is about to be initialized, so that tasks posted or
+// invoked before then wait for it instead of being refused. This lets
+// loopers start their work while the display is still being set up.
+// Thread: any.
+void Announce();
+
+// True while tasks are taken: the display runs, or is announced. Thread: any.
+bool IsAvailable();
+
 // True on the display thread. Thread: any.
 bool IsDisplayThread();
 

@@ -20,6 +20,7 @@
 #include <QTabBar>
 
 #include <algorithm>
+#include <mutex>
 #include <unordered_map>
 
 namespace display {
@@ -437,70 +438,87 @@ T Measure(const std::function<T()>& measure) {
     return result;
 }
 
-template <class Widget>
-Size HintOf(const std::string& label, std::unordered_map<std::string, Size>& cache) {
-    auto it = cache.find(label);
-    if (it != cache.end())
-        return it->second;
-    Widget widget(Literal(label));
-    QSize hint = widget.sizeHint();
-    Size size{float(hint.width()), float(hint.height())};
-    cache.emplace(label, size);
+// Measurements do not change while the program runs, so each is asked of the
+// display once; later requests are answered on the calling thread. The cache
+// is keyed by what was measured and the text.
+Size CachedSize(const std::string& key, const std::function<Size()>& measure) {
+    static std::mutex mutex;
+    static std::unordered_map<std::string, Size> cache;
+    {
+        std::lock_guard guard(mutex);
+        if (auto it = cache.find(key); it != cache.end())
+            return it->second;
+    }
+    Size size = Measure<Size>(measure);
+    if (size.height > 0) {
+        std::lock_guard guard(mutex);
+        cache.emplace(key, size);
+    }
     return size;
+}
+
+Size HintOf(QWidget& widget) {
+    QSize hint = widget.sizeHint();
+    return Size{float(hint.width()), float(hint.height())};
+}
+
+// One hidden widget of each kind answers every measurement of that kind:
+// made and polished once, then only given the next text. It goes with the
+// other top-level widgets when the display shuts down.
+template <class Widget>
+Widget& Prototype() {
+    static QPointer<Widget> widget;
+    if (widget.isNull())
+        widget = new Widget;
+    return *widget;
 }
 
 } // namespace
 
 Size PreferredButtonSize(const std::string& label) {
-    return Measure<Size>([&] {
-        static std::unordered_map<std::string, Size> cache;
-        return HintOf<QPushButton>(label, cache);
+    return CachedSize("button:" + label, [&] {
+        auto& button = Prototype<QPushButton>();
+        button.setText(Literal(label));
+        return HintOf(button);
     });
 }
 
 Size PreferredLabelSize(const std::string& text) {
-    return Measure<Size>([&] {
-        static std::unordered_map<std::string, Size> cache;
-        auto it = cache.find(text);
-        if (it != cache.end())
-            return it->second;
-        QLabel label(ToQt(text));
+    return CachedSize("label:" + text, [&] {
+        auto& label = Prototype<QLabel>();
         label.setTextFormat(Qt::PlainText);
-        QSize hint = label.sizeHint();
-        Size size{float(hint.width()), float(hint.height())};
-        cache.emplace(text, size);
-        return size;
+        label.setText(ToQt(text));
+        return HintOf(label);
     });
 }
 
 Size PreferredCheckBoxSize(const std::string& label) {
-    return Measure<Size>([&] {
-        static std::unordered_map<std::string, Size> cache;
-        return HintOf<QCheckBox>(label, cache);
+    return CachedSize("checkbox:" + label, [&] {
+        auto& box = Prototype<QCheckBox>();
+        box.setText(Literal(label));
+        return HintOf(box);
     });
 }
 
 float MenuBarHeight() {
-    return Measure<float>([] {
-        static float height = [] {
-            QMenuBar bar;
-            bar.setNativeMenuBar(false);
-            bar.addMenu(QStringLiteral("Liste"));
-            return float(bar.sizeHint().height());
-        }();
-        return height;
-    });
+    return CachedSize("menubar",
+                      [] {
+                          QMenuBar bar;
+                          bar.setNativeMenuBar(false);
+                          bar.addMenu(QStringLiteral("Liste"));
+                          return HintOf(bar);
+                      })
+        .height;
 }
 
 float TabHeight() {
-    return Measure<float>([] {
-        static float height = [] {
-            QTabBar bar;
-            bar.addTab(QStringLiteral("Dateien"));
-            return float(bar.sizeHint().height());
-        }();
-        return height;
-    });
+    return CachedSize("tabbar",
+                      [] {
+                          QTabBar bar;
+                          bar.addTab(QStringLiteral("Dateien"));
+                          return HintOf(bar);
+                      })
+        .height;
 }
 
 float LabelWidth(const std::string& text) {
@@ -509,10 +527,12 @@ float LabelWidth(const std::string& text) {
 }
 
 float LineEditHeight() {
-    return Measure<float>([] {
-        static float height = [] { return float(QLineEdit().sizeHint().height()); }();
-        return height;
-    });
+    return CachedSize("lineedit",
+                      [] {
+                          QLineEdit edit;
+                          return HintOf(edit);
+                      })
+        .height;
 }
 
 rgb_color PanelBackgroundColor() {

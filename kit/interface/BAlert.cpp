@@ -24,7 +24,7 @@ const char* BAlert::ButtonLabel(int32 index) const {
 
 int32 BAlert::Go() {
     std::unique_ptr<BAlert> self(this);
-    if (!display::IsInitialized() || display::IsDisplayThread())
+    if (!display::IsAvailable() || display::IsDisplayThread())
         return -1;
     auto answer = std::make_shared<std::promise<int32>>();
     std::future<int32> pressed = answer->get_future();

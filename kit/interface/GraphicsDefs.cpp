@@ -13,7 +13,7 @@ rgb_color ui_color(color_which which) {
         return rgb_color{0, 0, 0, 255};
     case B_PANEL_BACKGROUND_COLOR:
     default:
-        if (display::IsInitialized())
+        if (display::IsAvailable())
             std::call_once(once, [] { panel = display::PanelBackgroundColor(); });
         return panel;
     }

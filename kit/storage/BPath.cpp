@@ -35,8 +35,10 @@ status_t normalise(const char* path, std::string* result) {
     }
 
     std::string joined;
-    for (const std::string& name : names)
-        joined += "/" + name;
+    for (const std::string& name : names) {
+        joined += '/';
+        joined += name;
+    }
     if (joined.empty())
         joined = "/";
     if (joined.size() >= B_PATH_NAME_LENGTH)
