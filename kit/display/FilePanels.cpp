@@ -214,11 +214,15 @@ private:
     void Deliver(const BMessage& message) {
         fSpec.target.SendMessage(&message);
         // The next choice starts afresh, whether the dialog stays or comes
-        // back later.
-        if (QAbstractItemView* view = findChild<QAbstractItemView*>(QStringLiteral("listView")))
-            view->selectionModel()->clearSelection();
+        // back later. The name field goes first: emptying it makes the
+        // dialog select what the empty text names, which the selection's
+        // clearing then undoes without touching the field again.
         if (QLineEdit* edit = NameEdit())
             edit->clear();
+        if (QAbstractItemView* view = findChild<QAbstractItemView*>(QStringLiteral("listView"))) {
+            view->selectionModel()->clearSelection();
+            view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        }
         if (fSpec.hideWhenDone)
             done(QDialog::Accepted);
     }

@@ -204,10 +204,26 @@ std::vector<std::string> SelectedFiles(const std::string& name) {
     });
 }
 
-bool PressAccept(const std::string& name) {
-    return OnDisplay<bool>([&] {
+namespace {
+
+// Clicks a button of the dialog once it can be pressed: the dialog updates
+// its buttons as it reads the folder in the background.
+bool Press(const std::string& name, bool accept, std::chrono::milliseconds timeout) {
+    auto find = [&]() -> QPushButton* {
         QFileDialog* dialog = FindDialog(name);
-        QPushButton* button = dialog == nullptr ? nullptr : AcceptOf(dialog);
+        if (dialog == nullptr)
+            return nullptr;
+        return accept ? AcceptOf(dialog) : ButtonOf(dialog, QDialogButtonBox::Cancel);
+    };
+    if (!WaitFor(
+            [&] {
+                QPushButton* button = find();
+                return button != nullptr && button->isVisible() && button->isEnabled();
+            },
+            timeout))
+        return false;
+    return OnDisplay<bool>([&] {
+        QPushButton* button = find();
         if (button == nullptr || !button->isVisible() || !button->isEnabled())
             return false;
         button->click();
@@ -215,16 +231,14 @@ bool PressAccept(const std::string& name) {
     });
 }
 
-bool PressCancel(const std::string& name) {
-    return OnDisplay<bool>([&] {
-        QFileDialog* dialog = FindDialog(name);
-        QPushButton* button =
-            dialog == nullptr ? nullptr : ButtonOf(dialog, QDialogButtonBox::Cancel);
-        if (button == nullptr || !button->isVisible() || !button->isEnabled())
-            return false;
-        button->click();
-        return true;
-    });
+} // namespace
+
+bool PressAccept(const std::string& name, std::chrono::milliseconds timeout) {
+    return Press(name, true, timeout);
+}
+
+bool PressCancel(const std::string& name, std::chrono::milliseconds timeout) {
+    return Press(name, false, timeout);
 }
 
 } // namespace driver

@@ -50,8 +50,11 @@ bool TypeName(const std::string& name, const std::string& text);
 // What the dialog itself reports as chosen, in its order.
 std::vector<std::string> SelectedFiles(const std::string& name);
 
-// Clicks the dialog's accept or cancel button; false if it cannot be pressed.
-bool PressAccept(const std::string& name);
-bool PressCancel(const std::string& name);
+// Clicks the dialog's accept or cancel button as soon as it can be pressed;
+// false if it cannot be pressed within the timeout.
+bool PressAccept(const std::string& name,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
+bool PressCancel(const std::string& name,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 } // namespace driver
