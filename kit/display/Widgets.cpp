@@ -2,6 +2,8 @@
 
 #include "app/AppDefs.h"
 #include "interface/InterfacePrivate.h"
+#include "interface/Palette.h"
+#include "storage/AppResources.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -10,11 +12,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMoveEvent>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabBar>
@@ -99,6 +104,32 @@ protected:
 private:
     WindowSpec fSpec;
 };
+
+// The program's own icons, compiled into it, at both sizes; an empty icon
+// when the program registered none.
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (icon_size size : {B_MINI_ICON, B_LARGE_ICON}) {
+        std::vector<uint8> bits;
+        const int side = int(size);
+        if (kit_private::registered_app_icon(size, &bits) != B_OK ||
+            bits.size() < size_t(side * side))
+            continue;
+        QImage image(side, side, QImage::Format_ARGB32);
+        const auto& palette = system_palette();
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                uint8 index = bits[size_t(y * side + x)];
+                rgb_color color = palette[index];
+                image.setPixel(x, y,
+                               index == B_TRANSPARENT_MAGIC_CMAP8
+                                   ? qRgba(0, 0, 0, 0)
+                                   : qRgba(color.red, color.green, color.blue, 255));
+            }
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
 
 // Assistive tools see a window of ours as a frame, like any application
 // window, rather than as an anonymous filler.
@@ -262,10 +293,11 @@ QWidget* MakeWidget(const ViewSpec& spec, QWidget* parent) {
 
 Task CreateWindow(WindowSpec spec) {
     return [spec = std::move(spec)] {
-        static bool factoryInstalled = false;
-        if (!factoryInstalled) {
+        static bool applicationSetUp = false;
+        if (!applicationSetUp) {
             QAccessible::installFactory(AccessibleWindow);
-            factoryInstalled = true;
+            QApplication::setWindowIcon(ApplicationIcon());
+            applicationSetUp = true;
         }
         auto* window = new WindowWidget(spec);
         window->setObjectName(ToQt(spec.title));

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -189,6 +191,26 @@ int CurrentTab(const std::string& windowTitle) {
             if (auto* bar = window->findChild<QTabBar*>())
                 return bar->currentIndex();
         return -1;
+    });
+}
+
+std::vector<int> WindowIconSizes(const std::string& windowTitle) {
+    return OnDisplay<std::vector<int>>([&] {
+        std::vector<int> sizes;
+        if (QWidget* window = FindWindow(windowTitle))
+            for (const QSize& size : window->windowIcon().availableSizes())
+                sizes.push_back(size.width());
+        return sizes;
+    });
+}
+
+unsigned WindowIconPixel(const std::string& windowTitle, int size, int x, int y) {
+    return OnDisplay<unsigned>([&]() -> unsigned {
+        QWidget* window = FindWindow(windowTitle);
+        if (window == nullptr)
+            return 0;
+        QImage image = window->windowIcon().pixmap(size, size).toImage();
+        return image.pixel(x, y);
     });
 }
 

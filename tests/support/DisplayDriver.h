@@ -48,6 +48,11 @@ bool CloseWindow(const std::string& windowTitle);
 std::vector<std::string> TabLabels(const std::string& windowTitle);
 int CurrentTab(const std::string& windowTitle);
 
+// The sizes of a window's icon, and the colour of one of its pixels
+// (0xAARRGGBB) at the given size.
+std::vector<int> WindowIconSizes(const std::string& windowTitle);
+unsigned WindowIconPixel(const std::string& windowTitle, int size, int x, int y);
+
 struct AlertInfo {
     std::string title;
     std::string text;

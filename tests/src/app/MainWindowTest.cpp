@@ -9,8 +9,10 @@
 #include "interface/BMenuBar.h"
 #include "interface/BMenuItem.h"
 #include "interface/BStringView.h"
+#include "interface/Palette.h"
 #include "mainwindow/OptionsView.h"
 #include "mainwindow/TabView.h"
+#include "storage/AppResources.h"
 
 #include <gtest/gtest.h>
 
@@ -226,4 +228,24 @@ TEST_F(MainWindowLayout, EveryWidgetCarriesItsViewsNameAndLabel) {
         EXPECT_TRUE(driver::Widget(kMainTitle, name).exists) << name;
     EXPECT_EQ(driver::Widget(kMainTitle, "CloseButton").text, "Beenden");
     EXPECT_EQ(driver::Widget(kMainTitle, "EncodeButton").text, "Kodieren!");
+}
+
+TEST_F(MainWindowLayout, TheWindowShowsTheProgramsOwnIcon) {
+    ASSERT_TRUE(running.shown);
+    std::vector<int> sizes = driver::WindowIconSizes(kMainTitle);
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
+    // Every pixel of the large icon is the compiled-in one, through the palette.
+    std::vector<uint8> bits;
+    ASSERT_EQ(kit_private::registered_app_icon(B_LARGE_ICON, &bits), B_OK);
+    for (int y = 0; y < 32; y += 5)
+        for (int x = 0; x < 32; x += 5) {
+            uint8 index = bits[size_t(y * 32 + x)];
+            rgb_color color = system_palette()[index];
+            unsigned expected = index == B_TRANSPARENT_MAGIC_CMAP8
+                                    ? 0u
+                                    : (0xFF000000u | unsigned(color.red) << 16 |
+                                       unsigned(color.green) << 8 | color.blue);
+            EXPECT_EQ(driver::WindowIconPixel(kMainTitle, 32, x, y), expected) << x << "," << y;
+        }
 }
