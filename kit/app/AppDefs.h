@@ -10,6 +10,8 @@ constexpr uint32 B_READY_TO_RUN = four_cc("_RTR");
 constexpr uint32 B_REFS_RECEIVED = four_cc("_RFS");
 constexpr uint32 B_SIMPLE_DATA = four_cc("DATA");
 constexpr uint32 B_SOME_APP_QUIT = four_cc("BRAQ");
+// Sent by a save panel that was given no message of its own.
+constexpr uint32 B_SAVE_REQUESTED = four_cc("_SVR");
 
 // Event masks for BRoster::StartWatching.
 constexpr uint32 B_REQUEST_LAUNCHED = 0x1;

@@ -34,6 +34,18 @@ std::vector<std::string> OwnArguments() {
     return arguments;
 }
 
+// One B_REFS_RECEIVED for the files, in their order, leaving out those that
+// cannot be referred to.
+BMessage RefsMessage(const std::vector<std::string>& paths) {
+    BMessage refs(B_REFS_RECEIVED);
+    for (const std::string& path : paths) {
+        entry_ref ref;
+        if (get_ref_for_path(path.c_str(), &ref) == B_OK)
+            refs.AddRef("refs", &ref);
+    }
+    return refs;
+}
+
 } // namespace
 
 BApplication::BApplication(const char* signature)
@@ -73,12 +85,7 @@ void BApplication::Run() {
                 application.SendMessage(kit_private::kActivateApp);
                 return;
             }
-            BMessage refs(B_REFS_RECEIVED);
-            for (const std::string& path : handed) {
-                entry_ref ref;
-                if (get_ref_for_path(path.c_str(), &ref) == B_OK)
-                    refs.AddRef("refs", &ref);
-            }
+            BMessage refs = RefsMessage(handed);
             if (!refs.IsEmpty())
                 application.SendMessage(&refs);
         });
@@ -118,12 +125,7 @@ std::vector<std::string> BApplication::LaunchPaths() const {
 }
 
 void BApplication::DeliverLaunchFiles(const std::vector<std::string>& paths) {
-    BMessage refs(B_REFS_RECEIVED);
-    for (const std::string& path : paths) {
-        entry_ref ref;
-        if (get_ref_for_path(path.c_str(), &ref) == B_OK)
-            refs.AddRef("refs", &ref);
-    }
+    BMessage refs = RefsMessage(paths);
     if (!refs.IsEmpty())
         PostMessage(&refs);
 }

@@ -10,8 +10,7 @@ constexpr uint32 kQuitNow = four_cc("_QIT");
 using kit_private::Envelope;
 using kit_private::LooperPort;
 
-BLooper::BLooper(const char* name)
-    : BHandler(name), fPort(std::make_shared<LooperPort>(this)) {
+BLooper::BLooper(const char* name) : BHandler(name), fPort(std::make_shared<LooperPort>(this)) {
     fLooper = this;
 }
 
@@ -36,9 +35,13 @@ void BLooper::Run() {
     fPort->Start([this] { Loop(); });
 }
 
-bool BLooper::IsRunning() const { return fPort->HasStarted() && !fPort->IsClosed(); }
+bool BLooper::IsRunning() const {
+    return fPort->HasStarted() && !fPort->IsClosed();
+}
 
-bool BLooper::IsLooperThread() const { return fPort->IsLooperThread(); }
+bool BLooper::IsLooperThread() const {
+    return fPort->IsLooperThread();
+}
 
 void BLooper::Loop() {
     Envelope envelope;
@@ -48,9 +51,8 @@ void BLooper::Loop() {
         BMessage* message = envelope.message.get();
         if (message->what == kQuitNow && envelope.handlerToken == 0) {
             fQuitting = true;
-        } else if (BHandler* handler = envelope.handlerToken == 0
-                                           ? this
-                                           : HandlerForToken(envelope.handlerToken)) {
+        } else if (BHandler* handler =
+                       envelope.handlerToken == 0 ? this : HandlerForToken(envelope.handlerToken)) {
             // A message for a handler that has gone away finds nothing and
             // is dropped.
             fCurrentMessage = message;
@@ -78,7 +80,9 @@ void BLooper::TearDown() {
         port->Unlock();
 }
 
-void BLooper::LoopEnded() { delete this; }
+void BLooper::LoopEnded() {
+    delete this;
+}
 
 void BLooper::Quit() {
     auto port = fPort;
@@ -99,7 +103,9 @@ void BLooper::Quit() {
     port->Join();
 }
 
-bool BLooper::QuitRequested() { return true; }
+bool BLooper::QuitRequested() {
+    return true;
+}
 
 status_t BLooper::PostMessage(uint32 what, BHandler* handler) {
     BMessage message(what);
@@ -115,7 +121,9 @@ status_t BLooper::PostMessage(const BMessage* message, BHandler* handler) {
     return fPort->Push(std::move(envelope));
 }
 
-bool BLooper::Lock() { return fPort->Lock(); }
+bool BLooper::Lock() {
+    return fPort->Lock();
+}
 
 void BLooper::Unlock() {
     if (fPort->CountLocksByCaller() == 1)
@@ -123,9 +131,13 @@ void BLooper::Unlock() {
     fPort->Unlock();
 }
 
-bool BLooper::IsLocked() const { return fPort->IsLockedByCaller(); }
+bool BLooper::IsLocked() const {
+    return fPort->IsLockedByCaller();
+}
 
-int32 BLooper::CountLocks() const { return fPort->CountLocksByCaller(); }
+int32 BLooper::CountLocks() const {
+    return fPort->CountLocksByCaller();
+}
 
 void BLooper::AddHandler(BHandler* handler) {
     if (handler == nullptr || handler == this)

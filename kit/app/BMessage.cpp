@@ -68,6 +68,15 @@ status_t BMessage::AddRef(const char* name, const entry_ref* ref) {
     return Add(name, B_REF_TYPE, *ref);
 }
 
+template <class T>
+status_t BMessage::FindValue(const char* name, type_code type, int32 index, T* result) const {
+    const Value* value = nullptr;
+    status_t status = Find(name, type, index, &value);
+    if (status == B_OK && result != nullptr)
+        *result = std::get<T>(*value);
+    return status;
+}
+
 status_t BMessage::FindString(const char* name, int32 index, const char** string) const {
     const Value* value = nullptr;
     status_t status = Find(name, B_STRING_TYPE, index, &value);
@@ -81,47 +90,31 @@ status_t BMessage::FindString(const char* name, const char** string) const {
 }
 
 status_t BMessage::FindString(const char* name, int32 index, std::string* string) const {
-    const Value* value = nullptr;
-    status_t status = Find(name, B_STRING_TYPE, index, &value);
-    if (status == B_OK && string != nullptr)
-        *string = std::get<std::string>(*value);
-    return status;
+    return FindValue(name, B_STRING_TYPE, index, string);
 }
 
 status_t BMessage::FindString(const char* name, std::string* string) const {
     return FindString(name, 0, string);
 }
 
-status_t BMessage::FindInt32(const char* name, int32 index, int32* result) const {
-    const Value* value = nullptr;
-    status_t status = Find(name, B_INT32_TYPE, index, &value);
-    if (status == B_OK && result != nullptr)
-        *result = std::get<int32>(*value);
-    return status;
+status_t BMessage::FindInt32(const char* name, int32 index, int32* value) const {
+    return FindValue(name, B_INT32_TYPE, index, value);
 }
 
 status_t BMessage::FindInt32(const char* name, int32* value) const {
     return FindInt32(name, 0, value);
 }
 
-status_t BMessage::FindInt64(const char* name, int32 index, int64* result) const {
-    const Value* value = nullptr;
-    status_t status = Find(name, B_INT64_TYPE, index, &value);
-    if (status == B_OK && result != nullptr)
-        *result = std::get<int64>(*value);
-    return status;
+status_t BMessage::FindInt64(const char* name, int32 index, int64* value) const {
+    return FindValue(name, B_INT64_TYPE, index, value);
 }
 
 status_t BMessage::FindInt64(const char* name, int64* value) const {
     return FindInt64(name, 0, value);
 }
 
-status_t BMessage::FindBool(const char* name, int32 index, bool* result) const {
-    const Value* value = nullptr;
-    status_t status = Find(name, B_BOOL_TYPE, index, &value);
-    if (status == B_OK && result != nullptr)
-        *result = std::get<bool>(*value);
-    return status;
+status_t BMessage::FindBool(const char* name, int32 index, bool* value) const {
+    return FindValue(name, B_BOOL_TYPE, index, value);
 }
 
 status_t BMessage::FindBool(const char* name, bool* value) const {
@@ -129,11 +122,7 @@ status_t BMessage::FindBool(const char* name, bool* value) const {
 }
 
 status_t BMessage::FindRef(const char* name, int32 index, entry_ref* ref) const {
-    const Value* value = nullptr;
-    status_t status = Find(name, B_REF_TYPE, index, &value);
-    if (status == B_OK && ref != nullptr)
-        *ref = std::get<entry_ref>(*value);
-    return status;
+    return FindValue(name, B_REF_TYPE, index, ref);
 }
 
 status_t BMessage::FindRef(const char* name, entry_ref* ref) const {

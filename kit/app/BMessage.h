@@ -62,6 +62,8 @@ private:
 
     status_t Add(const char* name, type_code type, Value value);
     status_t Find(const char* name, type_code type, int32 index, const Value** value) const;
+    template <class T>
+    status_t FindValue(const char* name, type_code type, int32 index, T* result) const;
     const Field* FieldNamed(const char* name) const;
     Field* FieldNamed(const char* name);
 

@@ -76,9 +76,13 @@ void LooperPort::Unlock() {
     fLock.unlock();
 }
 
-int32 LooperPort::CountLocksByCaller() const { return IsLockedByCaller() ? fLockCount : 0; }
+int32 LooperPort::CountLocksByCaller() const {
+    return IsLockedByCaller() ? fLockCount : 0;
+}
 
-void LooperPort::MarkDead() { fDead = true; }
+void LooperPort::MarkDead() {
+    fDead = true;
+}
 
 void LooperPort::Start(std::function<void()> body) {
     auto self = shared_from_this();
@@ -112,14 +116,18 @@ void LooperPort::Join() {
         thread.join();
 }
 
-bool LooperPort::IsLooperThread() const { return tCurrent == this; }
+bool LooperPort::IsLooperThread() const {
+    return tCurrent == this;
+}
 
 bool LooperPort::HasStarted() const {
     std::lock_guard guard(fThreadMutex);
     return fStarted;
 }
 
-LooperPort* LooperPort::Current() { return tCurrent; }
+LooperPort* LooperPort::Current() {
+    return tCurrent;
+}
 
 void LooperPort::JoinAll() {
     std::vector<std::shared_ptr<LooperPort>> ports;

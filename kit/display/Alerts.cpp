@@ -58,7 +58,9 @@ void ShowAlert(const std::string& title, const std::string& text,
                     index = int32(i);
             answered(index);
         });
-        box->open();
+        // Shown, not opened: open() would make the box modal to a parent
+        // window it does not have, and so to nothing.
+        box->show();
     });
 }
 

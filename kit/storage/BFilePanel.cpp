@@ -13,14 +13,6 @@ uint64 NextPanelId() {
 
 } // namespace
 
-void BFilePanelWindow::SetTitle(const char* title) {
-    fPanel->SetTitle(title);
-}
-
-const char* BFilePanelWindow::Title() const {
-    return fPanel->fTitle.c_str();
-}
-
 BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref* directory,
                        uint32 nodeFlavors, bool allowMultipleSelection, BMessage* message,
                        void* /*filter*/, bool modal, bool hideWhenDone)

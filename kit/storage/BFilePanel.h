@@ -21,17 +21,16 @@
 // thread of the window or application that owns the panel. The panel may be
 // deleted on such a thread; its window then goes on the display thread.
 
+#include "app/AppDefs.h"
 #include "app/BMessage.h"
 #include "app/BMessenger.h"
+#include "storage/BFilePanelWindow.h"
 #include "storage/StorageDefs.h"
 #include "storage/entry_ref.h"
 
 #include <atomic>
 #include <memory>
 #include <string>
-
-// Sent by a save panel that was given no message of its own.
-constexpr uint32 B_SAVE_REQUESTED = four_cc("_SVR");
 
 enum file_panel_mode {
     B_OPEN_PANEL,
@@ -48,20 +47,6 @@ class BFilePanel;
 namespace display {
 struct FilePanelSpec;
 }
-
-// The panel's window as far as its owner sees it: the panel is not a looper
-// window, so this stands in for one. Thread: as the panel's.
-class BFilePanelWindow {
-public:
-    void SetTitle(const char* title);
-    const char* Title() const;
-
-private:
-    friend class BFilePanel;
-    explicit BFilePanelWindow(BFilePanel* panel) : fPanel(panel) {}
-
-    BFilePanel* fPanel;
-};
 
 class BFilePanel {
 public:

@@ -133,6 +133,20 @@ def start_and_wait(sandbox, *arguments):
     return process, quit_button
 
 
+def wait_for_accessibility_bus():
+    """The registry daemon starts on the first request; a program that
+    starts before it answers is never listed. Wait until it answers."""
+    def answers():
+        try:
+            desktop = pyatspi.Registry.getDesktop(0)
+            return desktop is not None and desktop.childCount >= 0
+        except Exception:
+            return False
+    if not wait_until(answers, timeout=30):
+        raise RuntimeError("the accessibility registry does not answer")
+    time.sleep(0.5)
+
+
 def quit_with_button(process, quit_button):
     press(quit_button)
     assert process.wait(timeout=20) == 0, "the program did not end cleanly"
@@ -232,6 +246,7 @@ def test_the_about_box_shows_its_text_and_closes(sandbox):
 
 def main():
     program = os.path.abspath(sys.argv[1])
+    wait_for_accessibility_bus()
     tests = [(name, function) for name, function in sorted(globals().items())
              if name.startswith("test_") and callable(function)]
     passed = failed = 0

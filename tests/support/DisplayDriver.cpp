@@ -21,13 +21,6 @@ namespace driver {
 
 namespace {
 
-template <class T>
-T OnDisplay(const std::function<T()>& work) {
-    T result{};
-    display::Invoke([&] { result = work(); });
-    return result;
-}
-
 QWidget* FindWindow(const std::string& title) {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (widget->windowTitle() == QString::fromStdString(title) &&

@@ -4,6 +4,8 @@
 // by object name (the view's name) or label, clicks them, and reads what they
 // show. Every call waits for the display. Thread: a test thread.
 
+#include "display/Display.h"
+
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -13,6 +15,14 @@
 namespace driver {
 
 using namespace std::chrono_literals;
+
+// Runs the work on the display thread and answers its result.
+template <class T>
+T OnDisplay(const std::function<T()>& work) {
+    T result{};
+    display::Invoke([&] { result = work(); });
+    return result;
+}
 
 // Waits until the condition, evaluated on the display thread, holds.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);

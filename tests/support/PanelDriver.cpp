@@ -17,13 +17,6 @@ namespace driver {
 
 namespace {
 
-template <class T>
-T OnDisplay(const std::function<T()>& work) {
-    T result{};
-    display::Invoke([&] { result = work(); });
-    return result;
-}
-
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
 }
