@@ -24,7 +24,7 @@ struct Sample {
     long peakKilobytes;
 };
 
-bool RunOnce(const std::string& program, Sample* sample) {
+bool RunOnce(const std::string& program, Sample* sample, const char* argument = nullptr) {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         return false;
@@ -32,7 +32,7 @@ bool RunOnce(const std::string& program, Sample* sample) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(argument), nullptr};
     auto start = std::chrono::steady_clock::now();
     pid_t child = 0;
     int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
@@ -104,30 +104,42 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::vector<double> minimalTimes, probeTimes;
-    std::vector<long> minimalPeaks, probePeaks;
+    struct Contender {
+        const char* name;
+        std::string program;
+        const char* argument;
+        std::vector<double> times;
+        std::vector<long> peaks;
+    };
+    std::vector<Contender> contenders = {
+        {"minimal Qt Widgets window", minimal, nullptr, {}, {}},
+        {"  the same with one button", minimal, "text", {}, {}},
+        {"Mirvex OggVorbis Frontend", probe, nullptr, {}, {}},
+    };
     for (int i = 0; i < runs; ++i) {
-        // Alternate the two so that the machine's state weighs on both alike.
-        Sample sample{};
-        if (!RunOnce(minimal, &sample))
-            return 1;
-        minimalTimes.push_back(sample.milliseconds);
-        minimalPeaks.push_back(sample.peakKilobytes);
-        if (!RunOnce(probe, &sample))
-            return 1;
-        probeTimes.push_back(sample.milliseconds);
-        probePeaks.push_back(sample.peakKilobytes);
+        // Take turns, so that the machine's state weighs on all alike.
+        for (Contender& contender : contenders) {
+            Sample sample{};
+            if (!RunOnce(contender.program, &sample, contender.argument))
+                return 1;
+            contender.times.push_back(sample.milliseconds);
+            contender.peaks.push_back(sample.peakKilobytes);
+        }
     }
 
-    double minimalTime = Median(minimalTimes), probeTime = Median(probeTimes);
-    long minimalPeak = Median(minimalPeaks), probePeak = Median(probePeaks);
     std::printf("runs: %d each, platform %s\n", runs, std::getenv("QT_QPA_PLATFORM"));
-    std::printf("%-28s %14s %16s\n", "", "start (median)", "peak RSS (median)");
-    std::printf("%-28s %11.1f ms %13ld KiB\n", "minimal Qt Widgets window", minimalTime,
-                minimalPeak);
-    std::printf("%-28s %11.1f ms %13ld KiB\n", "Mirvex OggVorbis Frontend", probeTime, probePeak);
-    std::printf("ratio: time %.2f, memory %.2f\n", probeTime / minimalTime,
-                double(probePeak) / double(minimalPeak));
+    std::printf("%-28s %14s %18s\n", "", "start (median)", "peak RSS (median)");
+    for (const Contender& contender : contenders)
+        std::printf("%-28s %11.1f ms %14ld KiB\n", contender.name, Median(contender.times),
+                    Median(contender.peaks));
+    const Contender& baseline = contenders.front();
+    const Contender& program = contenders.back();
+    std::printf("ratio to the minimal window: time %.2f, memory %.2f\n",
+                Median(program.times) / Median(baseline.times),
+                double(Median(program.peaks)) / double(Median(baseline.peaks)));
+    std::printf("ratio to the window with a button: time %.2f, memory %.2f\n",
+                Median(program.times) / Median(contenders[1].times),
+                double(Median(program.peaks)) / double(Median(contenders[1].peaks)));
     std::error_code ignored;
     fs::remove_all(home, ignored);
     return 0;

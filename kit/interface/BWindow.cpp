@@ -91,8 +91,17 @@ void BWindow::Quit() {
 
 void BWindow::LoopEnded() {
     kit_private::RemoveWindow(BMessenger(this));
-    QueueUpdate(display::DestroyWindow(Token()));
-    FlushUpdates();
+    bool mirrored = false;
+    {
+        std::lock_guard guard(fUpdatesMutex);
+        mirrored = fMirrored;
+        if (!mirrored)
+            fUpdates.clear(); // nothing of it ever reached the display
+    }
+    if (mirrored) {
+        QueueUpdate(display::DestroyWindow(Token()));
+        FlushUpdates();
+    }
     delete this;
 }
 
@@ -125,6 +134,10 @@ void BWindow::Show() {
     bool start = !Port()->HasStarted();
     if (fHidden) {
         fHidden = false;
+        {
+            std::lock_guard guard(fUpdatesMutex);
+            fMirrored = true;
+        }
         QueueUpdate(display::SetWindowShown(Token(), true));
     }
     Unlock();
@@ -204,6 +217,11 @@ void BWindow::FlushUpdates() {
     std::vector<display::Task> batch;
     {
         std::lock_guard guard(fUpdatesMutex);
+        // A window that has never been shown has no widgets yet: its changes
+        // wait for its first showing, so hidden windows cost the display
+        // nothing while the program starts.
+        if (!fMirrored)
+            return;
         batch.swap(fUpdates);
     }
     if (batch.empty())

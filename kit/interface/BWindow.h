@@ -61,7 +61,8 @@ public:
 
     // Kit-private. Thread: the lock holder (or any before the thread starts).
     void QueueUpdate(display::Task task);
-    // Hands the queued tasks to the display in one batch.
+    // Hands the queued tasks to the display in one batch, once the window
+    // has been shown for the first time.
     void FlushUpdates();
 
 protected:
@@ -84,4 +85,5 @@ private:
 
     std::mutex fUpdatesMutex;
     std::vector<display::Task> fUpdates;
+    bool fMirrored = false; // shown at least once; guarded by fUpdatesMutex
 };
