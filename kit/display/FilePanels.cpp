@@ -39,43 +39,43 @@ QString Literal(const std::string& text) {
 // after a choice, so a panel can stay open for further choices.
 class PanelDialog : public QFileDialog {
 public:
-    explicit PanelDialog(const FilePanelSpec& spec) : fSpec(spec) {
+    explicit PanelDialog(const FilePanelShape& shape) : fShape(shape) {
         // The widgets exist only once the native dialog is ruled out, so
         // this comes before everything else.
         setOption(QFileDialog::DontUseNativeDialog);
-        setOption(QFileDialog::DontResolveSymlinks, spec.keepLinks);
+        setOption(QFileDialog::DontResolveSymlinks, shape.keepLinks);
         setOption(QFileDialog::DontConfirmOverwrite);
-        setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        if (spec.save)
+        setAcceptMode(shape.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        if (shape.save)
             setFileMode(QFileDialog::AnyFile);
         else
-            setFileMode(spec.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-        setWindowModality(spec.modal ? Qt::ApplicationModal : Qt::NonModal);
-        setDirectory(spec.directory.empty() ? QDir::homePath() : ToQt(spec.directory));
-        Apply(spec);
+            setFileMode(shape.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        setWindowModality(shape.modal ? Qt::ApplicationModal : Qt::NonModal);
+        setDirectory(shape.directory.empty() ? QDir::homePath() : ToQt(shape.directory));
+        Apply(shape);
     }
 
-    void Apply(const FilePanelSpec& spec) {
+    void Apply(const FilePanelShape& shape) {
         // The kind of dialog and its folder are fixed when it is made.
-        fSpec.title = spec.title;
-        fSpec.acceptLabel = spec.acceptLabel;
-        fSpec.cancelLabel = spec.cancelLabel;
-        fSpec.hideWhenDone = spec.hideWhenDone;
-        fSpec.target = spec.target;
-        fSpec.message = spec.message;
+        fShape.title = shape.title;
+        fShape.acceptLabel = shape.acceptLabel;
+        fShape.cancelLabel = shape.cancelLabel;
+        fShape.hideWhenDone = shape.hideWhenDone;
+        fShape.target = shape.target;
+        fShape.message = shape.message;
 
-        setWindowTitle(ToQt(spec.title));
-        setObjectName(ToQt(spec.title));
-        setLabelText(QFileDialog::Accept, Literal(spec.acceptLabel));
-        setLabelText(QFileDialog::Reject, Literal(spec.cancelLabel));
+        setWindowTitle(ToQt(shape.title));
+        setObjectName(ToQt(shape.title));
+        setLabelText(QFileDialog::Accept, Literal(shape.acceptLabel));
+        setLabelText(QFileDialog::Reject, Literal(shape.cancelLabel));
         if (QPushButton* button = Button(AcceptButton()))
-            button->setAccessibleName(ToQt(spec.acceptLabel));
+            button->setAccessibleName(ToQt(shape.acceptLabel));
         if (QPushButton* button = Button(QDialogButtonBox::Cancel))
-            button->setAccessibleName(ToQt(spec.cancelLabel));
+            button->setAccessibleName(ToQt(shape.cancelLabel));
     }
 
     void ShowPanel() {
-        fSpec.showing->store(true);
+        fShape.showing->store(true);
         // show(), not open(): open() would turn the dialog window-modal, and
         // a dialog without a parent window would then block nothing.
         show();
@@ -85,12 +85,12 @@ public:
     void HidePanel() {
         if (isVisible())
             done(QDialog::Rejected);
-        fSpec.showing->store(false);
+        fShape.showing->store(false);
     }
 
 protected:
     void accept() override {
-        if (fSpec.save)
+        if (fShape.save)
             ChooseName();
         else
             ChooseFiles();
@@ -100,12 +100,12 @@ protected:
         if (fConfirm != nullptr)
             fConfirm->close();
         QFileDialog::done(result);
-        fSpec.showing->store(false);
+        fShape.showing->store(false);
     }
 
 private:
     QDialogButtonBox::StandardButton AcceptButton() const {
-        return fSpec.save ? QDialogButtonBox::Save : QDialogButtonBox::Open;
+        return fShape.save ? QDialogButtonBox::Save : QDialogButtonBox::Open;
     }
 
     QPushButton* Button(QDialogButtonBox::StandardButton which) const {
@@ -126,7 +126,7 @@ private:
         const QStringList files = selectedFiles();
         if (files.isEmpty())
             return;
-        BMessage message = fSpec.message;
+        BMessage message = fShape.message;
         for (const QString& file : files) {
             QFileInfo info(file);
             // Folders are entered, never chosen; so are links to folders.
@@ -135,7 +135,7 @@ private:
                 return;
             }
             QString path;
-            if (fSpec.keepLinks && info.isSymLink())
+            if (fShape.keepLinks && info.isSymLink())
                 path = info.absoluteFilePath();
             else if (info.exists())
                 path = info.isSymLink() ? info.canonicalFilePath() : info.absoluteFilePath();
@@ -170,7 +170,7 @@ private:
         entry_ref directoryRef;
         if (get_ref_for_path(folder.toUtf8().constData(), &directoryRef) != B_OK)
             return;
-        BMessage message = fSpec.message;
+        BMessage message = fShape.message;
         message.AddRef("directory", &directoryRef);
         message.AddString("name", std::string(leaf.constData(), size_t(leaf.size())));
         if (info.exists() || info.isSymLink())
@@ -212,7 +212,7 @@ private:
     }
 
     void Deliver(const BMessage& message) {
-        fSpec.target.SendMessage(&message);
+        fShape.target.SendMessage(&message);
         // The next choice starts afresh, whether the dialog stays or comes
         // back later. The name field goes first: emptying it makes the
         // dialog select what the empty text names, which the selection's
@@ -223,11 +223,11 @@ private:
             view->selectionModel()->clearSelection();
             view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         }
-        if (fSpec.hideWhenDone)
+        if (fShape.hideWhenDone)
             done(QDialog::Accepted);
     }
 
-    FilePanelSpec fSpec;
+    FilePanelShape fShape;
     QPointer<QMessageBox> fConfirm;
 };
 
@@ -250,23 +250,23 @@ PanelDialog* Find(PanelId id) {
 
 } // namespace
 
-Task ShowFilePanel(FilePanelSpec spec) {
-    return [spec = std::move(spec)] {
-        PanelDialog* dialog = Find(spec.id);
+Task ShowFilePanel(FilePanelShape shape) {
+    return [shape = std::move(shape)] {
+        PanelDialog* dialog = Find(shape.id);
         if (dialog == nullptr) {
-            dialog = new PanelDialog(spec);
-            Dialogs()[spec.id] = dialog;
+            dialog = new PanelDialog(shape);
+            Dialogs()[shape.id] = dialog;
         } else {
-            dialog->Apply(spec);
+            dialog->Apply(shape);
         }
         dialog->ShowPanel();
     };
 }
 
-Task UpdateFilePanel(FilePanelSpec spec) {
-    return [spec = std::move(spec)] {
-        if (PanelDialog* dialog = Find(spec.id))
-            dialog->Apply(spec);
+Task UpdateFilePanel(FilePanelShape shape) {
+    return [shape = std::move(shape)] {
+        if (PanelDialog* dialog = Find(shape.id))
+            dialog->Apply(shape);
     };
 }
 

@@ -22,7 +22,7 @@ namespace display {
 
 using PanelId = uint64;
 
-struct FilePanelSpec {
+struct FilePanelShape {
     PanelId id = 0;
     bool save = false;
     // Hand a chosen link on as the link itself instead of what it points to.
@@ -44,10 +44,10 @@ struct FilePanelSpec {
     std::shared_ptr<std::atomic<bool>> showing;
 };
 
-Task ShowFilePanel(FilePanelSpec spec);
+Task ShowFilePanel(FilePanelShape shape);
 // Takes over the title, labels, target, message and hide-when-done setting;
 // the folder shown and the selection stay as they are.
-Task UpdateFilePanel(FilePanelSpec spec);
+Task UpdateFilePanel(FilePanelShape shape);
 Task HideFilePanel(PanelId id);
 Task DestroyFilePanel(PanelId id);
 

@@ -81,13 +81,13 @@ void Send(const BMessenger& target, BMessage message) {
 // of closing the widget: the looper decides and destroys the widget later.
 class WindowWidget : public QWidget {
 public:
-    WindowWidget(const WindowSpec& spec) : fSpec(spec) {}
+    WindowWidget(const WindowShape& shape) : fShape(shape) {}
 
 protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
-        if (fSpec.closable)
-            fSpec.window.SendMessage(B_QUIT_REQUESTED);
+        if (fShape.closable)
+            fShape.window.SendMessage(B_QUIT_REQUESTED);
     }
     void moveEvent(QMoveEvent* event) override {
         QWidget::moveEvent(event);
@@ -98,11 +98,11 @@ protected:
         BMessage moved(kit_private::kWindowMoved);
         moved.AddInt32("left", event->pos().x());
         moved.AddInt32("top", event->pos().y());
-        Send(fSpec.window, moved);
+        Send(fShape.window, moved);
     }
 
 private:
-    WindowSpec fSpec;
+    WindowShape fShape;
 };
 
 // The program's own icons, compiled into it, at both sizes; an empty icon
@@ -230,12 +230,12 @@ private:
     BMessenger fView;
 };
 
-void BuildMenus(QMenuBar* bar, const std::vector<MenuSpec>& menus, const BMessenger& view) {
+void BuildMenus(QMenuBar* bar, const std::vector<MenuShape>& menus, const BMessenger& view) {
     bar->clear();
-    for (const MenuSpec& spec : menus) {
-        QMenu* menu = bar->addMenu(Literal(spec.label));
-        menu->setObjectName(ToQt(spec.label));
-        for (const MenuItemSpec& item : spec.items) {
+    for (const MenuShape& shape : menus) {
+        QMenu* menu = bar->addMenu(Literal(shape.label));
+        menu->setObjectName(ToQt(shape.label));
+        for (const MenuItemShape& item : shape.items) {
             if (item.separator) {
                 menu->addSeparator();
                 continue;
@@ -243,7 +243,7 @@ void BuildMenus(QMenuBar* bar, const std::vector<MenuSpec>& menus, const BMessen
             QAction* action = menu->addAction(Literal(item.label));
             action->setObjectName(ToQt(item.label));
             action->setEnabled(item.enabled);
-            action->setCheckable(spec.radio || item.marked);
+            action->setCheckable(shape.radio || item.marked);
             action->setChecked(item.marked);
             WidgetId token = item.id;
             QObject::connect(action, &QAction::triggered, bar, [view, token] {
@@ -262,28 +262,28 @@ void ApplyColor(QWidget* widget, rgb_color color) {
     widget->setAutoFillBackground(true);
 }
 
-QWidget* MakeWidget(const ViewSpec& spec, QWidget* parent) {
-    switch (spec.kind) {
+QWidget* MakeWidget(const ViewShape& shape, QWidget* parent) {
+    switch (shape.kind) {
     case Kind::Button: {
-        auto* button = new QPushButton(Literal(spec.label), parent);
+        auto* button = new QPushButton(Literal(shape.label), parent);
         button->setAutoDefault(false);
-        BMessenger view = spec.view;
+        BMessenger view = shape.view;
         QObject::connect(button, &QPushButton::clicked, button,
                          [view] { Send(view, BMessage(kit_private::kControlInvoked)); });
         return button;
     }
     case Kind::StringView: {
-        auto* label = new QLabel(ToQt(spec.text), parent);
+        auto* label = new QLabel(ToQt(shape.text), parent);
         label->setTextFormat(Qt::PlainText);
         return label;
     }
     case Kind::MenuBar: {
-        auto* bar = new MenuBarWidget(parent, spec.view);
-        BuildMenus(bar, spec.menus, spec.view);
+        auto* bar = new MenuBarWidget(parent, shape.view);
+        BuildMenus(bar, shape.menus, shape.view);
         return bar;
     }
     case Kind::TabView:
-        return new TabViewWidget(parent, spec.view);
+        return new TabViewWidget(parent, shape.view);
     default:
         return new QWidget(parent);
     }
@@ -291,34 +291,34 @@ QWidget* MakeWidget(const ViewSpec& spec, QWidget* parent) {
 
 } // namespace
 
-Task CreateWindow(WindowSpec spec) {
-    return [spec = std::move(spec)] {
+Task CreateWindow(WindowShape shape) {
+    return [shape = std::move(shape)] {
         static bool applicationSetUp = false;
         if (!applicationSetUp) {
             QAccessible::installFactory(AccessibleWindow);
             QApplication::setWindowIcon(ApplicationIcon());
             applicationSetUp = true;
         }
-        auto* window = new WindowWidget(spec);
-        window->setObjectName(ToQt(spec.title));
-        window->setWindowTitle(ToQt(spec.title));
-        window->setAccessibleName(ToQt(spec.title));
-        Qt::WindowFlags flags =
-            (spec.floating ? Qt::Tool : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-        if (spec.closable)
+        auto* window = new WindowWidget(shape);
+        window->setObjectName(ToQt(shape.title));
+        window->setWindowTitle(ToQt(shape.title));
+        window->setAccessibleName(ToQt(shape.title));
+        Qt::WindowFlags flags = (shape.floating ? Qt::Tool : Qt::Window) | Qt::CustomizeWindowHint |
+                                Qt::WindowTitleHint;
+        if (shape.closable)
             flags |= Qt::WindowCloseButtonHint;
-        if (spec.minimizable)
+        if (shape.minimizable)
             flags |= Qt::WindowMinimizeButtonHint;
-        if (spec.zoomable && spec.resizable)
+        if (shape.zoomable && shape.resizable)
             flags |= Qt::WindowMaximizeButtonHint;
         window->setWindowFlags(flags);
-        if (spec.appModal)
+        if (shape.appModal)
             window->setWindowModality(Qt::ApplicationModal);
-        QRect geometry = ToGeometry(spec.frame);
+        QRect geometry = ToGeometry(shape.frame);
         window->setGeometry(geometry);
-        if (!spec.resizable)
+        if (!shape.resizable)
             window->setFixedSize(geometry.size());
-        Remember(spec.id, window);
+        Remember(shape.id, window);
     };
 }
 
@@ -367,23 +367,23 @@ Task ActivateWindow(WidgetId id) {
     };
 }
 
-Task CreateView(ViewSpec spec) {
-    return [spec = std::move(spec)] {
-        QWidget* parent = Find(spec.parent);
+Task CreateView(ViewShape shape) {
+    return [shape = std::move(shape)] {
+        QWidget* parent = Find(shape.parent);
         if (parent == nullptr)
             return;
         if (auto* tabs = dynamic_cast<TabViewWidget*>(parent))
             parent = tabs->PageArea();
-        QWidget* widget = MakeWidget(spec, parent);
-        widget->setObjectName(ToQt(spec.name));
+        QWidget* widget = MakeWidget(shape, parent);
+        widget->setObjectName(ToQt(shape.name));
         if (widget->accessibleName().isEmpty())
-            widget->setAccessibleName(spec.label.empty() ? ToQt(spec.name) : ToQt(spec.label));
-        widget->setGeometry(ToGeometry(spec.frame));
-        widget->setEnabled(spec.enabled);
-        if (spec.hasColor)
-            ApplyColor(widget, spec.color);
+            widget->setAccessibleName(shape.label.empty() ? ToQt(shape.name) : ToQt(shape.label));
+        widget->setGeometry(ToGeometry(shape.frame));
+        widget->setEnabled(shape.enabled);
+        if (shape.hasColor)
+            ApplyColor(widget, shape.color);
         widget->show();
-        Remember(spec.id, widget);
+        Remember(shape.id, widget);
     };
 }
 
@@ -446,7 +446,7 @@ Task SetViewValue(WidgetId id, int32 value) {
     };
 }
 
-Task SetMenus(WidgetId id, std::vector<MenuSpec> menus) {
+Task SetMenus(WidgetId id, std::vector<MenuShape> menus) {
     return [id, menus = std::move(menus)] {
         if (auto* bar = dynamic_cast<MenuBarWidget*>(Find(id)))
             BuildMenus(bar, menus, bar->View());

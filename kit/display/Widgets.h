@@ -21,7 +21,7 @@ namespace display {
 
 using WidgetId = uint64;
 
-struct WindowSpec {
+struct WindowShape {
     WidgetId id = 0;
     WidgetId topView = 0;
     std::string title;
@@ -48,7 +48,7 @@ enum class Kind {
     ScrollView,
 };
 
-struct MenuItemSpec {
+struct MenuItemShape {
     WidgetId id = 0;
     std::string label;
     bool separator = false;
@@ -56,14 +56,14 @@ struct MenuItemSpec {
     bool marked = false;
 };
 
-struct MenuSpec {
+struct MenuShape {
     WidgetId id = 0;
     std::string label;
     bool radio = false;
-    std::vector<MenuItemSpec> items;
+    std::vector<MenuItemShape> items;
 };
 
-struct ViewSpec {
+struct ViewShape {
     WidgetId id = 0;
     WidgetId parent = 0;
     Kind kind = Kind::View;
@@ -77,12 +77,12 @@ struct ViewSpec {
     int32 value = 0;
     int32 maxBytes = 0;
     float divider = 0;
-    std::vector<MenuSpec> menus;
+    std::vector<MenuShape> menus;
     BMessenger view;
 };
 
 // Windows.
-Task CreateWindow(WindowSpec spec);
+Task CreateWindow(WindowShape shape);
 Task DestroyWindow(WidgetId id);
 Task SetWindowTitle(WidgetId id, std::string title);
 Task SetWindowFrame(WidgetId id, BRect frame);
@@ -90,7 +90,7 @@ Task SetWindowShown(WidgetId id, bool shown);
 Task ActivateWindow(WidgetId id);
 
 // Views.
-Task CreateView(ViewSpec spec);
+Task CreateView(ViewShape shape);
 Task DestroyView(WidgetId id);
 Task SetViewFrame(WidgetId id, BRect frame);
 Task SetViewColor(WidgetId id, rgb_color color);
@@ -98,7 +98,7 @@ Task SetViewLabel(WidgetId id, std::string label);
 Task SetViewText(WidgetId id, std::string text);
 Task SetViewEnabled(WidgetId id, bool enabled);
 Task SetViewValue(WidgetId id, int32 value);
-Task SetMenus(WidgetId id, std::vector<MenuSpec> menus);
+Task SetMenus(WidgetId id, std::vector<MenuShape> menus);
 // A tab view's tabs: labels, the views of the pages in order, the selection
 // and the height of the tab row; with sameWidth every tab is as wide as the
 // widest.

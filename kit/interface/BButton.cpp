@@ -13,8 +13,8 @@ void BButton::GetPreferredSize(float* width, float* height) {
         *height = size.height - 1;
 }
 
-display::ViewSpec BButton::WidgetSpec() const {
-    display::ViewSpec spec = BControl::WidgetSpec();
-    spec.kind = display::Kind::Button;
-    return spec;
+display::ViewShape BButton::WidgetShape() const {
+    display::ViewShape shape = BControl::WidgetShape();
+    shape.kind = display::Kind::Button;
+    return shape;
 }

@@ -13,5 +13,5 @@ public:
     // The size the style gives a button with this label. Thread: any; it asks
     // the display.
     void GetPreferredSize(float* width, float* height) override;
-    display::ViewSpec WidgetSpec() const override;
+    display::ViewShape WidgetShape() const override;
 };

@@ -58,12 +58,12 @@ status_t BControl::Invoke(const BMessage* message) {
     return B_BAD_HANDLER;
 }
 
-display::ViewSpec BControl::WidgetSpec() const {
-    display::ViewSpec spec = BView::WidgetSpec();
-    spec.label = fLabel;
-    spec.enabled = fEnabled;
-    spec.value = fValue;
-    return spec;
+display::ViewShape BControl::WidgetShape() const {
+    display::ViewShape shape = BView::WidgetShape();
+    shape.label = fLabel;
+    shape.enabled = fEnabled;
+    shape.value = fValue;
+    return shape;
 }
 
 void BControl::HandleDisplayEvent(BMessage* message) {

@@ -37,7 +37,7 @@ public:
     // the target, or to the window when there is no target.
     virtual status_t Invoke(const BMessage* message = nullptr);
 
-    display::ViewSpec WidgetSpec() const override;
+    display::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
 private:

@@ -119,21 +119,21 @@ BWindow* BMenu::Window() const {
     return owner != nullptr ? owner->Window() : nullptr;
 }
 
-display::MenuSpec BMenu::Spec() const {
-    display::MenuSpec spec;
-    spec.id = fToken;
-    spec.label = fName;
-    spec.radio = fRadioMode;
+display::MenuShape BMenu::Shape() const {
+    display::MenuShape shape;
+    shape.id = fToken;
+    shape.label = fName;
+    shape.radio = fRadioMode;
     for (const auto& item : fItems) {
-        display::MenuItemSpec itemSpec;
-        itemSpec.id = item->Token();
-        itemSpec.label = item->Label();
-        itemSpec.separator = item->IsSeparator();
-        itemSpec.enabled = item->IsEnabled();
-        itemSpec.marked = item->IsMarked();
-        spec.items.push_back(itemSpec);
+        display::MenuItemShape itemShape;
+        itemShape.id = item->Token();
+        itemShape.label = item->Label();
+        itemShape.separator = item->IsSeparator();
+        itemShape.enabled = item->IsEnabled();
+        itemShape.marked = item->IsMarked();
+        shape.items.push_back(itemShape);
     }
-    return spec;
+    return shape;
 }
 
 BMenuItem* BMenu::FindItemByToken(uint64 token) const {

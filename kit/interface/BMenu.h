@@ -66,7 +66,7 @@ public:
     void SetOwner(BView* owner);
     BView* Owner() const;
     BWindow* Window() const;
-    display::MenuSpec Spec() const;
+    display::MenuShape Shape() const;
     // Finds an item by its token, in this menu and its submenus.
     BMenuItem* FindItemByToken(uint64 token) const;
     // Called when an item changed; radio mode is kept here.

@@ -47,22 +47,22 @@ void BMenuBar::AttachedToWindow() {
     }
 }
 
-std::vector<display::MenuSpec> BMenuBar::Specs() const {
-    std::vector<display::MenuSpec> specs;
+std::vector<display::MenuShape> BMenuBar::Shapes() const {
+    std::vector<display::MenuShape> shapes;
     for (const auto& menu : fMenus)
-        specs.push_back(menu->Spec());
-    return specs;
+        shapes.push_back(menu->Shape());
+    return shapes;
 }
 
-display::ViewSpec BMenuBar::WidgetSpec() const {
-    display::ViewSpec spec = BView::WidgetSpec();
-    spec.kind = display::Kind::MenuBar;
-    spec.menus = Specs();
-    return spec;
+display::ViewShape BMenuBar::WidgetShape() const {
+    display::ViewShape shape = BView::WidgetShape();
+    shape.kind = display::Kind::MenuBar;
+    shape.menus = Shapes();
+    return shape;
 }
 
 void BMenuBar::MenuChanged() {
-    QueueUpdate(display::SetMenus(Token(), Specs()));
+    QueueUpdate(display::SetMenus(Token(), Shapes()));
 }
 
 void BMenuBar::HandleDisplayEvent(BMessage* message) {

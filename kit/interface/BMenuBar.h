@@ -27,12 +27,12 @@ public:
 
     void GetPreferredSize(float* width, float* height) override;
     void AttachedToWindow() override;
-    display::ViewSpec WidgetSpec() const override;
+    display::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
     void MenuChanged() override;
 
 private:
-    std::vector<display::MenuSpec> Specs() const;
+    std::vector<display::MenuShape> Shapes() const;
 
     std::vector<std::unique_ptr<BMenu>> fMenus;
     menu_layout fLayout;

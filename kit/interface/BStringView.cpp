@@ -17,9 +17,9 @@ void BStringView::GetPreferredSize(float* width, float* height) {
         *height = size.height - 1;
 }
 
-display::ViewSpec BStringView::WidgetSpec() const {
-    display::ViewSpec spec = BView::WidgetSpec();
-    spec.kind = display::Kind::StringView;
-    spec.text = fText;
-    return spec;
+display::ViewShape BStringView::WidgetShape() const {
+    display::ViewShape shape = BView::WidgetShape();
+    shape.kind = display::Kind::StringView;
+    shape.text = fText;
+    return shape;
 }

@@ -16,7 +16,7 @@ public:
     const char* Text() const { return fText.c_str(); }
 
     void GetPreferredSize(float* width, float* height) override;
-    display::ViewSpec WidgetSpec() const override;
+    display::ViewShape WidgetShape() const override;
 
 private:
     std::string fText;

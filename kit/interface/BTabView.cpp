@@ -53,10 +53,10 @@ void BTabView::AttachedToWindow() {
     TabsChanged();
 }
 
-display::ViewSpec BTabView::WidgetSpec() const {
-    display::ViewSpec spec = BView::WidgetSpec();
-    spec.kind = display::Kind::TabView;
-    return spec;
+display::ViewShape BTabView::WidgetShape() const {
+    display::ViewShape shape = BView::WidgetShape();
+    shape.kind = display::Kind::TabView;
+    return shape;
 }
 
 void BTabView::HandleDisplayEvent(BMessage* message) {

@@ -34,7 +34,7 @@ public:
     float TabHeight() const;
 
     void AttachedToWindow() override;
-    display::ViewSpec WidgetSpec() const override;
+    display::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
     // Kit-private: mirrors the tabs to the display.

@@ -94,7 +94,7 @@ void BView::DetachFromWindow() {
 }
 
 void BView::QueueCreation() const {
-    QueueUpdate(display::CreateView(WidgetSpec()));
+    QueueUpdate(display::CreateView(WidgetShape()));
     for (BView* child : fChildren)
         child->QueueCreation();
 }
@@ -105,17 +105,17 @@ uint64 BView::WidgetParent() const {
     return fWindow != nullptr ? fWindow->Token() : 0;
 }
 
-display::ViewSpec BView::WidgetSpec() const {
-    display::ViewSpec spec;
-    spec.id = Token();
-    spec.parent = WidgetParent();
-    spec.kind = display::Kind::View;
-    spec.name = Name();
-    spec.frame = fFrame;
-    spec.hasColor = fHasViewColor;
-    spec.color = fViewColor;
-    spec.view = BMessenger(this);
-    return spec;
+display::ViewShape BView::WidgetShape() const {
+    display::ViewShape shape;
+    shape.id = Token();
+    shape.parent = WidgetParent();
+    shape.kind = display::Kind::View;
+    shape.name = Name();
+    shape.frame = fFrame;
+    shape.hasColor = fHasViewColor;
+    shape.color = fViewColor;
+    shape.view = BMessenger(this);
+    return shape;
 }
 
 void BView::HandleDisplayEvent(BMessage*) {}

@@ -63,7 +63,7 @@ public:
 
     // Kit-private.
     // Describes the widget that mirrors this view.
-    virtual display::ViewSpec WidgetSpec() const;
+    virtual display::ViewShape WidgetShape() const;
     // Input from the display (the kit's private codes). Thread: the window's, locked.
     virtual void HandleDisplayEvent(BMessage* message);
     // Queues a display task if the view is in a window.

@@ -53,21 +53,21 @@ void BWindow::Init(BRect frame, const char* title, window_look look, window_feel
     fFlags = flags;
     fWorkspace = workspace;
 
-    display::WindowSpec spec;
-    spec.id = Token();
-    spec.title = fTitle;
-    spec.frame = fFrame;
-    spec.floating = look == B_FLOATING_WINDOW_LOOK;
-    spec.appModal = feel == B_MODAL_APP_WINDOW_FEEL;
-    spec.resizable = (flags & B_NOT_RESIZABLE) != B_NOT_RESIZABLE;
-    spec.closable = !(flags & B_NOT_CLOSABLE);
-    spec.zoomable = !(flags & B_NOT_ZOOMABLE);
-    spec.minimizable = !(flags & B_NOT_MINIMIZABLE);
-    spec.window = BMessenger(this);
+    display::WindowShape shape;
+    shape.id = Token();
+    shape.title = fTitle;
+    shape.frame = fFrame;
+    shape.floating = look == B_FLOATING_WINDOW_LOOK;
+    shape.appModal = feel == B_MODAL_APP_WINDOW_FEEL;
+    shape.resizable = (flags & B_NOT_RESIZABLE) != B_NOT_RESIZABLE;
+    shape.closable = !(flags & B_NOT_CLOSABLE);
+    shape.zoomable = !(flags & B_NOT_ZOOMABLE);
+    shape.minimizable = !(flags & B_NOT_MINIMIZABLE);
+    shape.window = BMessenger(this);
 
     fTopView = new BView(Bounds(), "TopView", B_FOLLOW_ALL_SIDES, 0);
-    spec.topView = fTopView->Token();
-    QueueUpdate(display::CreateWindow(spec));
+    shape.topView = fTopView->Token();
+    QueueUpdate(display::CreateWindow(shape));
     fTopView->AttachTo(this);
     fTopView->QueueCreation();
 

@@ -62,7 +62,7 @@ void BFilePanel::SetMessage(BMessage* message) {
 void BFilePanel::Show() {
     fMade = true;
     fShowing->store(true);
-    display::Post(display::ShowFilePanel(Spec()));
+    display::Post(display::ShowFilePanel(Shape()));
 }
 
 void BFilePanel::Hide() {
@@ -78,28 +78,28 @@ bool BFilePanel::IsShowing() const {
 
 void BFilePanel::Update() {
     if (fMade)
-        display::Post(display::UpdateFilePanel(Spec()));
+        display::Post(display::UpdateFilePanel(Shape()));
 }
 
-display::FilePanelSpec BFilePanel::Spec() const {
-    display::FilePanelSpec spec;
-    spec.id = fId;
-    spec.save = fMode == B_SAVE_PANEL;
-    spec.keepLinks = (fNodeFlavors & B_SYMLINK_NODE) != 0;
-    spec.multiple = fMultiple;
-    spec.modal = fModal;
-    spec.hideWhenDone = fHideWhenDone;
-    spec.directory = fDirectory;
-    spec.title = fTitle;
-    spec.acceptLabel = fAcceptLabel;
-    spec.cancelLabel = fCancelLabel;
+display::FilePanelShape BFilePanel::Shape() const {
+    display::FilePanelShape shape;
+    shape.id = fId;
+    shape.save = fMode == B_SAVE_PANEL;
+    shape.keepLinks = (fNodeFlavors & B_SYMLINK_NODE) != 0;
+    shape.multiple = fMultiple;
+    shape.modal = fModal;
+    shape.hideWhenDone = fHideWhenDone;
+    shape.directory = fDirectory;
+    shape.title = fTitle;
+    shape.acceptLabel = fAcceptLabel;
+    shape.cancelLabel = fCancelLabel;
     // The application is looked up here, on the owner's thread, rather than
     // by the display when the user confirms.
-    spec.target = fTarget == BMessenger() ? be_app_messenger : fTarget;
+    shape.target = fTarget == BMessenger() ? be_app_messenger : fTarget;
     if (fMessage != nullptr)
-        spec.message = *fMessage;
+        shape.message = *fMessage;
     else
-        spec.message = BMessage(fMode == B_SAVE_PANEL ? B_SAVE_REQUESTED : B_REFS_RECEIVED);
-    spec.showing = fShowing;
-    return spec;
+        shape.message = BMessage(fMode == B_SAVE_PANEL ? B_SAVE_REQUESTED : B_REFS_RECEIVED);
+    shape.showing = fShowing;
+    return shape;
 }

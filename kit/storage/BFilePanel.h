@@ -45,7 +45,7 @@ enum file_panel_button {
 class BFilePanel;
 
 namespace display {
-struct FilePanelSpec;
+struct FilePanelShape;
 }
 
 class BFilePanel {
@@ -89,7 +89,7 @@ private:
     void SetTitle(const char* title);
     // Posts the current settings to the dialog, if it has been made.
     void Update();
-    display::FilePanelSpec Spec() const;
+    display::FilePanelShape Shape() const;
 
     const uint64 fId;
     const file_panel_mode fMode;
