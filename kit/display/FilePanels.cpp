@@ -212,7 +212,6 @@ private:
     }
 
     void Deliver(const BMessage& message) {
-        fShape.target.SendMessage(&message);
         // The next choice starts afresh, whether the dialog stays or comes
         // back later. The name field goes first: emptying it makes the
         // dialog select what the empty text names, which the selection's
@@ -225,6 +224,9 @@ private:
         }
         if (fShape.hideWhenDone)
             done(QDialog::Accepted);
+        // Sent last, so that whoever hears of the choice finds the dialog
+        // already cleared (or hidden).
+        fShape.target.SendMessage(&message);
     }
 
     FilePanelShape fShape;
