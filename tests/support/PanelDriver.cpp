@@ -201,7 +201,8 @@ namespace {
 
 // Clicks a button of the dialog once it can be pressed: the dialog updates
 // its buttons as it reads the folder in the background.
-bool Press(const std::string& name, bool accept, std::chrono::milliseconds timeout) {
+bool Press(const std::string& name, bool accept, std::chrono::milliseconds timeout,
+           std::vector<std::string>* chosen = nullptr) {
     auto find = [&]() -> QPushButton* {
         QFileDialog* dialog = FindDialog(name);
         if (dialog == nullptr)
@@ -219,6 +220,11 @@ bool Press(const std::string& name, bool accept, std::chrono::milliseconds timeo
         QPushButton* button = find();
         if (button == nullptr || !button->isVisible() || !button->isEnabled())
             return false;
+        // Read in the same step as the click: the dialog keeps sorting its
+        // folder in the background, which may reorder its choice later.
+        if (chosen != nullptr)
+            for (const QString& file : FindDialog(name)->selectedFiles())
+                chosen->push_back(file.toStdString());
         button->click();
         return true;
     });
@@ -228,6 +234,11 @@ bool Press(const std::string& name, bool accept, std::chrono::milliseconds timeo
 
 bool PressAccept(const std::string& name, std::chrono::milliseconds timeout) {
     return Press(name, true, timeout);
+}
+
+bool PressAcceptReporting(const std::string& name, std::vector<std::string>* chosen,
+                          std::chrono::milliseconds timeout) {
+    return Press(name, true, timeout, chosen);
 }
 
 bool PressCancel(const std::string& name, std::chrono::milliseconds timeout) {

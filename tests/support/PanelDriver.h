@@ -54,6 +54,9 @@ std::vector<std::string> SelectedFiles(const std::string& name);
 // false if it cannot be pressed within the timeout.
 bool PressAccept(const std::string& name,
                  std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// The same, reporting what the dialog held as chosen at the moment of the click.
+bool PressAcceptReporting(const std::string& name, std::vector<std::string>* chosen,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(10));
 bool PressCancel(const std::string& name,
                  std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
