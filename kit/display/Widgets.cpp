@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <mutex>
@@ -296,7 +297,10 @@ Task CreateWindow(WindowShape shape) {
         static bool applicationSetUp = false;
         if (!applicationSetUp) {
             QAccessible::installFactory(AccessibleWindow);
-            QApplication::setWindowIcon(ApplicationIcon());
+            // The icon is set once the display loop has shown the first
+            // window: making it pulls in icon machinery that would otherwise
+            // hold up the first picture of the program.
+            QTimer::singleShot(0, qApp, [] { QApplication::setWindowIcon(ApplicationIcon()); });
             applicationSetUp = true;
         }
         auto* window = new WindowWidget(shape);

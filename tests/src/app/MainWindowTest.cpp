@@ -232,9 +232,12 @@ TEST_F(MainWindowLayout, EveryWidgetCarriesItsViewsNameAndLabel) {
 
 TEST_F(MainWindowLayout, TheWindowShowsTheProgramsOwnIcon) {
     ASSERT_TRUE(running.shown);
-    std::vector<int> sizes = driver::WindowIconSizes(kMainTitle);
-    std::sort(sizes.begin(), sizes.end());
-    EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
+    // The icon follows the window's first picture.
+    EXPECT_TRUE(driver::WaitFor([] {
+        std::vector<int> sizes = driver::WindowIconSizes(kMainTitle);
+        std::sort(sizes.begin(), sizes.end());
+        return sizes == std::vector<int>{16, 32};
+    }));
     // Every pixel of the large icon is the compiled-in one, through the palette.
     std::vector<uint8> bits;
     ASSERT_EQ(kit_private::registered_app_icon(B_LARGE_ICON, &bits), B_OK);
