@@ -128,22 +128,25 @@ void BNode::Adopt(int fd, status_t status, bool writable) {
     fStatus = fd >= 0 ? B_OK : status;
 }
 
-ssize_t BNode::ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
-                        size_t length) const {
+status_t BNode::ReadTypedValue(const char* name, std::vector<uint8>* value) const {
     if (fFd < 0)
         return B_FILE_ERROR;
     std::string fullName;
     if (status_t status = attribute_name(name, &fullName); status != B_OK)
         return status;
-    if (offset < 0 || (buffer == nullptr && length > 0))
-        return B_BAD_VALUE;
-
-    std::vector<uint8> value;
-    if (status_t status = read_value(fFd, fullName, &value); status != B_OK)
+    if (status_t status = read_value(fFd, fullName, value); status != B_OK)
         return status;
     // A value too short to hold a type code was not written by the kit.
-    if (value.size() < kTypeSize)
-        return B_BAD_TYPE;
+    return value->size() < kTypeSize ? B_BAD_TYPE : B_OK;
+}
+
+ssize_t BNode::ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
+                        size_t length) const {
+    if (fFd >= 0 && (offset < 0 || (buffer == nullptr && length > 0)))
+        return B_BAD_VALUE;
+    std::vector<uint8> value;
+    if (status_t status = ReadTypedValue(name, &value); status != B_OK)
+        return status;
     if (type != B_ANY_TYPE && decode_type(value) != type)
         return B_BAD_TYPE;
 
@@ -204,18 +207,11 @@ status_t BNode::RemoveAttr(const char* name) {
 }
 
 status_t BNode::GetAttrInfo(const char* name, attr_info* info) const {
-    if (fFd < 0)
-        return B_FILE_ERROR;
-    std::string fullName;
-    if (status_t status = attribute_name(name, &fullName); status != B_OK)
-        return status;
-    if (info == nullptr)
+    if (fFd >= 0 && info == nullptr)
         return B_BAD_VALUE;
     std::vector<uint8> value;
-    if (status_t status = read_value(fFd, fullName, &value); status != B_OK)
+    if (status_t status = ReadTypedValue(name, &value); status != B_OK)
         return status;
-    if (value.size() < kTypeSize)
-        return B_BAD_TYPE;
     info->type = decode_type(value);
     info->size = static_cast<off_t>(value.size() - kTypeSize);
     return B_OK;

@@ -19,6 +19,7 @@
 #include "storage/entry_ref.h"
 
 #include <sys/types.h>
+#include <vector>
 
 class BEntry;
 
@@ -64,6 +65,10 @@ protected:
 private:
     friend class BNodeInfo;
     friend class BAppFileInfo;
+
+    // The whole stored value of an attribute, type code first; B_BAD_TYPE
+    // when it is too short to hold one.
+    status_t ReadTypedValue(const char* name, std::vector<uint8>* value) const;
 
     int fFd = -1;
     bool fWritable = false;

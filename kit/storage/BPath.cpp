@@ -10,13 +10,9 @@ namespace {
 // Makes a path absolute and removes ".", ".." and empty names, as the text
 // reads: ".." at the root stays at the root, like the kernel does.
 status_t normalise(const char* path, std::string* result) {
-    std::string full(path);
-    if (full.front() != '/') {
-        char cwd[PATH_MAX];
-        if (::getcwd(cwd, sizeof cwd) == nullptr)
-            return status_from_errno(errno);
-        full = std::string(cwd) + "/" + full;
-    }
+    std::string full;
+    if (status_t status = kit_private::make_absolute(path, &full); status != B_OK)
+        return status;
 
     std::vector<std::string> names;
     size_t start = 0;

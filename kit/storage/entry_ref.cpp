@@ -41,17 +41,31 @@ status_t resolve_folder(const std::string& folder, std::string* canonical, struc
 
 } // namespace
 
+namespace kit_private {
+
+status_t make_absolute(const char* path, std::string* absolute) {
+    if (path == nullptr || *path == '\0')
+        return B_BAD_VALUE;
+    if (*path == '/') {
+        *absolute = path;
+        return B_OK;
+    }
+    char cwd[PATH_MAX];
+    if (::getcwd(cwd, sizeof cwd) == nullptr)
+        return status_from_errno(errno);
+    *absolute = std::string(cwd) + "/" + path;
+    return B_OK;
+}
+
+} // namespace kit_private
+
 status_t get_ref_for_path(const char* path, entry_ref* ref) {
     if (path == nullptr || *path == '\0' || ref == nullptr)
         return B_BAD_VALUE;
 
-    std::string full(path);
-    if (full.front() != '/') {
-        char cwd[PATH_MAX];
-        if (::getcwd(cwd, sizeof cwd) == nullptr)
-            return status_from_errno(errno);
-        full = std::string(cwd) + "/" + full;
-    }
+    std::string full;
+    if (status_t status = kit_private::make_absolute(path, &full); status != B_OK)
+        return status;
     while (full.size() > 1 && full.back() == '/')
         full.pop_back();
 

@@ -35,3 +35,11 @@ struct entry_ref {
 // Links in the folders leading to the leaf are followed; the leaf itself is not.
 // The folder must exist; the leaf need not. Thread: any.
 status_t get_ref_for_path(const char* path, entry_ref* ref);
+
+namespace kit_private {
+
+// The path made absolute against the current folder, as written otherwise
+// (no "." or ".." resolved). Thread: any.
+status_t make_absolute(const char* path, std::string* absolute);
+
+} // namespace kit_private
