@@ -36,7 +36,7 @@ status_t normalise(const char* path, std::string* result) {
         joined += name;
     }
     if (joined.empty())
-        joined = "/";
+        joined.push_back('/'); // the root
     if (joined.size() >= B_PATH_NAME_LENGTH)
         return B_NAME_TOO_LONG;
     *result = std::move(joined);
@@ -60,8 +60,10 @@ status_t BPath::SetTo(const char* path, const char* leaf) {
     if (leaf != nullptr && *leaf == '/')
         return fStatus = B_BAD_VALUE;
     std::string whole(path);
-    if (leaf != nullptr && *leaf != '\0')
-        whole += "/" + std::string(leaf);
+    if (leaf != nullptr && *leaf != '\0') {
+        whole += '/';
+        whole += leaf;
+    }
     std::string normalised;
     if (status_t status = normalise(whole.c_str(), &normalised); status != B_OK)
         return fStatus = status;
