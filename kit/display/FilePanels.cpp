@@ -1,5 +1,7 @@
 #include "display/FilePanels.h"
 
+#include "display/WidgetRegistry.h"
+
 #include "storage/StorageDefs.h"
 #include "storage/entry_ref.h"
 
@@ -233,21 +235,14 @@ private:
     QPointer<QMessageBox> fConfirm;
 };
 
-// Every panel's dialog by the panel's id. Touched only on the display thread.
-std::unordered_map<PanelId, QPointer<PanelDialog>>& Dialogs() {
-    static std::unordered_map<PanelId, QPointer<PanelDialog>> dialogs;
+// Every panel's dialog by the panel's id.
+WidgetRegistry<PanelDialog>& Dialogs() {
+    static WidgetRegistry<PanelDialog> dialogs;
     return dialogs;
 }
 
 PanelDialog* Find(PanelId id) {
-    auto it = Dialogs().find(id);
-    if (it == Dialogs().end())
-        return nullptr;
-    if (it->second.isNull()) {
-        Dialogs().erase(it);
-        return nullptr;
-    }
-    return it->second.data();
+    return Dialogs().Find(id);
 }
 
 } // namespace
@@ -257,7 +252,7 @@ Task ShowFilePanel(FilePanelShape shape) {
         PanelDialog* dialog = Find(shape.id);
         if (dialog == nullptr) {
             dialog = new PanelDialog(shape);
-            Dialogs()[shape.id] = dialog;
+            Dialogs().Remember(shape.id, dialog);
         } else {
             dialog->Apply(shape);
         }
@@ -282,7 +277,7 @@ Task HideFilePanel(PanelId id) {
 Task DestroyFilePanel(PanelId id) {
     return [id] {
         if (PanelDialog* dialog = Find(id)) {
-            Dialogs().erase(id);
+            Dialogs().Forget(id);
             dialog->HidePanel();
             dialog->deleteLater();
         }

@@ -1,5 +1,7 @@
 #include "display/Widgets.h"
 
+#include "display/WidgetRegistry.h"
+
 #include "app/AppDefs.h"
 #include "interface/InterfacePrivate.h"
 #include "interface/Palette.h"
@@ -33,26 +35,18 @@ namespace display {
 
 namespace {
 
-// Every widget that mirrors a kit object, by the object's token. Touched only
-// on the display thread.
-std::unordered_map<WidgetId, QPointer<QWidget>>& Registry() {
-    static std::unordered_map<WidgetId, QPointer<QWidget>> registry;
+// Every widget that mirrors a kit object, by the object's token.
+WidgetRegistry<QWidget>& Registry() {
+    static WidgetRegistry<QWidget> registry;
     return registry;
 }
 
 QWidget* Find(WidgetId id) {
-    auto it = Registry().find(id);
-    if (it == Registry().end())
-        return nullptr;
-    if (it->second.isNull()) {
-        Registry().erase(it);
-        return nullptr;
-    }
-    return it->second.data();
+    return Registry().Find(id);
 }
 
 void Remember(WidgetId id, QWidget* widget) {
-    Registry()[id] = widget;
+    Registry().Remember(id, widget);
 }
 
 QString ToQt(const std::string& text) {
@@ -329,7 +323,7 @@ Task CreateWindow(WindowShape shape) {
 Task DestroyWindow(WidgetId id) {
     return [id] {
         if (QWidget* window = Find(id)) {
-            Registry().erase(id);
+            Registry().Forget(id);
             window->hide();
             window->deleteLater();
         }
@@ -394,7 +388,7 @@ Task CreateView(ViewShape shape) {
 Task DestroyView(WidgetId id) {
     return [id] {
         if (QWidget* widget = Find(id)) {
-            Registry().erase(id);
+            Registry().Forget(id);
             widget->hide();
             widget->deleteLater();
         }
