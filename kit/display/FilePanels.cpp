@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <unordered_map>
 #include <vector>
@@ -213,17 +214,31 @@ private:
         box->show();
     }
 
-    void Deliver(const BMessage& message) {
-        // The next choice starts afresh, whether the dialog stays or comes
-        // back later. The name field goes first: emptying it makes the
-        // dialog select what the empty text names, which the selection's
-        // clearing then undoes without touching the field again.
+    // The next choice starts afresh, whether the dialog stays or comes back
+    // later. The name field goes first: emptying it makes the dialog select
+    // what the empty text names, which the selection's clearing then undoes
+    // without touching the field again.
+    void ClearChoice() {
         if (QLineEdit* edit = NameEdit())
             edit->clear();
         if (QAbstractItemView* view = findChild<QAbstractItemView*>(QStringLiteral("listView"))) {
             view->selectionModel()->clearSelection();
             view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         }
+    }
+
+    void Deliver(const BMessage& message) {
+        const QStringList delivered = selectedFiles();
+        ClearChoice();
+        // The dialog may still be working through queued updates of the
+        // choice just made (its folder is read in the background); should
+        // they bring that choice back, it is cleared once more. A new choice
+        // is left alone.
+        if (!fShape.hideWhenDone)
+            QTimer::singleShot(0, this, [this, delivered] {
+                if (selectedFiles() == delivered)
+                    ClearChoice();
+            });
         if (fShape.hideWhenDone)
             done(QDialog::Accepted);
         // Sent last, so that whoever hears of the choice finds the dialog

