@@ -1,5 +1,6 @@
 #include "display/Widgets.h"
 
+#include "display/ControlWidgets.h"
 #include "display/WidgetRegistry.h"
 
 #include "app/AppDefs.h"
@@ -280,11 +281,17 @@ QWidget* MakeWidget(const ViewShape& shape, QWidget* parent) {
     case Kind::TabView:
         return new TabViewWidget(parent, shape.view);
     default:
+        if (QWidget* control = MakeControlWidget(shape, parent))
+            return control;
         return new QWidget(parent);
     }
 }
 
 } // namespace
+
+QWidget* FindWidget(WidgetId id) {
+    return Find(id);
+}
 
 Task CreateWindow(WindowShape shape) {
     return [shape = std::move(shape)] {
