@@ -1,5 +1,6 @@
 #include "display/Widgets.h"
 
+#include "display/ListModel.h"
 #include "display/WidgetRegistry.h"
 
 #include "app/AppDefs.h"
@@ -279,6 +280,10 @@ QWidget* MakeWidget(const ViewShape& shape, QWidget* parent) {
     }
     case Kind::TabView:
         return new TabViewWidget(parent, shape.view);
+    case Kind::ListView:
+        return MakeListWidget(shape, parent);
+    case Kind::ScrollView:
+        return MakeScrollWidget(shape, parent);
     default:
         return new QWidget(parent);
     }

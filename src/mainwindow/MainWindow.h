@@ -50,5 +50,8 @@ public:
 
 private:
     void BuildMenus();
+    // The open and save panels' choices.
+    void OpenChosenList(BMessage* message);
+    void SaveChosenList(BMessage* message);
     void EndRun();
 };
