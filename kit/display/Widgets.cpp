@@ -1,6 +1,7 @@
 #include "display/Widgets.h"
 
 #include "display/ControlWidgets.h"
+#include "display/ListModel.h"
 #include "display/WidgetRegistry.h"
 
 #include "app/AppDefs.h"
@@ -280,6 +281,10 @@ QWidget* MakeWidget(const ViewShape& shape, QWidget* parent) {
     }
     case Kind::TabView:
         return new TabViewWidget(parent, shape.view);
+    case Kind::ListView:
+        return MakeListWidget(shape, parent);
+    case Kind::ScrollView:
+        return MakeScrollWidget(shape, parent);
     default:
         if (QWidget* control = MakeControlWidget(shape, parent))
             return control;

@@ -101,8 +101,7 @@ void MFApp::RelayQuitNotice(BMessage* message) {
     entry_ref quitting;
     int32 team = -1;
     if (message->FindRef("be:ref", &quitting) == B_OK &&
-        message->FindInt32("be:team", &team) == B_OK &&
-        mainWindow->IsEncoderNotice(quitting, team))
+        message->FindInt32("be:team", &team) == B_OK && mainWindow->IsEncoderNotice(quitting, team))
         mainWindow->EncodeNext();
     mainWindow->Unlock();
 }

@@ -1,10 +1,16 @@
 #pragma once
 
-// The "Dateien" page: the list of files to encode and its buttons.
+// The "Dateien" page: the list of files to encode in its scroll view, the
+// buttons "Entfernen", "Hinzufügen...", "Nach oben schieben" and "Nach unten
+// schieben" below it, and the panel "Dateien hinzfügen". The page has no
+// behaviour of its own: the buttons send their commands to the main window,
+// and the list keeps the buttons' states.
 
 #include "interface/BView.h"
 
 class BButton;
+class BFilePanel;
+class BScrollView;
 class FilesList;
 class MainWindow;
 
@@ -14,5 +20,11 @@ public:
     FilesView(BRect frame, BButton* encodeButton, MainWindow* window);
     ~FilesView() override;
 
-    FilesList* filesList = nullptr;
+    BButton* addButton;
+    BButton* removeButton;
+    BButton* upButton;
+    BButton* downButton;
+    BScrollView* scrollView;
+    FilesList* filesList;
+    BFilePanel* addPanel;
 };

@@ -7,16 +7,18 @@
 #include "encoding/MirvexLaunch.h"
 #include "encoding/ProgressWindow.h"
 #include "filelist/FilesList.h"
+#include "filelist/FilesView.h"
+#include "interface/BAlert.h"
 #include "interface/BButton.h"
 #include "interface/BMenu.h"
 #include "interface/BMenuBar.h"
-#include "interface/BAlert.h"
 #include "interface/BMenuItem.h"
 #include "interface/BStringItem.h"
 #include "interface/BStringView.h"
 #include "mainwindow/TabView.h"
 #include "storage/BEntry.h"
 
+#include "storage/BPath.h"
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -31,7 +33,7 @@ MFApp* App() {
 
 } // namespace
 
-MainWindow::MainWindow(entry_ref*)
+MainWindow::MainWindow(entry_ref* listFile)
     : BWindow(BRect(100, 100, 540, 380), kTitle, B_TITLED_WINDOW,
               B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS, B_CURRENT_WORKSPACE) {
     encoderRef = entry_ref();
@@ -73,6 +75,17 @@ MainWindow::MainWindow(entry_ref*)
     tabView = new TabView(BRect(5, 5, right - 5, bottom - 34), encodeButton, this);
     backView->AddChild(tabView);
     tabView->SetTabWidth(B_WIDTH_FROM_WIDEST);
+
+    filesList = tabView->filesView->filesList;
+
+    // The file the program was started with is loaded before the window
+    // shows. One that cannot be resolved reaches the reader as a file that
+    // cannot be opened, which says so.
+    if (listFile != nullptr) {
+        BEntry entry(listFile, true);
+        BPath path;
+        filesList->Open(entry.GetPath(&path) == B_OK ? path.Path() : "");
+    }
 }
 
 MainWindow::~MainWindow() = default;
@@ -114,6 +127,12 @@ void MainWindow::MessageReceived(BMessage* message) {
     case cmd::STOP:
         StopRun();
         break;
+    case cmd::OLPM:
+        OpenChosenList(message);
+        break;
+    case cmd::SLPM:
+        SaveChosenList(message);
+        break;
     default:
         BWindow::MessageReceived(message);
     }
@@ -123,6 +142,34 @@ bool MainWindow::QuitRequested() {
     App()->WriteOptions();
     be_app->PostMessage(B_QUIT_REQUESTED);
     return true;
+}
+
+void MainWindow::OpenChosenList(BMessage* message) {
+    entry_ref ref;
+    if (message->FindRef("refs", 0, &ref) != B_OK)
+        return;
+    BEntry entry(&ref, true);
+    BPath path;
+    filesList->Open(entry.GetPath(&path) == B_OK ? path.Path() : "");
+}
+
+void MainWindow::SaveChosenList(BMessage* message) {
+    entry_ref folderRef;
+    const char* name = nullptr;
+    if (message->FindRef("directory", &folderRef) != B_OK ||
+        message->FindString("name", &name) != B_OK)
+        return;
+    BEntry folder(&folderRef, true);
+    BPath folderPath;
+    if (folder.GetPath(&folderPath) != B_OK) {
+        // A folder that is gone cannot take the file: the writer says so.
+        filesList->Save("");
+        return;
+    }
+    std::string path = folderPath.Path();
+    if (path != "/")
+        path += "/";
+    filesList->Save((path + name).c_str());
 }
 
 void MainWindow::RefsReceived(BMessage*) {}

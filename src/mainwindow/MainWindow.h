@@ -53,6 +53,9 @@ public:
 
 private:
     void BuildMenus();
+    // The open and save panels' choices.
+    void OpenChosenList(BMessage* message);
+    void SaveChosenList(BMessage* message);
     // The batch run's steps: "ENCD", "SKIP", "STOP" and the end of a run.
     void StartRun();
     void SkipFile();

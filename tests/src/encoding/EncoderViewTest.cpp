@@ -46,7 +46,7 @@ TEST(EncoderOptions, OptionsBeforeAndAfterOverTheTable) {
         {7, "", "-b 350"}, // 350, not 320
         {0, "-q 5", "-q 5"},
         {3, "-q 5", "-b 128 -q 5"},
-        {0, "T ", "T "},       // one typed trailing blank stays
+        {0, "T ", "T "}, // one typed trailing blank stays
         {0, " ", " "},
         {3, " ", "-b 128  "},
         {5, "  -a  b  ", "-b 192   -a  b  "},
@@ -178,11 +178,13 @@ TEST_F(EncoderPage, MessagesToThePageGoNoFurther) {
     BMessage chosen(kit_private::kTabChosen);
     chosen.AddInt32("index", 1);
     ASSERT_EQ(toTabs.SendMessage(&chosen), B_OK);
-    EXPECT_TRUE(Eventually([&] {
-        running.window->Lock();
-        const bool inFront = running.window->tabView->Selection() == 1;
-        running.window->Unlock();
-        return inFront;
-    }, std::chrono::seconds(20)));
+    EXPECT_TRUE(Eventually(
+        [&] {
+            running.window->Lock();
+            const bool inFront = running.window->tabView->Selection() == 1;
+            running.window->Unlock();
+            return inFront;
+        },
+        std::chrono::seconds(20)));
     EXPECT_FALSE(driver::AnswerAlert("OK", std::chrono::milliseconds(0)).has_value());
 }

@@ -25,17 +25,17 @@ TEST(LaunchArguments, SplitFollowsTheQuotingRule) {
         {"", {}},
         {"-b", {"-b"}},
         {"-b 128 \"/data/My Music/a.wav\"", {"-b", "128", "/data/My Music/a.wav"}},
-        {"-q  5", {"-q", "", "5"}},               // runs of blanks are not merged
-        {" -q", {"", "-q"}},                      // a leading blank: an empty first argument
-        {"-q ", {"-q", ""}},                      // a trailing one: an empty last argument
-        {"x \"", {"x", ""}},                      // an unclosed quote, to the end
+        {"-q  5", {"-q", "", "5"}}, // runs of blanks are not merged
+        {" -q", {"", "-q"}},        // a leading blank: an empty first argument
+        {"-q ", {"-q", ""}},        // a trailing one: an empty last argument
+        {"x \"", {"x", ""}},        // an unclosed quote, to the end
         {"x \"a b  c", {"x", "a b  c"}},
-        {"ab\"c d\"e", {"abc de"}},               // quotes join the text around them
-        {"\"\"", {""}},                           // a pair alone: an empty argument
+        {"ab\"c d\"e", {"abc de"}}, // quotes join the text around them
+        {"\"\"", {""}},             // a pair alone: an empty argument
         {"a \"\" b", {"a", "", "b"}},
         {"\"a\"b\" c\"", {"ab c"}},
         {"tab\there back\\slash", {"tab\there", "back\\slash"}}, // only the blank separates
-        {"ü € \xff", {"ü", "€", "\xff"}},         // other bytes pass unchanged
+        {"ü € \xff", {"ü", "€", "\xff"}},                        // other bytes pass unchanged
         {"\"My \"Quote\" Song.wav\"", {"My Quote", "Song.wav"}}, // quotes in a quoted path
     };
     for (const Case& c : cases)

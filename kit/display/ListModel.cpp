@@ -1,0 +1,401 @@
+#include "display/ListModel.h"
+
+#include "display/ListFeed.h"
+#include "display/WidgetRegistry.h"
+
+#include "app/AppDefs.h"
+#include "interface/BScrollView.h"
+#include "interface/InterfacePrivate.h"
+#include "storage/entry_ref.h"
+
+#include <QAbstractListModel>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QItemSelection>
+#include <QListView>
+#include <QMimeData>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace display {
+
+namespace {
+
+// The rows' texts, as bytes. Qt text is made only for the rows that are
+// drawn; bytes that are not UTF-8 come out as replacement marks, as the
+// desktop shows such file names.
+class ListModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : int(fRows.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= int(fRows.size()))
+            return {};
+        if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+            return {};
+        const std::string& text = fRows[size_t(index.row())];
+        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        if (!index.isValid())
+            return Qt::NoItemFlags;
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    }
+
+    void Insert(int32 row, std::vector<std::string>& texts) {
+        if (texts.empty() || row < 0 || row > rowCount())
+            return;
+        beginInsertRows(QModelIndex(), row, row + int(texts.size()) - 1);
+        fRows.insert(fRows.begin() + row, std::make_move_iterator(texts.begin()),
+                     std::make_move_iterator(texts.end()));
+        endInsertRows();
+    }
+
+    void Remove(int32 row, int32 count) {
+        if (count <= 0 || row < 0 || row + count > rowCount())
+            return;
+        beginRemoveRows(QModelIndex(), row, row + count - 1);
+        fRows.erase(fRows.begin() + row, fRows.begin() + row + count);
+        endRemoveRows();
+    }
+
+    void RemoveRanges(const std::vector<RowRange>& ranges) {
+        // A few runs go one by one, so that the view keeps its place; many
+        // runs go in one pass, which costs no more than the list is long.
+        if (ranges.size() <= 8) {
+            for (auto it = ranges.rbegin(); it != ranges.rend(); ++it)
+                Remove(it->first, it->last - it->first + 1);
+            return;
+        }
+        beginResetModel();
+        std::vector<std::string> kept;
+        kept.reserve(fRows.size());
+        size_t next = 0;
+        for (size_t row = 0; row < fRows.size(); ++row) {
+            while (next < ranges.size() && int32(row) > ranges[next].last)
+                ++next;
+            if (next < ranges.size() && int32(row) >= ranges[next].first)
+                continue;
+            kept.push_back(std::move(fRows[row]));
+        }
+        fRows.swap(kept);
+        endResetModel();
+    }
+
+    void Move(int32 from, int32 to) {
+        if (from < 0 || to < 0 || from >= rowCount() || to >= rowCount() || from == to)
+            return;
+        beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+        auto at = fRows.begin();
+        if (from < to)
+            std::rotate(at + from, at + from + 1, at + to + 1);
+        else
+            std::rotate(at + to, at + from, at + from + 1);
+        endMoveRows();
+    }
+
+    void Reset(std::vector<std::string>& texts) {
+        beginResetModel();
+        fRows.swap(texts);
+        endResetModel();
+    }
+
+private:
+    std::vector<std::string> fRows;
+};
+
+// A scroll view: a border around its target and a scroll bar on the right
+// that moves with the target's own (hidden) one.
+class ScrollFrame : public QFrame {
+public:
+    ScrollFrame(QWidget* parent, int32 value)
+        : QFrame(parent), fVertical((value & 1) != 0), fBorder((value >> 2) & 0xF) {
+        if (fBorder >= 2)
+            setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        else if (fBorder == 1)
+            setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(1);
+        if (fVertical) {
+            fBar = new QScrollBar(Qt::Vertical, this);
+            fBar->setObjectName(QStringLiteral("VerticalScrollBar"));
+            fBar->setRange(0, 0);
+        }
+    }
+
+    bool HasVerticalBar() const { return fBar != nullptr; }
+
+    void Follow(QAbstractScrollArea* area) {
+        if (fBar == nullptr)
+            return;
+        QScrollBar* inner = area->verticalScrollBar();
+        QObject::connect(inner, &QScrollBar::rangeChanged, fBar, [this, inner](int min, int max) {
+            fBar->setPageStep(inner->pageStep());
+            fBar->setSingleStep(inner->singleStep());
+            fBar->setRange(min, max);
+        });
+        QObject::connect(inner, &QScrollBar::valueChanged, fBar, &QScrollBar::setValue);
+        QObject::connect(fBar, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QFrame::resizeEvent(event);
+        if (fBar != nullptr) {
+            const int bar = int(B_V_SCROLL_BAR_WIDTH);
+            fBar->setGeometry(width() - fBorder - bar, fBorder, bar, height() - 2 * fBorder);
+        }
+    }
+
+private:
+    bool fVertical;
+    int fBorder;
+    QScrollBar* fBar = nullptr;
+};
+
+// Takes the bytes of a percent-encoded URI path apart.
+std::string PercentDecoded(const QByteArray& text) {
+    std::string bytes;
+    bytes.reserve(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '%' && i + 2 < text.size()) {
+            bool ok = false;
+            int value = text.mid(i + 1, 2).toInt(&ok, 16);
+            if (ok) {
+                bytes.push_back(char(value));
+                i += 2;
+                continue;
+            }
+        }
+        bytes.push_back(c);
+    }
+    return bytes;
+}
+
+bool IsOwnHost(const QByteArray& host) {
+    if (host.isEmpty() || host.compare("localhost", Qt::CaseInsensitive) == 0)
+        return true;
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return false;
+    return host.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+// The local files of a text/uri-list, in their order: comment lines and
+// URIs of other schemes or other hosts are left out. The bytes of each path
+// are kept as they are, so names that are not UTF-8 survive.
+std::vector<std::string> LocalPaths(const QByteArray& uriList) {
+    std::vector<std::string> paths;
+    for (QByteArray line : uriList.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        if (!line.left(5).toLower().startsWith("file:"))
+            continue;
+        QByteArray rest = line.mid(5);
+        if (rest.startsWith("//")) {
+            qsizetype slash = rest.indexOf('/', 2);
+            if (slash < 0 || !IsOwnHost(rest.mid(2, slash - 2)))
+                continue;
+            rest = rest.mid(slash);
+        }
+        if (!rest.startsWith('/'))
+            continue;
+        // A query or fragment is no part of a file's name.
+        if (qsizetype end = rest.indexOf('?'); end >= 0)
+            rest.truncate(end);
+        if (qsizetype end = rest.indexOf('#'); end >= 0)
+            rest.truncate(end);
+        std::string path = PercentDecoded(rest);
+        if (path.find('\0') != std::string::npos)
+            continue;
+        paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+// A list view's widget. Selections the user makes go to the list view as
+// one message each, stamped with the generation of the rows shown; the list
+// view's own changes arrive through Apply and are not echoed back.
+class ListWidget : public QListView {
+public:
+    ListWidget(QWidget* parent, BMessenger view, bool multiple)
+        : QListView(parent), fView(std::move(view)), fModel(new ListModel(this)) {
+        setModel(fModel);
+        setSelectionMode(multiple ? QAbstractItemView::ExtendedSelection
+                                  : QAbstractItemView::SingleSelection);
+        setSelectionBehavior(QAbstractItemView::SelectRows);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setUniformItemSizes(true);
+        setDragEnabled(false);
+        setDragDropMode(QAbstractItemView::DropOnly);
+        setAcceptDrops(true);
+        viewport()->setAcceptDrops(true);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setTextElideMode(Qt::ElideMiddle);
+    }
+
+    void UseOuterBar(ScrollFrame* frame) {
+        setFrameShape(QFrame::NoFrame);
+        if (frame->HasVerticalBar()) {
+            setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            frame->Follow(this);
+        }
+    }
+
+    void Apply(std::vector<ListOp>& ops, uint64 generation) {
+        fApplying = true;
+        for (ListOp& op : ops) {
+            switch (op.type) {
+            case ListOp::Type::Insert:
+                fModel->Insert(op.index, op.texts);
+                break;
+            case ListOp::Type::Remove:
+                fModel->Remove(op.index, op.count);
+                break;
+            case ListOp::Type::RemoveRanges:
+                fModel->RemoveRanges(op.ranges);
+                break;
+            case ListOp::Type::Move:
+                fModel->Move(op.index, op.count);
+                break;
+            case ListOp::Type::Reset:
+                fModel->Reset(op.texts);
+                break;
+            case ListOp::Type::Select:
+                ShowSelection(op.ranges);
+                break;
+            case ListOp::Type::ScrollTo:
+                if (op.index >= 0 && op.index < fModel->rowCount())
+                    scrollTo(fModel->index(op.index));
+                break;
+            }
+        }
+        fGeneration = generation;
+        fApplying = false;
+    }
+
+protected:
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override {
+        QListView::selectionChanged(selected, deselected);
+        if (!fApplying)
+            Report();
+    }
+
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
+            event->acceptProposedAction();
+        else
+            event->ignore();
+    }
+
+    void dragMoveEvent(QDragMoveEvent* event) override {
+        if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
+            event->acceptProposedAction();
+        else
+            event->ignore();
+    }
+
+    void dropEvent(QDropEvent* event) override {
+        const QMimeData* mime = event->mimeData();
+        if (!mime->hasFormat(QStringLiteral("text/uri-list"))) {
+            event->ignore();
+            return;
+        }
+        BMessage drop(B_SIMPLE_DATA);
+        for (const std::string& path : LocalPaths(mime->data(QStringLiteral("text/uri-list")))) {
+            entry_ref ref;
+            if (get_ref_for_path(path.c_str(), &ref) == B_OK)
+                drop.AddRef("refs", &ref);
+        }
+        event->acceptProposedAction();
+        if (drop.HasRef("refs"))
+            fView.SendMessage(&drop);
+    }
+
+private:
+    void ShowSelection(const std::vector<RowRange>& ranges) {
+        QItemSelection selection;
+        const int rows = fModel->rowCount();
+        for (const RowRange& range : ranges)
+            if (range.first >= 0 && range.last < rows && range.first <= range.last)
+                selection.select(fModel->index(range.first), fModel->index(range.last));
+        QItemSelectionModel* model = selectionModel();
+        if (selection.isEmpty()) {
+            model->clearSelection();
+            return;
+        }
+        model->select(selection, QItemSelectionModel::ClearAndSelect);
+        // Keys and Shift-clicks go on from the first selected row.
+        model->setCurrentIndex(fModel->index(ranges.front().first), QItemSelectionModel::NoUpdate);
+    }
+
+    void Report() {
+        std::vector<RowRange> ranges;
+        for (const QItemSelectionRange& range : selectionModel()->selection())
+            ranges.push_back({range.top(), range.bottom()});
+        std::sort(ranges.begin(), ranges.end(),
+                  [](const RowRange& a, const RowRange& b) { return a.first < b.first; });
+        BMessage chosen(kit_private::kSelectionMade);
+        chosen.AddInt64("generation", int64(fGeneration));
+        std::vector<RowRange> merged;
+        for (const RowRange& range : ranges) {
+            if (!merged.empty() && range.first <= merged.back().last + 1)
+                merged.back().last = std::max(merged.back().last, range.last);
+            else
+                merged.push_back(range);
+        }
+        for (const RowRange& range : merged) {
+            chosen.AddInt32("first", range.first);
+            chosen.AddInt32("last", range.last);
+        }
+        fView.SendMessage(&chosen);
+    }
+
+    BMessenger fView;
+    ListModel* fModel;
+    uint64 fGeneration = 0;
+    bool fApplying = false;
+};
+
+WidgetRegistry<ListWidget>& Lists() {
+    static WidgetRegistry<ListWidget> lists;
+    return lists;
+}
+
+} // namespace
+
+QWidget* MakeListWidget(const ViewShape& shape, QWidget* parent) {
+    auto* list = new ListWidget(parent, shape.view, shape.value != 0);
+    if (auto* frame = dynamic_cast<ScrollFrame*>(parent))
+        list->UseOuterBar(frame);
+    Lists().Remember(shape.id, list);
+    return list;
+}
+
+QWidget* MakeScrollWidget(const ViewShape& shape, QWidget* parent) {
+    return new ScrollFrame(parent, shape.value);
+}
+
+Task FeedList(uint64 id, std::shared_ptr<ListFeed> feed) {
+    return [id, feed = std::move(feed)] {
+        uint64 generation = 0;
+        std::vector<ListOp> ops = feed->Take(&generation);
+        if (ListWidget* list = Lists().Find(id))
+            list->Apply(ops, generation);
+    };
+}
+
+} // namespace display

@@ -1,0 +1,6 @@
+#include "interface/BListItem.h"
+
+BListItem::BListItem(uint32 outlineLevel, bool expanded)
+    : fOutlineLevel(outlineLevel), fExpanded(expanded) {}
+
+BListItem::~BListItem() = default;

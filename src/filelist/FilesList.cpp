@@ -1,0 +1,259 @@
+#include "filelist/FilesList.h"
+
+#include "app/Commands.h"
+#include "app/MFApp.h"
+#include "filelist/ListFile.h"
+#include "interface/BAlert.h"
+#include "interface/BButton.h"
+#include "interface/BStringItem.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/TabView.h"
+#include "storage/BEntry.h"
+#include "storage/BFilePanel.h"
+#include "storage/BPath.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+
+void StopAlert(const char* title, const char* text) {
+    (new BAlert(title, text, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT))->Go();
+}
+
+void SetButton(BButton* button, bool enabled) {
+    if (button != nullptr)
+        button->SetEnabled(enabled);
+}
+
+bool DontClearOnOpen() {
+    auto* app = dynamic_cast<MFApp*>(be_app);
+    return app != nullptr && app->dontClearOnOpen;
+}
+
+} // namespace
+
+FilesList::FilesList(BRect frame, MainWindow* window)
+    : BListView(frame, "FilesList", B_MULTIPLE_SELECTION_LIST, B_FOLLOW_ALL_SIDES,
+                B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE),
+      mainWindow(window) {
+    savePanel = new BFilePanel(B_SAVE_PANEL, nullptr, nullptr, B_FILE_NODE, false,
+                               new BMessage(cmd::SLPM), nullptr, true, true);
+    savePanel->Window()->SetTitle("Liste speichern");
+    savePanel->SetButtonLabel(B_DEFAULT_BUTTON, "Speichern");
+    savePanel->SetButtonLabel(B_CANCEL_BUTTON, "Abbrechen");
+
+    openPanel = new BFilePanel(B_OPEN_PANEL, nullptr, nullptr, B_FILE_NODE, false,
+                               new BMessage(cmd::OLPM), nullptr, true, true);
+    openPanel->Window()->SetTitle("Liste öffnen");
+    openPanel->SetButtonLabel(B_DEFAULT_BUTTON, "Öffnen");
+    openPanel->SetButtonLabel(B_CANCEL_BUTTON, "Abbrechen");
+}
+
+FilesList::~FilesList() {
+    // The list owns its entries.
+    std::vector<BListItem*> entries;
+    for (int32 i = 0; i < CountItems(); ++i)
+        entries.push_back(ItemAt(i));
+    MakeEmpty();
+    for (BListItem* item : entries)
+        delete item;
+    delete savePanel;
+    delete openPanel;
+}
+
+bool FilesList::LockList() {
+    return Window() == nullptr || Window()->Lock();
+}
+
+void FilesList::UnlockList() {
+    if (Window() != nullptr)
+        Window()->Unlock();
+}
+
+void FilesList::MessageReceived(BMessage* message) {
+    switch (message->what) {
+    case B_SIMPLE_DATA:
+        AddDroppedFiles(message);
+        break;
+    default:
+        BListView::MessageReceived(message);
+    }
+}
+
+void FilesList::AddDroppedFiles(BMessage* message) {
+    if (!message->HasRef("refs")) {
+        BListView::MessageReceived(message);
+        return;
+    }
+    entry_ref ref;
+    for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; ++i) {
+        // A link stands for the file it points to; a reference without a
+        // path is left out.
+        BEntry entry(&ref, true);
+        BPath path;
+        if (entry.GetPath(&path) != B_OK)
+            continue;
+        if (!LockList())
+            return;
+        auto* item = new BStringItem(path.Path());
+        if (!AddItem(item))
+            delete item;
+        UnlockList();
+    }
+}
+
+bool FilesList::AddItem(BListItem* item) {
+    if (!BListView::AddItem(item))
+        return false;
+    SetButton(encodeButton, true);
+    SelectionChanged();
+    return true;
+}
+
+bool FilesList::AddItem(BListItem* item, int32 index) {
+    if (!BListView::AddItem(item, index))
+        return false;
+    SetButton(encodeButton, true);
+    SelectionChanged();
+    return true;
+}
+
+int32 FilesList::CountSelectedUpTo(int32 limit) const {
+    int32 count = 0;
+    while (count < limit && CurrentSelection(count) != -1)
+        ++count;
+    return count;
+}
+
+int32 FilesList::CountSelected() const {
+    int32 count = 0;
+    while (CurrentSelection(count) != -1)
+        ++count;
+    return count;
+}
+
+void FilesList::SelectionChanged() {
+    // Telling one selected entry from several needs no more than two looks,
+    // so this costs the same however long the list or the selection is.
+    const int32 first = CurrentSelection(0);
+    const bool single = CountSelectedUpTo(2) == 1;
+    SetButton(removeButton, first != -1);
+    SetButton(upButton, single && first > 0);
+    SetButton(downButton, single && first < CountItems() - 1);
+}
+
+void FilesList::AddFile(const char* path) {
+    if (!LockList())
+        return;
+    auto* item = new BStringItem(path);
+    if (!AddItem(item))
+        delete item;
+    UnlockList();
+}
+
+void FilesList::RemoveFiles() {
+    // All selected entries go in one pass over the list: removing them one
+    // by one would move the rest of the list once per entry.
+    for (BListItem* item : RemoveSelectedItems())
+        delete item;
+    if (IsEmpty())
+        SetButton(encodeButton, false);
+    SelectionChanged();
+}
+
+void FilesList::MoveUp() {
+    const int32 index = CurrentSelection(0);
+    if (CountSelectedUpTo(2) == 1 && index > 0)
+        MoveItem(index, index - 1);
+    SelectionChanged();
+}
+
+void FilesList::MoveDown() {
+    const int32 index = CurrentSelection(0);
+    if (CountSelectedUpTo(2) == 1 && index < CountItems() - 1)
+        MoveItem(index, index + 1);
+    SelectionChanged();
+}
+
+void FilesList::Clear() {
+    std::vector<BListItem*> entries;
+    entries.reserve(static_cast<size_t>(CountItems()));
+    for (int32 i = 0; i < CountItems(); ++i)
+        entries.push_back(ItemAt(i));
+    MakeEmpty();
+    for (BListItem* item : entries)
+        delete item;
+    SetButton(encodeButton, false);
+    SelectionChanged();
+}
+
+void FilesList::ShowOpen() {
+    openPanel->Show();
+}
+
+void FilesList::ShowSave() {
+    savePanel->Show();
+}
+
+void FilesList::Open(const char* path) {
+    // The whole file is read before the list is touched, without the lock.
+    // A file that cannot be read to its end counts as one that cannot be
+    // opened: loading a part of it in place of the list would lose entries.
+    std::vector<std::string> entries;
+    FILE* stream = std::fopen(path, "rte");
+    bool read = stream != nullptr && ListFile::Read(stream, &entries);
+    if (stream != nullptr)
+        std::fclose(stream);
+    if (!read) {
+        StopAlert("OpenOpenError", "Eingabedatei kann nicht geöffnet werden. Sorgen Sie dafür, "
+                                   "dass Sie Zugriff auf die Datei haben.");
+        return;
+    }
+    if (!LockList())
+        return;
+    if (mainWindow != nullptr && mainWindow->tabView != nullptr)
+        mainWindow->tabView->Select(0);
+    // Emptying the list is a Clear: "Kodieren!" and the page's buttons then
+    // fit the empty list even when the file holds no entry.
+    if (!DontClearOnOpen())
+        Clear();
+    for (std::string& text : entries) {
+        auto* item = new BStringItem(std::move(text));
+        if (!AddItem(item))
+            delete item;
+    }
+    UnlockList();
+}
+
+void FilesList::Save(const char* path) {
+    // The entries are read under the lock in one go, so no change of the
+    // list can come between them; the file is written afterwards.
+    std::string contents = ListFile::kHeader;
+    bool writable = true;
+    if (!LockList())
+        return;
+    for (int32 i = 0; i < CountItems() && writable; ++i)
+        writable = ListFile::AppendEntry(&contents, static_cast<BStringItem*>(ItemAt(i))->Text());
+    UnlockList();
+
+    // An entry with a LF would load back as other entries: such a list is
+    // refused before anything is written.
+    ListFile::Outcome outcome =
+        writable ? ListFile::Write(path, contents) : ListFile::Outcome::CannotWrite;
+    switch (outcome) {
+    case ListFile::Outcome::Written:
+        break;
+    case ListFile::Outcome::CannotCreate:
+        StopAlert("SaveOpenError",
+                  "Ausgabedatei kann nicht erstellt oder geöffnet werden. Sorgen Sie dafür, "
+                  "dass die Datei sich nicht auf einer Nur-Lesen-Festplatte befindet oder dass "
+                  "die Datei, die Sie überschreiben möchten, von keiner anderen Anwendung "
+                  "benutzt wird.");
+        break;
+    case ListFile::Outcome::CannotWrite:
+        StopAlert("SaveWriteError",
+                  "Ausgabedatei kann nicht geschrieben werden. Ist die Festplatte voll?");
+        break;
+    }
+}
