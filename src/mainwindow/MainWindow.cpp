@@ -17,8 +17,8 @@
 #include "interface/BStringView.h"
 #include "mainwindow/TabView.h"
 #include "storage/BEntry.h"
-
 #include "storage/BPath.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>

@@ -1,5 +1,6 @@
 #include "src/app/RunningApp.h"
 
+#include "app/Commands.h"
 #include "encoding/EncoderView.h"
 #include "interface/BMenu.h"
 #include "interface/BMenuField.h"
@@ -100,8 +101,9 @@ TEST_F(EncoderPage, ControlsInTheirOrderFramesAndLimits) {
     for (int32 i = 0; i < 8; ++i) {
         BMenuItem* item = menu->ItemAt(i);
         EXPECT_EQ(item->IsSeparator(), labels[i] == nullptr) << i;
-        if (labels[i] != nullptr)
+        if (labels[i] != nullptr) {
             EXPECT_STREQ(item->Label(), labels[i]);
+        }
         EXPECT_EQ(item->Message(), nullptr) << i; // choosing sends nothing
         EXPECT_EQ(item->IsMarked(), i == 0) << i;
     }
@@ -171,6 +173,7 @@ TEST_F(EncoderPage, MessagesToThePageGoNoFurther) {
     // encoder path names nothing) and hold the window's thread until it is
     // answered, so the tab chosen after it would never come to the front.
     ASSERT_TRUE(running.window->Lock());
+    running.app.encoderPath[0] = '\0';
     BMessenger toPage(page);
     BMessenger toTabs(running.window->tabView);
     running.window->Unlock();
