@@ -67,9 +67,10 @@ protected:
 private:
     void Loop();
     void TearDown();
+    void MarkQuitting();
 
     std::shared_ptr<kit_private::LooperPort> fPort;
     std::unordered_map<uint64, BHandler*> fHandlers;
     BMessage* fCurrentMessage = nullptr;
-    bool fQuitting = false; // touched only under the lock
+    bool fQuitting = false; // touched only by the looper's thread, under the lock
 };

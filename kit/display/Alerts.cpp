@@ -4,11 +4,17 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+
+#include <vector>
 
 namespace display {
 
 namespace {
+
+// The alerts on the screen. Thread: the display's.
+std::vector<QPointer<QMessageBox>> sOpenAlerts;
 
 QMessageBox::Icon IconOf(alert_type type) {
     switch (type) {
@@ -29,8 +35,10 @@ QMessageBox::Icon IconOf(alert_type type) {
 
 void ShowAlert(const std::string& title, const std::string& text,
                const std::vector<std::string>& buttons, alert_type type,
-               std::function<void(int32)> answered) {
+               std::function<void(int32)> answered, std::function<bool()> givenUp) {
     Post([=] {
+        if (givenUp && givenUp())
+            return;
         auto* box = new QMessageBox;
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setObjectName(QString::fromStdString(title));
@@ -60,7 +68,21 @@ void ShowAlert(const std::string& title, const std::string& text,
         });
         // Shown, not opened: open() would make the box modal to a parent
         // window it does not have, and so to nothing.
+        std::erase_if(sOpenAlerts, [](const QPointer<QMessageBox>& open) { return open.isNull(); });
+        sOpenAlerts.emplace_back(box);
         box->show();
+    });
+}
+
+void DismissAlerts() {
+    Post([] {
+        // Deleted, not closed: closing would answer with the escape button.
+        // Deleting drops the answer's callback, which tells the waiting
+        // thread that no answer will come.
+        std::vector<QPointer<QMessageBox>> open;
+        open.swap(sOpenAlerts);
+        for (const QPointer<QMessageBox>& box : open)
+            delete box.data();
     });
 }
 
