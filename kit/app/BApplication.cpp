@@ -1,6 +1,7 @@
 #include "app/BApplication.h"
 
 #include "app/AppDefs.h"
+#include "app/BAutolock.h"
 #include "app/InstanceChannel.h"
 #include "app/WindowList.h"
 #include "app/private/QuitSignals.h"
@@ -202,13 +203,13 @@ void BApplication::DispatchMessage(BMessage* message, BHandler* handler) {
 
 void BApplication::BringWindowsToFront() {
     for (const BMessenger& messenger : kit_private::Windows()) {
-        if (!messenger.LockTarget())
+        BAutolock lock(messenger);
+        if (!lock.IsLocked())
             continue;
         BLooper* looper = nullptr;
         messenger.Target(&looper);
         if (auto* window = dynamic_cast<BWindow*>(looper); window != nullptr && !window->IsHidden())
             window->Activate();
-        looper->Unlock();
     }
 }
 

@@ -1,6 +1,8 @@
 #include "app/BLooper.h"
 
 #include "app/AppDefs.h"
+#include "app/Verify.h"
+#include "display/Display.h"
 
 using kit_private::Envelope;
 using kit_private::kQuitNow;
@@ -29,6 +31,11 @@ BLooper::~BLooper() {
 
 void BLooper::Run() {
     fPort->Start([this] { Loop(); });
+}
+
+void BLooper::AssertLocked() const {
+    KIT_VERIFY(fPort->IsLockedByCaller() || !fPort->HasStarted(),
+               "a looper's state touched without its lock");
 }
 
 bool BLooper::IsRunning() const {
@@ -130,6 +137,9 @@ status_t BLooper::PostMessage(const BMessage* message, BHandler* handler) {
 }
 
 bool BLooper::Lock() {
+    // The display waits for no looper; a looper may wait for the display.
+    // The other way round is a deadlock waiting to happen.
+    KIT_VERIFY(!display::IsDisplayThread(), "the display thread locking a looper");
     return fPort->Lock();
 }
 
@@ -148,6 +158,7 @@ int32 BLooper::CountLocks() const {
 }
 
 void BLooper::AddHandler(BHandler* handler) {
+    AssertLocked();
     if (handler == nullptr || handler == this)
         return;
     fHandlers[handler->Token()] = handler;
@@ -155,6 +166,7 @@ void BLooper::AddHandler(BHandler* handler) {
 }
 
 bool BLooper::RemoveHandler(BHandler* handler) {
+    AssertLocked();
     if (handler == nullptr || fHandlers.erase(handler->Token()) == 0)
         return false;
     handler->fLooper = nullptr;

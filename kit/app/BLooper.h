@@ -50,6 +50,11 @@ public:
     // as hooks and pass the rest on. Thread: the looper's, locked.
     virtual void DispatchMessage(BMessage* message, BHandler* handler);
 
+    // A fault unless the caller holds the lock, or the looper's thread has
+    // not started yet (while a looper is being built, its maker may touch
+    // it freely). Thread: any.
+    void AssertLocked() const;
+
     bool IsRunning() const;
     // True on the looper's own thread.
     bool IsLooperThread() const;
