@@ -1,6 +1,7 @@
 #include "display/Alerts.h"
 
 #include "display/Display.h"
+#include "display/QtText.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -41,18 +42,18 @@ void ShowAlert(const std::string& title, const std::string& text,
             return;
         auto* box = new QMessageBox;
         box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setObjectName(QString::fromStdString(title));
-        box->setWindowTitle(QString::fromStdString(title));
-        box->setText(QString::fromStdString(text));
+        box->setObjectName(ToQt(title));
+        box->setWindowTitle(ToQt(title));
+        box->setText(ToQt(text));
         box->setTextFormat(Qt::PlainText);
         box->setIcon(IconOf(type));
         box->setWindowModality(Qt::ApplicationModal);
         std::vector<QAbstractButton*> pushButtons;
         for (const std::string& label : buttons) {
-            QString shown = QString::fromStdString(label).replace('&', QStringLiteral("&&"));
+            QString shown = Literal(label);
             QPushButton* button = box->addButton(shown, QMessageBox::AcceptRole);
-            button->setObjectName(QString::fromStdString(label));
-            button->setAccessibleName(QString::fromStdString(label));
+            button->setObjectName(ToQt(label));
+            button->setAccessibleName(ToQt(label));
             pushButtons.push_back(button);
         }
         // Closing the box without a button (the Escape key, the window
