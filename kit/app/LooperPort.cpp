@@ -1,5 +1,7 @@
 #include "app/LooperPort.h"
 
+#include "app/Verify.h"
+
 #include <vector>
 
 namespace kit_private {
@@ -58,6 +60,31 @@ size_t LooperPort::QueuedCount() const {
 }
 
 bool LooperPort::Lock() {
+    if (IsLockedByCaller()) {
+        ++fLockCount;
+        return true;
+    }
+    // Checked before waiting, so that nobody queues up behind a quitting
+    // looper, and again once the lock is ours, since the holder may have
+    // decided to quit while we waited.
+    const bool mayEnterQuitting = IsLooperThread();
+    if (fQuitting.load() && !mayEnterQuitting)
+        return false;
+    fLock.lock();
+    if (fDead || (fQuitting.load() && !mayEnterQuitting)) {
+        fLock.unlock();
+        return false;
+    }
+    fOwner.store(std::this_thread::get_id());
+    ++fLockCount;
+    return true;
+}
+
+bool LooperPort::LockForTearDown() {
+    if (IsLockedByCaller()) {
+        ++fLockCount;
+        return true;
+    }
     fLock.lock();
     if (fDead) {
         fLock.unlock();
@@ -69,10 +96,12 @@ bool LooperPort::Lock() {
 }
 
 void LooperPort::Unlock() {
-    if (!IsLockedByCaller())
+    KIT_VERIFY(IsLockedByCaller(), "a looper's lock released by a thread that does not hold it");
+    // Holds after the first are counted, not taken again: the mutex is held
+    // once, from the first Lock to the last Unlock.
+    if (--fLockCount > 0)
         return;
-    if (--fLockCount == 0)
-        fOwner.store(std::thread::id{});
+    fOwner.store(std::thread::id{});
     fLock.unlock();
 }
 
