@@ -26,12 +26,6 @@ namespace display {
 
 namespace {
 
-// Qt reads "&" in button labels as a mnemonic marker; the kit's labels are
-// shown as they stand.
-QString Literal(const std::string& text) {
-    return ToQt(text).replace('&', QStringLiteral("&&"));
-}
-
 // Qt's own file dialog, drawn by Qt rather than by the desktop, so that it
 // behaves the same everywhere and can be driven in tests. It replaces the
 // dialog's accept step: Qt's would ask its questions in nested event loops,

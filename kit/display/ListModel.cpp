@@ -1,6 +1,7 @@
 #include "display/ListModel.h"
 
 #include "display/ListFeed.h"
+#include "display/QtText.h"
 #include "display/WidgetRegistry.h"
 
 #include "app/AppDefs.h"
@@ -41,8 +42,7 @@ public:
             return {};
         if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
             return {};
-        const std::string& text = fRows[size_t(index.row())];
-        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+        return ToQt(fRows[size_t(index.row())]);
     }
 
     Qt::ItemFlags flags(const QModelIndex& index) const override {
