@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include "app/BAutolock.h"
 #include "app/BRoster.h"
 #include "app/Commands.h"
 #include "app/MFApp.h"
@@ -10,13 +11,20 @@
 #include "filelist/FilesView.h"
 #include "interface/BAlert.h"
 #include "interface/BButton.h"
+#include "interface/BCheckBox.h"
 #include "interface/BMenu.h"
 #include "interface/BMenuBar.h"
 #include "interface/BMenuItem.h"
 #include "interface/BStringItem.h"
 #include "interface/BStringView.h"
+#include "interface/BTextControl.h"
+#include "interface/BTextView.h"
+#include "mainwindow/OptionsView.h"
 #include "mainwindow/TabView.h"
 #include "storage/BEntry.h"
+#include "storage/BFile.h"
+#include "storage/BFilePanel.h"
+#include "storage/BNodeInfo.h"
 #include "storage/BPath.h"
 
 #include <cstdio>
@@ -115,9 +123,6 @@ void MainWindow::BuildMenus() {
 
 void MainWindow::MessageReceived(BMessage* message) {
     switch (message->what) {
-    case cmd::CLOS:
-        be_app->PostMessage(B_QUIT_REQUESTED);
-        break;
     case cmd::ENCD:
         StartRun();
         break;
@@ -127,15 +132,70 @@ void MainWindow::MessageReceived(BMessage* message) {
     case cmd::STOP:
         StopRun();
         break;
+    case cmd::NWLS:
+        filesList->Clear();
+        break;
+    case cmd::OPLS:
+        filesList->ShowOpen();
+        break;
+    case cmd::SVLS:
+        filesList->ShowSave();
+        break;
     case cmd::OLPM:
         OpenChosenList(message);
         break;
     case cmd::SLPM:
         SaveChosenList(message);
         break;
+    case cmd::CLOS:
+        be_app->PostMessage(B_QUIT_REQUESTED);
+        break;
+    case cmd::RDME:
+        OpenReadme();
+        break;
+    case cmd::ADDF:
+        ShowAddPanel();
+        break;
+    case cmd::REMV:
+        filesList->RemoveFiles();
+        break;
+    case cmd::MVUP:
+        filesList->MoveUp();
+        break;
+    case cmd::MVDN:
+        filesList->MoveDown();
+        break;
+    case cmd::LOCM:
+        StoreEncoderPath();
+        break;
+    case cmd::LOCG:
+        ShowEncoderPanel();
+        break;
+    case cmd::LOGP:
+        TakeChosenEncoder(message);
+        break;
+    case cmd::DCOA:
+        StoreSwitch(&App()->dontCloseOnAdd, OptionsPage()->dontCloseOnAddBox);
+        break;
+    case cmd::DCOO:
+        StoreSwitch(&App()->dontClearOnOpen, OptionsPage()->dontClearOnOpenBox);
+        break;
+    case cmd::SRMT:
+        StoreSwitch(&App()->selfRegisterMimeType, OptionsPage()->selfRegisterBox);
+        break;
+    case cmd::RMTN:
+        App()->RegisterMIMEType(true);
+        break;
+    case cmd::UMTN:
+        App()->UnregisterMIMEType();
+        break;
     default:
         BWindow::MessageReceived(message);
     }
+}
+
+OptionsView* MainWindow::OptionsPage() const {
+    return tabView->optionsView;
 }
 
 bool MainWindow::QuitRequested() {
@@ -172,7 +232,91 @@ void MainWindow::SaveChosenList(BMessage* message) {
     filesList->Save((path + name).c_str());
 }
 
-void MainWindow::RefsReceived(BMessage*) {}
+void MainWindow::OpenReadme() {
+    // The readme lies beside the executable the program runs from, wherever
+    // the program was started from: not in the working folder.
+    app_info info;
+    BEntry folder;
+    BPath folderPath;
+    entry_ref ref;
+    if (be_app->GetAppInfo(&info) == B_OK && BEntry(&info.ref, false).GetParent(&folder) == B_OK &&
+        folder.GetPath(&folderPath) == B_OK) {
+        char path[kEncoderPathSize + 16];
+        std::snprintf(path, sizeof path, "%s/readme", folderPath.Path());
+        BEntry readme(path, true);
+        if (readme.Exists() && readme.GetRef(&ref) == B_OK) {
+            be_roster->Launch(&ref);
+            return;
+        }
+    }
+    (new BAlert("ReadmeDialog", "Liesmich-Datei nicht gefunden!", "OK", nullptr, nullptr,
+                B_WIDTH_AS_USUAL, B_STOP_ALERT))
+        ->Go();
+}
+
+void MainWindow::ShowAddPanel() {
+    BFilePanel* panel = tabView->filesView->addPanel;
+    const bool stayOpen = App()->dontCloseOnAdd;
+    panel->SetHideWhenDone(!stayOpen);
+    panel->SetButtonLabel(B_CANCEL_BUTTON, stayOpen ? "Schließen" : "Abbrechen");
+    panel->Show();
+}
+
+void MainWindow::StoreEncoderPath() {
+    // The field takes no more than the option holds; should it ever hold
+    // more, the path is cut at the last whole character that fits.
+    const std::string text = OptionsPage()->locationControl->Text();
+    const size_t length = kit_private::Utf8Prefix(text, kEncoderPathSize - 1);
+    std::memcpy(App()->encoderPath, text.data(), length);
+    App()->encoderPath[length] = '\0';
+}
+
+void MainWindow::ShowEncoderPanel() {
+    OptionsPage()->locationPanel->Show();
+}
+
+void MainWindow::TakeChosenEncoder(BMessage* message) {
+    entry_ref ref;
+    if (message->FindRef("refs", 0, &ref) != B_OK)
+        return;
+    // A chosen link stays a link: the run follows it when it starts.
+    BEntry entry(&ref, false);
+    BPath path;
+    if (entry.GetPath(&path) != B_OK)
+        return;
+    // The field's change message "LOCM" stores the path in the option.
+    BAutolock lock(this);
+    if (lock.IsLocked())
+        OptionsPage()->locationControl->SetText(path.Path());
+}
+
+void MainWindow::StoreSwitch(bool* option, const BCheckBox* box) {
+    *option = box->Value() == B_CONTROL_ON;
+}
+
+void MainWindow::RefsReceived(BMessage* message) {
+    entry_ref ref;
+    for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; ++i) {
+        BEntry entry(&ref, true);
+        BPath path;
+        // A reference that names nothing (a dangling link) has no path to
+        // add; it is left out, as a drop leaves it out.
+        if (entry.GetPath(&path) != B_OK)
+            continue;
+        char type[B_MIME_TYPE_LENGTH] = "";
+        BFile file(&entry, B_READ_ONLY);
+        BNodeInfo info(&file);
+        if (info.GetType(type) != B_OK)
+            type[0] = '\0';
+        // A list file is loaded and ends the walk: the refs after it are
+        // not looked at.
+        if (std::strcmp(type, kListMimeType) == 0) {
+            filesList->Open(path.Path());
+            return;
+        }
+        filesList->AddFile(path.Path());
+    }
+}
 
 // The batch run. Its members are read and written only under this window's
 // lock: by the window's own handlers and by the application's relayed quit

@@ -9,9 +9,11 @@
 #include "storage/entry_ref.h"
 
 class BButton;
+class BCheckBox;
 class BMenuBar;
 class BView;
 class FilesList;
+class OptionsView;
 class ProgressWindow;
 class TabView;
 
@@ -53,9 +55,21 @@ public:
 
 private:
     void BuildMenus();
+    OptionsView* OptionsPage() const;
     // The open and save panels' choices.
     void OpenChosenList(BMessage* message);
     void SaveChosenList(BMessage* message);
+    // "Liesmich": the readme beside the running executable.
+    void OpenReadme();
+    // "Hinzufügen...": the add-files panel, set up from the option
+    // dontCloseOnAdd each time it is shown.
+    void ShowAddPanel();
+    // The program options page's commands. They change the options in
+    // memory; the window's quit writes them.
+    void StoreEncoderPath();
+    void ShowEncoderPanel();
+    void TakeChosenEncoder(BMessage* message);
+    static void StoreSwitch(bool* option, const BCheckBox* box);
     // The batch run's steps: "ENCD", "SKIP", "STOP" and the end of a run.
     void StartRun();
     void SkipFile();

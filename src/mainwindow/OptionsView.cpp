@@ -1,7 +1,95 @@
 #include "mainwindow/OptionsView.h"
 
-OptionsView::OptionsView(BRect frame) : BView(frame, "Programm-Optionen", B_FOLLOW_NONE, 0) {
-    SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+#include "app/Commands.h"
+#include "app/MFApp.h"
+#include "interface/BButton.h"
+#include "interface/BCheckBox.h"
+#include "interface/BTextControl.h"
+#include "storage/BFilePanel.h"
+
+namespace {
+
+constexpr uint32 kControlFlags = B_WILL_DRAW | B_NAVIGABLE;
+constexpr uint32 kTopLeft = B_FOLLOW_LEFT | B_FOLLOW_TOP;
+
+// A check box of the page at its preferred size, 5 below the control above.
+BCheckBox* MakeBox(float top, const char* name, const char* label, uint32 command) {
+    auto* box = new BCheckBox(BRect(0, top, 10, top + 10), name, label, new BMessage(command),
+                              kTopLeft, kControlFlags);
+    box->ResizeToPreferred();
+    return box;
 }
 
-OptionsView::~OptionsView() = default;
+} // namespace
+
+OptionsView::OptionsView(BRect frame) : BView(frame, "Programm-Optionen", B_FOLLOW_NONE, 0) {
+    SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+    const float R = Bounds().right;
+
+    // The panel lets links be chosen and hands them on as links: the path
+    // stored is the link's own, so that a run follows whatever it points to
+    // then.
+    locationPanel = new BFilePanel(B_OPEN_PANEL, nullptr, nullptr, B_FILE_NODE | B_SYMLINK_NODE,
+                                   false, new BMessage(cmd::LOGP), nullptr, true, true);
+    locationPanel->Window()->SetTitle("Pfad suchen");
+    locationPanel->SetButtonLabel(B_DEFAULT_BUTTON, "Auswählen");
+    locationPanel->SetButtonLabel(B_CANCEL_BUTTON, "Abbrechen");
+
+    // The button keeps the width its label needs but the height of the line
+    // beside it.
+    locationButton =
+        new BButton(BRect(R - 74, 0, R, 24), "SetEncoderLocation", "Suchen...",
+                    new BMessage(cmd::LOCG), B_FOLLOW_TOP | B_FOLLOW_RIGHT, kControlFlags);
+    locationButton->ResizeToPreferred();
+    locationButton->ResizeTo(locationButton->Frame().Width(), 20);
+    AddChild(locationButton);
+
+    locationControl = new BTextControl(BRect(0, 1, R, 2), "EncoderLocation", "Pfad zu Oggenc:", "",
+                                       nullptr, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, kControlFlags);
+    locationControl->SetModificationMessage(new BMessage(cmd::LOCM));
+    locationControl->ResizeToPreferred();
+    locationControl->SetDivider(115);
+    locationControl->ResizeTo(R - 79, locationControl->Frame().Height());
+    BTextView* line = locationControl->TextView();
+    line->ResizeTo(R - 203, line->Frame().Height());
+    line->SetMaxBytes(kMaxPathBytes);
+    AddChild(locationControl);
+
+    dontCloseOnAddBox = MakeBox(
+        locationControl->Frame().bottom + 5, "DontCloseOnAdd",
+        "\"Dateien hinzufügen\"-Dialog nach dem Hinzufügen von Dateien nicht schließen", cmd::DCOA);
+    AddChild(dontCloseOnAddBox);
+    dontClearOnOpenBox =
+        MakeBox(dontCloseOnAddBox->Frame().bottom + 5, "DontClearOnOpen",
+                "Aktuelle Liste beim Öffnen einer anderen Liste nicht löschen", cmd::DCOO);
+    AddChild(dontClearOnOpenBox);
+    selfRegisterBox = MakeBox(dontClearOnOpenBox->Frame().bottom + 5, "SelfRegisterMIMEType",
+                              "MIME-Typ beim Start automatisch installieren", cmd::SRMT);
+    AddChild(selfRegisterBox);
+
+    // The two buttons for the list file type stand side by side, 4 apart,
+    // indented under the boxes.
+    const float top = selfRegisterBox->Frame().bottom + 5;
+    auto* install = new BButton(BRect(19, top, 29, top + 10), "RegisterMIMETypeNow",
+                                "MIME-Typ jetzt installieren", new BMessage(cmd::RMTN), kTopLeft,
+                                kControlFlags);
+    install->ResizeToPreferred();
+    AddChild(install);
+    const float left = install->Frame().right + 4;
+    auto* remove =
+        new BButton(BRect(left, top, left + 10, top + 10), "UnregisterMIMETypeNow",
+                    "MIME-Typ jetzt löschen", new BMessage(cmd::UMTN), kTopLeft, kControlFlags);
+    remove->ResizeToPreferred();
+    AddChild(remove);
+
+    // The page is not in a window yet, so setting the values sends nothing.
+    const MFApp* app = static_cast<MFApp*>(be_app);
+    locationControl->SetText(app->encoderPath);
+    dontCloseOnAddBox->SetValue(app->dontCloseOnAdd ? B_CONTROL_ON : B_CONTROL_OFF);
+    dontClearOnOpenBox->SetValue(app->dontClearOnOpen ? B_CONTROL_ON : B_CONTROL_OFF);
+    selfRegisterBox->SetValue(app->selfRegisterMimeType ? B_CONTROL_ON : B_CONTROL_OFF);
+}
+
+OptionsView::~OptionsView() {
+    delete locationPanel;
+}

@@ -1,9 +1,17 @@
 #pragma once
 
-// The "Programm-Optionen" page: the encoder's path, three switches and the
-// buttons that install or delete the list file type.
+// The "Programm-Optionen" page: the encoder's path with its panel "Pfad
+// suchen", three switches and the buttons that install or delete the list
+// file type. The page keeps no copy of the options: it reads them once, when
+// it is built, and from then on every control sends its command to the main
+// window, which writes the new value into the application's options.
 
 #include "interface/BView.h"
+
+class BButton;
+class BCheckBox;
+class BFilePanel;
+class BTextControl;
 
 class OptionsView : public BView {
 public:
@@ -11,4 +19,16 @@ public:
     // the options have been read.
     explicit OptionsView(BRect frame);
     ~OptionsView() override;
+
+    // The longest encoder path the field takes, in bytes of UTF-8: the
+    // option's buffer holds 1024 bytes with the terminating NUL.
+    static constexpr int32 kMaxPathBytes = 1023;
+
+    // Read and changed by the main window's handlers, under its lock.
+    BButton* locationButton;
+    BTextControl* locationControl;
+    BFilePanel* locationPanel;
+    BCheckBox* dontCloseOnAddBox;
+    BCheckBox* dontClearOnOpenBox;
+    BCheckBox* selfRegisterBox;
 };
