@@ -28,6 +28,8 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTimer>
 
@@ -513,7 +515,24 @@ Size PreferredButtonSize(const std::string& label) {
     return CachedSize("button:" + label, [&] {
         auto& button = Prototype<QPushButton>();
         button.setText(Literal(label));
-        return HintOf(button);
+        Size size = HintOf(button);
+        // Qt's styles give a labelled button at least 80 pixels, which pushes
+        // a short button of the application's fixed layouts over the edge
+        // of its window. A button needs what its label needs with the
+        // style's margins; those margins are found by asking the style for
+        // a label far wider than any floor.
+        QStyleOptionButton option;
+        option.initFrom(&button);
+        option.text = button.text();
+        const QSize text = button.fontMetrics().size(Qt::TextShowMnemonic, button.text());
+        const int probe = text.width() + 1000;
+        const int margins = button.style()
+                                ->sizeFromContents(QStyle::CT_PushButton, &option,
+                                                   QSize(probe, text.height()), &button)
+                                .width() -
+                            probe;
+        size.width = std::min(size.width, float(text.width() + margins));
+        return size;
     });
 }
 

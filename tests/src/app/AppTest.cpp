@@ -1,3 +1,4 @@
+#include "FakeOpener.h"
 #include "RunningApp.h"
 
 #include "app/Commands.h"
@@ -120,25 +121,6 @@ TEST(AboutBox, TextLineByLine) {
 }
 
 namespace {
-
-// Puts a stand-in "xdg-open" first on the PATH that writes its arguments to
-// a file, so that nothing real is opened.
-class FakeOpener {
-public:
-    FakeOpener() : fOldPath(std::getenv("PATH") ? std::getenv("PATH") : "") {
-        std::string script = "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + dir.File("opened") + "'\n";
-        std::string path = dir.Write("xdg-open", script);
-        ::chmod(path.c_str(), 0755);
-        ::setenv("PATH", (dir.Path() + ":" + fOldPath).c_str(), 1);
-    }
-    ~FakeOpener() { ::setenv("PATH", fOldPath.c_str(), 1); }
-    std::string Opened() const { return ReadFileText(dir.File("opened")); }
-
-    TempDir dir;
-
-private:
-    std::string fOldPath;
-};
 
 std::string WebLine() {
     std::stringstream text(MFApp::AboutText());

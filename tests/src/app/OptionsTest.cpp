@@ -3,6 +3,7 @@
 // they write land on that copy and never on a build output.
 
 #include "RunningApp.h"
+#include "StoredOptions.h"
 
 #include "storage/BMimeType.h"
 #include "support/Capture.h"
@@ -16,37 +17,6 @@
 #include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
-
-namespace {
-
-std::string OwnExecutable() {
-    char path[PATH_MAX];
-    ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return length < 0 ? std::string() : std::string(path, static_cast<size_t>(length));
-}
-
-const char* const kOptionNames[] = {"user.encoder_location", "user.dont_close_on_add",
-                                    "user.dont_clear_on_open", "user.self_register_mime_type"};
-
-void ClearOptions() {
-    for (const char* name : kOptionNames)
-        ::removexattr(OwnExecutable().c_str(), name);
-}
-
-void SetRaw(const char* name, const std::string& value) {
-    ASSERT_EQ(::setxattr(OwnExecutable().c_str(), name, value.data(), value.size(), 0), 0) << name;
-}
-
-std::string Raw(const char* name) {
-    char value[4096];
-    ssize_t length = ::getxattr(OwnExecutable().c_str(), name, value, sizeof value);
-    return length < 0 ? std::string("<missing>") : std::string(value, static_cast<size_t>(length));
-}
-
-std::string Cstr(const std::string& data) { return "CSTR" + data; }
-std::string Bool(char value) { return std::string("BOOL") + value; }
-
-} // namespace
 
 TEST(Options, FirstStartGivesTheDefaults) {
     ClearOptions();
@@ -195,7 +165,9 @@ std::string PackageFile() {
            "/mime/packages/text-x-MirvexOggVorbisFronted-list.xml";
 }
 
-bool Installed() { return ::access(PackageFile().c_str(), F_OK) == 0; }
+bool Installed() {
+    return ::access(PackageFile().c_str(), F_OK) == 0;
+}
 
 // Calls a registration method on a thread of its own, as the main window
 // does, answers its alert and returns the alert.
