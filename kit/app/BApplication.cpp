@@ -5,6 +5,7 @@
 #include "app/InstanceChannel.h"
 #include "app/WindowList.h"
 #include "app/private/QuitSignals.h"
+#include "display/Alerts.h"
 #include "display/Display.h"
 #include "interface/BWindow.h"
 #include "interface/InterfacePrivate.h"
@@ -63,6 +64,10 @@ BApplication::~BApplication() {
         be_app_messenger = BMessenger();
         kit_private::set_current_app_signature("");
     }
+}
+
+void BApplication::SetProgramName(const char* name) {
+    display::SetProgramName(name != nullptr ? name : "");
 }
 
 void BApplication::SetLaunchArguments(std::vector<std::string> arguments) {

@@ -45,6 +45,10 @@ public:
     const char* Signature() const { return fSignature.c_str(); }
     int32 CountWindows() const;
 
+    // The program's name as the user reads it, shown in the title bars of
+    // its alerts. Thread: any.
+    void SetProgramName(const char* name);
+
     // Where the command-line files come from; the program reads its own
     // command line. Tests hand in their own. Thread: before Run.
     void SetLaunchArguments(std::vector<std::string> arguments);

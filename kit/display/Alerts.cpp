@@ -4,10 +4,12 @@
 #include "display/QtText.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 
+#include <mutex>
 #include <vector>
 
 namespace display {
@@ -16,6 +18,14 @@ namespace {
 
 // The alerts on the screen. Thread: the display's.
 std::vector<QPointer<QMessageBox>> sOpenAlerts;
+
+std::mutex sNameMutex;
+std::string sProgramName;
+
+QString ProgramName() {
+    std::lock_guard guard(sNameMutex);
+    return sProgramName.empty() ? QApplication::applicationName() : ToQt(sProgramName);
+}
 
 QMessageBox::Icon IconOf(alert_type type) {
     switch (type) {
@@ -34,6 +44,11 @@ QMessageBox::Icon IconOf(alert_type type) {
 
 } // namespace
 
+void SetProgramName(const std::string& name) {
+    std::lock_guard guard(sNameMutex);
+    sProgramName = name;
+}
+
 void ShowAlert(const std::string& title, const std::string& text,
                const std::vector<std::string>& buttons, alert_type type,
                std::function<void(int32)> answered, std::function<bool()> givenUp) {
@@ -43,7 +58,7 @@ void ShowAlert(const std::string& title, const std::string& text,
         auto* box = new QMessageBox;
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setObjectName(ToQt(title));
-        box->setWindowTitle(ToQt(title));
+        box->setWindowTitle(ProgramName());
         box->setText(ToQt(text));
         box->setTextFormat(Qt::PlainText);
         box->setIcon(IconOf(type));

@@ -12,6 +12,11 @@
 
 namespace display {
 
+// The title bar of every alert shows the program's name; the alert's own
+// title is its object name, by which tests and assistive tools find it.
+// Without a name set, Qt's application name stands in. Thread: any.
+void SetProgramName(const std::string& name);
+
 // givenUp is asked on the display thread just before the alert would be
 // shown; when it answers true the alert is dropped unanswered.
 void ShowAlert(const std::string& title, const std::string& text,

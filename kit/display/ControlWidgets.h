@@ -5,12 +5,18 @@
 
 #include "display/Widgets.h"
 
+class QCheckBox;
+class QString;
 class QWidget;
 
 namespace display {
 
 // The widget for a shape of those kinds, or null for any other kind.
 QWidget* MakeControlWidget(const ViewShape& shape, QWidget* parent);
+
+// The label of a check box broken at blanks so that the box stays within
+// width pixels; a word longer than that stands on a line of its own.
+QString WrapCheckBoxLabel(const QCheckBox& box, const QString& label, int width);
 
 // The widget that mirrors the kit object with this token, if it still exists.
 QWidget* FindWidget(WidgetId id);

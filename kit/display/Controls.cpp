@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStyle>
 #include <QValidator>
 
 #include <algorithm>
@@ -169,10 +170,56 @@ private:
 
 } // namespace
 
+namespace {
+
+// A check box whose label breaks into lines when the box is given less
+// width than the label needs on one line, instead of being cut off.
+class WrappingCheckBox : public QCheckBox {
+public:
+    WrappingCheckBox(const QString& label, QWidget* parent)
+        : QCheckBox(label, parent), fLabel(label) {
+        setAccessibleName(QString(label).replace(QStringLiteral("&&"), QStringLiteral("&")));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QCheckBox::resizeEvent(event);
+        const QString wrapped = WrapCheckBoxLabel(*this, fLabel, width());
+        if (wrapped != text())
+            setText(wrapped);
+    }
+
+private:
+    QString fLabel;
+};
+
+} // namespace
+
+QString WrapCheckBoxLabel(const QCheckBox& box, const QString& label, int width) {
+    const QStyle* style = box.style();
+    const int room = width - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &box) -
+                     style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &box) - 2;
+    const QFontMetrics metrics = box.fontMetrics();
+    if (metrics.horizontalAdvance(label) <= room)
+        return label;
+    QString wrapped;
+    QString line;
+    for (const QString& word : label.split(QLatin1Char(' '))) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > room) {
+            wrapped += line + QLatin1Char('\n');
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    return wrapped + line;
+}
+
 QWidget* MakeControlWidget(const ViewShape& shape, QWidget* parent) {
     switch (shape.kind) {
     case Kind::CheckBox: {
-        auto* box = new QCheckBox(Literal(shape.label), parent);
+        auto* box = new WrappingCheckBox(Literal(shape.label), parent);
         box->setChecked(shape.value != 0);
         BMessenger view = shape.view;
         QObject::connect(box, &QCheckBox::clicked, box, [view](bool checked) {

@@ -130,11 +130,58 @@ QAccessibleInterface* AccessibleWindow(const QString&, QObject* object) {
     return nullptr;
 }
 
+// A row of tabs that can make every tab as wide as the widest one needs.
+class TabRow : public QTabBar {
+public:
+    explicit TabRow(QWidget* parent) : QTabBar(parent) {}
+
+    void SetSameWidth(bool sameWidth) {
+        if (sameWidth == fSameWidth)
+            return;
+        fSameWidth = sameWidth;
+        Relayout();
+    }
+
+protected:
+    // The tabs' widths depend on the bar's width.
+    void resizeEvent(QResizeEvent* event) override {
+        QTabBar::resizeEvent(event);
+        if (fSameWidth && event->oldSize().width() != event->size().width())
+            Relayout();
+    }
+
+    QSize tabSizeHint(int index) const override {
+        QSize size = QTabBar::tabSizeHint(index);
+        if (!fSameWidth)
+            return size;
+        for (int i = 0; i < count(); ++i)
+            if (i != index)
+                size.setWidth(std::max(size.width(), QTabBar::tabSizeHint(i).width()));
+        // Equal tabs share the row rather than scroll out of it, as long as
+        // the widest label still fits with a little room.
+        int widestText = 0;
+        for (int i = 0; i < count(); ++i)
+            widestText = std::max(widestText, fontMetrics().horizontalAdvance(tabText(i)));
+        if (width() > 0 && count() > 0)
+            size.setWidth(std::max(widestText + 12, std::min(size.width(), width() / count())));
+        return size;
+    }
+    QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
+
+private:
+    // The bar keeps the sizes it computed until a setting of its own changes.
+    void Relayout() { setElideMode(elideMode()); }
+
+    bool fSameWidth = false;
+};
+
 // A tab view: the row of tabs over a framed page area that holds the pages.
 class TabViewWidget : public QWidget {
 public:
     TabViewWidget(QWidget* parent, BMessenger view) : QWidget(parent), fView(std::move(view)) {
-        fBar = new QTabBar(this);
+        fBar = new TabRow(this);
+        fBar->setUsesScrollButtons(false);
+        fBar->setElideMode(Qt::ElideNone);
         fBar->setObjectName(QStringLiteral("TabBar"));
         fBar->setDrawBase(false);
         fBar->setExpanding(false);
@@ -165,14 +212,7 @@ public:
             else
                 fBar->addTab(Literal(labels[i]));
         }
-        if (sameWidth && !labels.empty()) {
-            int widest = 0;
-            for (int i = 0; i < fBar->count(); ++i)
-                widest = std::max(widest, fBar->fontMetrics().horizontalAdvance(fBar->tabText(i)));
-            fBar->setStyleSheet(QStringLiteral("QTabBar::tab { min-width: %1px; }").arg(widest));
-        } else {
-            fBar->setStyleSheet(QString());
-        }
+        fBar->SetSameWidth(sameWidth);
         fPages = pages;
         fTabHeight = qRound(tabHeight);
         if (selected >= 0 && selected < fBar->count())
@@ -201,7 +241,7 @@ private:
     }
 
     BMessenger fView;
-    QTabBar* fBar;
+    TabRow* fBar;
     QFrame* fArea;
     std::vector<WidgetId> fPages;
     int fTabHeight = 0;
@@ -511,6 +551,8 @@ Widget& Prototype() {
 
 } // namespace
 
+constexpr float kButtonWidth = 75;
+
 Size PreferredButtonSize(const std::string& label) {
     return CachedSize("button:" + label, [&] {
         auto& button = Prototype<QPushButton>();
@@ -520,7 +562,9 @@ Size PreferredButtonSize(const std::string& label) {
         // a short button of the application's fixed layouts over the edge
         // of its window. A button needs what its label needs with the
         // style's margins; those margins are found by asking the style for
-        // a label far wider than any floor.
+        // a label far wider than any floor. The layouts place buttons in
+        // 75-pixel slots, 4 apart: a shorter button still fills its slot,
+        // so that two neighbours never touch.
         QStyleOptionButton option;
         option.initFrom(&button);
         option.text = button.text();
@@ -531,7 +575,7 @@ Size PreferredButtonSize(const std::string& label) {
                                                    QSize(probe, text.height()), &button)
                                 .width() -
                             probe;
-        size.width = std::min(size.width, float(text.width() + margins));
+        size.width = std::min(size.width, std::max(kButtonWidth, float(text.width() + margins)));
         return size;
     });
 }
@@ -545,10 +589,11 @@ Size PreferredLabelSize(const std::string& text) {
     });
 }
 
-Size PreferredCheckBoxSize(const std::string& label) {
-    return CachedSize("checkbox:" + label, [&] {
+Size PreferredCheckBoxSize(const std::string& label, int maxWidth) {
+    return CachedSize("checkbox:" + std::to_string(maxWidth) + ":" + label, [&] {
         auto& box = Prototype<QCheckBox>();
-        box.setText(Literal(label));
+        const QString text = Literal(label);
+        box.setText(maxWidth > 0 ? WrapCheckBoxLabel(box, text, maxWidth) : text);
         return HintOf(box);
     });
 }

@@ -114,7 +114,9 @@ struct Size {
 };
 Size PreferredButtonSize(const std::string& label);
 Size PreferredLabelSize(const std::string& text);
-Size PreferredCheckBoxSize(const std::string& label);
+// maxWidth > 0 lets the label break into lines to stay within that many
+// pixels.
+Size PreferredCheckBoxSize(const std::string& label, int maxWidth = 0);
 float MenuBarHeight();
 float TabHeight();
 float LabelWidth(const std::string& text);

@@ -13,6 +13,14 @@ void BCheckBox::GetPreferredSize(float* width, float* height) {
         *height = size.height - 1;
 }
 
+void BCheckBox::GetPreferredSizeWithin(float maxWidth, float* width, float* height) {
+    display::Size size = display::PreferredCheckBoxSize(Label(), int(maxWidth) + 1);
+    if (width != nullptr)
+        *width = size.width - 1;
+    if (height != nullptr)
+        *height = size.height - 1;
+}
+
 display::ViewShape BCheckBox::WidgetShape() const {
     display::ViewShape shape = BControl::WidgetShape();
     shape.kind = display::Kind::CheckBox;

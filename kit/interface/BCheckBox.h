@@ -14,5 +14,10 @@ public:
     // The size the style gives a check box with this label. Thread: any; it
     // asks the display.
     void GetPreferredSize(float* width, float* height) override;
+    // The size the box needs when its label may break into lines at blanks
+    // so that the box is at most maxWidth wide (inclusive, as a frame's
+    // width). The shown box breaks its label so whenever its frame is
+    // narrower than one line needs. Thread: any; it asks the display.
+    void GetPreferredSizeWithin(float maxWidth, float* width, float* height);
     display::ViewShape WidgetShape() const override;
 };

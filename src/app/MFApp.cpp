@@ -24,6 +24,9 @@ constexpr const char* kTranslatorMail = "k.oberhauser@example.org";
 // Fixed when this file is compiled: month, day, year, then hh:mm:ss.
 constexpr const char* kBuildDate = __DATE__ " " __TIME__;
 
+// The name the title bars of the program's alerts show.
+constexpr const char* kProgramName = "Mirvex OggVorbis Frontend";
+
 constexpr const char* kListDescription = "Mirvex OggVorbis Frontend list";
 
 // Reads one flag; any failure gives the flag's default.
@@ -43,6 +46,7 @@ void WriteFlag(BFile& file, const char* name, bool flag) {
 
 MFApp::MFApp() : BApplication(kAppSignature), encoderPath(new char[kEncoderPathSize]) {
     encoderPath[0] = '\0';
+    SetProgramName(kProgramName);
     RegisterAppIcons();
 }
 

@@ -13,10 +13,16 @@ constexpr uint32 kControlFlags = B_WILL_DRAW | B_NAVIGABLE;
 constexpr uint32 kTopLeft = B_FOLLOW_LEFT | B_FOLLOW_TOP;
 
 // A check box of the page at its preferred size, 5 below the control above.
-BCheckBox* MakeBox(float top, const char* name, const char* label, uint32 command) {
+// A label too long for the page breaks into lines rather than run off it.
+BCheckBox* MakeBox(float top, float right, const char* name, const char* label, uint32 command) {
     auto* box = new BCheckBox(BRect(0, top, 10, top + 10), name, label, new BMessage(command),
                               kTopLeft, kControlFlags);
     box->ResizeToPreferred();
+    if (box->Frame().right > right) {
+        float width = 0, height = 0;
+        box->GetPreferredSizeWithin(right, &width, &height);
+        box->ResizeTo(width, height);
+    }
     return box;
 }
 
@@ -56,14 +62,14 @@ OptionsView::OptionsView(BRect frame) : BView(frame, "Programm-Optionen", B_FOLL
     AddChild(locationControl);
 
     dontCloseOnAddBox = MakeBox(
-        locationControl->Frame().bottom + 5, "DontCloseOnAdd",
+        locationControl->Frame().bottom + 5, R, "DontCloseOnAdd",
         "\"Dateien hinzufügen\"-Dialog nach dem Hinzufügen von Dateien nicht schließen", cmd::DCOA);
     AddChild(dontCloseOnAddBox);
     dontClearOnOpenBox =
-        MakeBox(dontCloseOnAddBox->Frame().bottom + 5, "DontClearOnOpen",
+        MakeBox(dontCloseOnAddBox->Frame().bottom + 5, R, "DontClearOnOpen",
                 "Aktuelle Liste beim Öffnen einer anderen Liste nicht löschen", cmd::DCOO);
     AddChild(dontClearOnOpenBox);
-    selfRegisterBox = MakeBox(dontClearOnOpenBox->Frame().bottom + 5, "SelfRegisterMIMEType",
+    selfRegisterBox = MakeBox(dontClearOnOpenBox->Frame().bottom + 5, R, "SelfRegisterMIMEType",
                               "MIME-Typ beim Start automatisch installieren", cmd::SRMT);
     AddChild(selfRegisterBox);
 

@@ -188,6 +188,53 @@ std::vector<std::string> TabLabels(const std::string& windowTitle) {
     });
 }
 
+std::vector<int> TabWidths(const std::string& windowTitle) {
+    return OnDisplay<std::vector<int>>([&] {
+        std::vector<int> widths;
+        if (QWidget* window = FindWindow(windowTitle))
+            if (auto* bar = window->findChild<QTabBar*>())
+                for (int i = 0; i < bar->count(); ++i)
+                    widths.push_back(bar->tabRect(i).width());
+        return widths;
+    });
+}
+
+Picture Grab(const std::string& windowTitle, const std::string& savePath) {
+    return OnDisplay<Picture>([&] {
+        Picture picture;
+        QWidget* window = FindWindow(windowTitle);
+        if (window == nullptr)
+            return picture;
+        QImage image = window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        if (!savePath.empty())
+            image.save(QString::fromStdString(savePath));
+        picture.width = image.width();
+        picture.height = image.height();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                picture.pixels.push_back(image.pixel(x, y));
+        return picture;
+    });
+}
+
+Area InWindow(const std::string& windowTitle, const std::string& objectName) {
+    return OnDisplay<Area>([&] {
+        Area area;
+        QWidget* window = FindWindow(windowTitle);
+        QWidget* widget = FindIn(windowTitle, objectName);
+        if (window == nullptr || widget == nullptr)
+            return area;
+        const QPoint topLeft = widget->mapTo(window, QPoint(0, 0));
+        area.exists = true;
+        area.left = topLeft.x();
+        area.top = topLeft.y();
+        area.right = topLeft.x() + widget->width() - 1;
+        area.bottom = topLeft.y() + widget->height() - 1;
+        area.neededWidth = widget->sizeHint().width();
+        return area;
+    });
+}
+
 int CurrentTab(const std::string& windowTitle) {
     return OnDisplay<int>([&] {
         if (QWidget* window = FindWindow(windowTitle))
@@ -225,7 +272,8 @@ std::optional<AlertInfo> AnswerAlert(const std::string& button, std::chrono::mil
         if (box == nullptr)
             return std::nullopt;
         AlertInfo info;
-        info.title = box->windowTitle().toStdString();
+        info.title = box->objectName().toStdString();
+        info.shownTitle = box->windowTitle().toStdString();
         info.text = box->text().toStdString();
         QAbstractButton* chosen = nullptr;
         for (QAbstractButton* candidate : box->buttons()) {

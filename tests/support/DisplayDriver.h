@@ -58,13 +58,31 @@ bool CloseWindow(const std::string& windowTitle);
 std::vector<std::string> TabLabels(const std::string& windowTitle);
 int CurrentTab(const std::string& windowTitle);
 
+// The width of each tab of the window's tab view, as drawn.
+std::vector<int> TabWidths(const std::string& windowTitle);
+
+// A picture of a window as it is drawn, and where a widget lies in it.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned> pixels; // 0xAARRGGBB, row by row
+    unsigned At(int x, int y) const { return pixels[size_t(y * width + x)]; }
+};
+Picture Grab(const std::string& windowTitle, const std::string& savePath = {});
+struct Area {
+    bool exists = false;
+    int left = 0, top = 0, right = 0, bottom = 0; // inclusive, in the window
+    int neededWidth = 0;                          // what the widget's content asks for
+};
+Area InWindow(const std::string& windowTitle, const std::string& objectName);
+
 // The sizes of a window's icon, and the colour of one of its pixels
 // (0xAARRGGBB) at the given size.
 std::vector<int> WindowIconSizes(const std::string& windowTitle);
 unsigned WindowIconPixel(const std::string& windowTitle, int size, int x, int y);
 
 struct AlertInfo {
-    std::string title;
+    std::string title;      // the alert's own name, its object name
+    std::string shownTitle; // what its title bar shows
     std::string text;
     std::vector<std::string> buttons;
 };

@@ -252,3 +252,59 @@ TEST_F(MainWindowLayout, TheWindowShowsTheProgramsOwnIcon) {
             EXPECT_EQ(driver::WindowIconPixel(kMainTitle, 32, x, y), expected) << x << "," << y;
         }
 }
+
+TEST_F(MainWindowLayout, OnTheScreenNothingTouchesAnEdgeAndEveryLabelIsWhole) {
+    ASSERT_TRUE(running.shown);
+    // Pictures for a look by eye, when asked for.
+    const char* folder = std::getenv("MF_SCREENSHOT_DIR");
+    auto savePath = [&](const char* name) {
+        return folder != nullptr ? std::string(folder) + "/" + name : std::string();
+    };
+    driver::Settle();
+    driver::Picture picture = driver::Grab(kMainTitle, savePath("main-window.png"));
+    ASSERT_EQ(picture.width, 441);
+
+    // Both buttons keep a margin to the window's edges, and the strip along
+    // the right edge beside them is plain background.
+    for (const char* name : {"EncodeButton", "CloseButton"}) {
+        driver::Area button = driver::InWindow(kMainTitle, name);
+        ASSERT_TRUE(button.exists) << name;
+        EXPECT_LE(button.right, picture.width - 1 - 3) << name;
+        EXPECT_LE(button.bottom, picture.height - 1 - 3) << name;
+        for (int y = button.top; y <= button.bottom; ++y)
+            for (int x = picture.width - 3; x < picture.width; ++x)
+                ASSERT_EQ(picture.At(x, y), picture.At(picture.width - 1, button.top - 4))
+                    << name << " reaches the edge at " << x << "," << y;
+    }
+    EXPECT_LT(driver::InWindow(kMainTitle, "EncodeButton").right,
+              driver::InWindow(kMainTitle, "CloseButton").left);
+
+    // The tabs of the tab view are equally wide as drawn.
+    std::vector<int> widths = driver::TabWidths(kMainTitle);
+    ASSERT_EQ(widths.size(), 3u);
+    EXPECT_EQ(widths[0], widths[1]);
+    EXPECT_EQ(widths[1], widths[2]);
+
+    // Every control of the program options page shows its whole label
+    // inside the window.
+    {
+        Locked lock(running.window);
+        running.window->tabView->Select(2);
+    }
+    ASSERT_TRUE(driver::WaitFor([] { return driver::CurrentTab(kMainTitle) == 2; }));
+    driver::Settle();
+    picture = driver::Grab(kMainTitle, savePath("program-options.png"));
+    for (const char* name :
+         {"SetEncoderLocation", "EncoderLocation", "DontCloseOnAdd", "DontClearOnOpen",
+          "SelfRegisterMIMEType", "RegisterMIMETypeNow", "UnregisterMIMETypeNow"}) {
+        driver::Area control = driver::InWindow(kMainTitle, name);
+        ASSERT_TRUE(control.exists) << name;
+        EXPECT_LE(control.right, picture.width - 1 - 3) << name;
+        EXPECT_GE(control.left, 3) << name;
+    }
+    for (const char* name : {"DontCloseOnAdd", "DontClearOnOpen", "SelfRegisterMIMEType",
+                             "RegisterMIMETypeNow", "UnregisterMIMETypeNow"}) {
+        driver::Area control = driver::InWindow(kMainTitle, name);
+        EXPECT_GE(control.right - control.left + 1, control.neededWidth) << name << " is cut";
+    }
+}
