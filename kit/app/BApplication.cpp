@@ -4,6 +4,7 @@
 #include "app/BAutolock.h"
 #include "app/InstanceChannel.h"
 #include "app/WindowList.h"
+#include "app/private/LooperAccess.h"
 #include "app/private/QuitSignals.h"
 #include "display/Display.h"
 #include "interface/BWindow.h"
@@ -109,7 +110,7 @@ void BApplication::Run() {
         display::Initialize();
         display::Exec();
     }
-    Port()->Join();
+    kit_private::LooperAccess::Port(*this)->Join();
     channel.Close();
     // Windows that quit on their own have ended their threads; join them.
     kit_private::LooperPort::JoinAll();

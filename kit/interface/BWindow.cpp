@@ -1,7 +1,9 @@
 #include "interface/BWindow.h"
+#include "display/Widgets.h"
 
 #include "app/BAutolock.h"
 #include "app/WindowList.h"
+#include "app/private/LooperAccess.h"
 #include "interface/BView.h"
 #include "interface/InterfacePrivate.h"
 
@@ -135,7 +137,7 @@ void BWindow::Show() {
         BAutolock lock(this);
         if (!lock.IsLocked())
             return;
-        start = !Port()->HasStarted();
+        start = !kit_private::LooperAccess::Port(*this)->HasStarted();
         if (fHidden) {
             fHidden = false;
             {

@@ -1,4 +1,5 @@
 #include "app/AppDefs.h"
+#include "app/private/LooperAccess.h"
 #include "interface/BAlert.h"
 #include "interface/BButton.h"
 #include "interface/BMenu.h"
@@ -106,7 +107,7 @@ TEST(Window, MirrorsItsFrameTitleAndViewsAndDeliversAButtonToTheWindow) {
 
 TEST(Window, CloseBoxAsksTheWindowAndHonoursTheAnswer) {
     auto* window = new RecordingWindow("Closable");
-    auto port = window->Port();
+    auto port = kit_private::LooperAccess::Port(*window);
     window->Show();
     driver::Settle();
     ASSERT_TRUE(driver::CloseWindow("Closable"));
