@@ -1,6 +1,6 @@
 #include "app/BLooper.h"
 
-#include "app/LooperPort.h"
+#include "app/private/LooperPort.h"
 
 #include "app/AppDefs.h"
 #include "app/Verify.h"

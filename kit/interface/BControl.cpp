@@ -2,7 +2,7 @@
 #include "interface/private/ViewAccess.h"
 
 #include "interface/BWindow.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
                    uint32 resizingMode, uint32 flags)

@@ -4,7 +4,7 @@
 
 #include "interface/BMenuItem.h"
 #include "interface/BWindow.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 BMenuBar::BMenuBar(BRect frame, const char* name, uint32 resizingMode, menu_layout layout,
                    bool resizeToFit)

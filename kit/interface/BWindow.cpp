@@ -2,10 +2,10 @@
 #include "display/Widgets.h"
 
 #include "app/BAutolock.h"
-#include "app/WindowList.h"
 #include "app/private/LooperAccess.h"
+#include "app/private/WindowList.h"
 #include "interface/BView.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // Thread: any; what the port allows each thread is said in LooperPort.h.
 
 #include "app/BLooper.h"
-#include "app/LooperPort.h"
+#include "app/private/LooperPort.h"
 
 namespace kit_private {
 

@@ -13,7 +13,7 @@
 #include "interface/Palette.h"
 #include "mainwindow/OptionsView.h"
 #include "mainwindow/TabView.h"
-#include "storage/AppResources.h"
+#include "storage/private/AppResources.h"
 
 #include <gtest/gtest.h>
 
