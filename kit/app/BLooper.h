@@ -7,10 +7,14 @@
 // Posting never takes the lock: the queue has its own small mutex.
 
 #include "app/BHandler.h"
-#include "app/LooperPort.h"
 
 #include <memory>
 #include <unordered_map>
+
+namespace kit_private {
+class LooperPort;
+class LooperAccess;
+} // namespace kit_private
 
 class BLooper : public BHandler {
 public:
@@ -50,12 +54,14 @@ public:
     // as hooks and pass the rest on. Thread: the looper's, locked.
     virtual void DispatchMessage(BMessage* message, BHandler* handler);
 
+    // A fault unless the caller holds the lock, or the looper's thread has
+    // not started yet (while a looper is being built, its maker may touch
+    // it freely). Thread: any.
+    void AssertLocked() const;
+
     bool IsRunning() const;
     // True on the looper's own thread.
     bool IsLooperThread() const;
-
-    // Kit-private.
-    const std::shared_ptr<kit_private::LooperPort>& Port() const { return fPort; }
 
 protected:
     // Called on the outermost unlock, just before the lock is released.
@@ -65,11 +71,14 @@ protected:
     virtual void LoopEnded();
 
 private:
+    friend class kit_private::LooperAccess;
+
     void Loop();
     void TearDown();
+    void MarkQuitting();
 
     std::shared_ptr<kit_private::LooperPort> fPort;
     std::unordered_map<uint64, BHandler*> fHandlers;
     BMessage* fCurrentMessage = nullptr;
-    bool fQuitting = false; // touched only under the lock
+    bool fQuitting = false; // touched only by the looper's thread, under the lock
 };

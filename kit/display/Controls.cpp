@@ -1,6 +1,7 @@
 #include "display/Controls.h"
 
 #include "display/ControlWidgets.h"
+#include "display/QtText.h"
 
 #include "interface/InterfacePrivate.h"
 
@@ -21,15 +22,6 @@
 namespace display {
 
 namespace {
-
-QString ToQt(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// Qt reads "&" in button and menu labels as a mnemonic marker.
-QString Literal(const std::string& text) {
-    return ToQt(text).replace('&', QStringLiteral("&&"));
-}
 
 void Send(const BMessenger& target, BMessage message) {
     target.SendMessage(&message);
@@ -64,7 +56,7 @@ public:
         BMessenger view = shape.view;
         connect(this, &QLineEdit::textEdited, this, [view](const QString& text) {
             BMessage edited(kit_private::kTextEdited);
-            edited.AddString("text", text.toUtf8().toStdString());
+            edited.AddString("text", FromQt(text));
             Send(view, edited);
         });
     }

@@ -2,12 +2,13 @@
 
 #include "display/ControlWidgets.h"
 #include "display/ListModel.h"
+#include "display/QtText.h"
 #include "display/WidgetRegistry.h"
 
 #include "app/AppDefs.h"
-#include "interface/InterfacePrivate.h"
 #include "interface/Palette.h"
-#include "storage/AppResources.h"
+#include "interface/private/InterfacePrivate.h"
+#include "storage/private/AppResources.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -51,22 +52,12 @@ void Remember(WidgetId id, QWidget* widget) {
     Registry().Remember(id, widget);
 }
 
-QString ToQt(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// Qt reads "&" in button and menu labels as a mnemonic marker; the kit's
-// labels are shown as they stand.
-QString Literal(const std::string& text) {
-    return ToQt(text).replace('&', QStringLiteral("&&"));
-}
-
 QRect ToGeometry(BRect frame) {
     return QRect(qRound(frame.left), qRound(frame.top), qRound(frame.Width()) + 1,
                  qRound(frame.Height()) + 1);
 }
 
-QColor ToQt(rgb_color color) {
+QColor ToQColor(rgb_color color) {
     return QColor(color.red, color.green, color.blue, color.alpha);
 }
 
@@ -254,7 +245,7 @@ void BuildMenus(QMenuBar* bar, const std::vector<MenuShape>& menus, const BMesse
 
 void ApplyColor(QWidget* widget, rgb_color color) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, ToQt(color));
+    palette.setColor(QPalette::Window, ToQColor(color));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -557,7 +548,7 @@ float TabHeight() {
     return CachedSize("tabbar",
                       [] {
                           QTabBar bar;
-                          bar.addTab(QStringLiteral("Dateien"));
+                          bar.addTab(QStringLiteral("Xg"));
                           return HintOf(bar);
                       })
         .height;

@@ -1,6 +1,7 @@
 #include "app/MFApp.h"
 
 #include "app/AppIcons.h"
+#include "app/BAutolock.h"
 #include "app/BRoster.h"
 #include "app/Commands.h"
 #include "interface/BAlert.h"
@@ -69,10 +70,9 @@ void MFApp::RefsReceived(BMessage* message) {
         }
         return;
     }
-    if (!fMainWindowMessenger.LockTarget())
-        return;
-    mainWindow->RefsReceived(message);
-    mainWindow->Unlock();
+    BAutolock lock(fMainWindowMessenger);
+    if (lock.IsLocked())
+        mainWindow->RefsReceived(message);
 }
 
 void MFApp::MessageReceived(BMessage* message) {
@@ -93,7 +93,8 @@ void MFApp::MessageReceived(BMessage* message) {
 void MFApp::RelayQuitNotice(BMessage* message) {
     // The main window may have closed while an encoder still runs; its quit
     // notice then finds nobody to tell.
-    if (!fMainWindowMessenger.LockTarget())
+    BAutolock lock(fMainWindowMessenger);
+    if (!lock.IsLocked())
         return;
     // Only the end of the encoder this run launched last advances it: the
     // same executable and the same process. Another program started from the
@@ -103,14 +104,12 @@ void MFApp::RelayQuitNotice(BMessage* message) {
     if (message->FindRef("be:ref", &quitting) == B_OK &&
         message->FindInt32("be:team", &team) == B_OK && mainWindow->IsEncoderNotice(quitting, team))
         mainWindow->EncodeNext();
-    mainWindow->Unlock();
 }
 
 void MFApp::RelayToMainWindow(BMessage* message) {
-    if (!fMainWindowMessenger.LockTarget())
-        return;
-    mainWindow->MessageReceived(message);
-    mainWindow->Unlock();
+    BAutolock lock(fMainWindowMessenger);
+    if (lock.IsLocked())
+        mainWindow->MessageReceived(message);
 }
 
 std::string MFApp::AboutText() {

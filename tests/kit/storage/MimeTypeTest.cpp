@@ -2,10 +2,10 @@
 #include "app/AppInfo.h"
 #include "app/BMessage.h"
 #include "interface/BBitmap.h"
-#include "storage/AppResources.h"
 #include "storage/BAppFileInfo.h"
 #include "storage/BFile.h"
 #include "storage/BMimeType.h"
+#include "storage/private/AppResources.h"
 #include "support/Capture.h"
 #include "support/TempDir.h"
 
@@ -30,7 +30,6 @@ const char* const kType = "text/x-MirvexOggVorbisFronted-list";
 const char* const kSignature = "application/x-vnd.MirvexOggVorbisFrontend";
 const char* const kEntryId = "x-vnd.MirvexOggVorbisFrontend.desktop";
 const char* const kDescription = "Mirvex OggVorbis Frontend list";
-
 
 std::string FileType(const std::string& path) {
     return Capture({"xdg-mime", "query", "filetype", path});
