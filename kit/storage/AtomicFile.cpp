@@ -49,10 +49,11 @@ status_t AtomicFile::SetTo(const char* path) {
         return InitCheck();
     }
     fTarget = target.Path();
-    std::string folder = fTarget.substr(0, fTarget.rfind('/'));
+    const size_t slash = fTarget.rfind('/');
+    std::string folder(fTarget, 0, slash);
     if (folder.empty())
-        folder = "/";
-    std::string leaf = fTarget.substr(fTarget.rfind('/') + 1);
+        folder.push_back('/'); // the root
+    std::string leaf(fTarget, slash + 1);
 
     status_t status = B_OK;
     struct stat info {};
@@ -85,7 +86,10 @@ status_t AtomicFile::SetTo(const char* path) {
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         char suffix[64];
         std::snprintf(suffix, sizeof suffix, ".%d-%u.tmp", int(::getpid()), counter++);
-        fTemporary = folder + "/." + leaf.substr(0, 180) + suffix;
+        fTemporary = folder;
+        fTemporary += "/.";
+        fTemporary.append(leaf, 0, 180);
+        fTemporary += suffix;
         fd = ::open(fTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;

@@ -37,7 +37,9 @@ bool ListFile::Read(FILE* stream, std::vector<std::string>* entries) {
 }
 
 bool ListFile::AppendEntry(std::string* contents, const char* text) {
-    if (std::strchr(text, '\n') != nullptr)
+    // Read back, a LF would split the entry in two, and a text longer than a
+    // path (only a hand-made file yields one) would lose its end.
+    if (std::strchr(text, '\n') != nullptr || std::strlen(text) > kLongestEntry)
         return false;
     contents->append("0;");
     contents->append(text);

@@ -288,6 +288,14 @@ TEST_F(ListFileTest, AFailedSaveNeverDestroysTheListItReplaces) {
     SaveExpectingAlert(folder.Path(), "lf.mvl", "SaveWriteError", kWriteError);
     EXPECT_EQ(ReadFileText(folder.File("alt.mvl")), old);
     EXPECT_FALSE(Exists(folder.File("lf.mvl")));
+    // Nor does an entry longer than a path, which only a hand-made list
+    // file (";" and 1024 bytes) can give: it would lose its last byte.
+    std::string handMade = folder.Write("hand.mvl", ";" + std::string(1024, 'x') + "\n");
+    Locked(window, [&] { list->Open(handMade.c_str()); });
+    ASSERT_EQ(StateOf(window).texts, std::vector<std::string>{std::string(1024, 'x')});
+    SaveExpectingAlert(folder.Path(), "lang.mvl", "SaveWriteError", kWriteError);
+    EXPECT_FALSE(Exists(folder.File("lang.mvl")));
+    ::unlink(handMade.c_str());
 
     // Files and folders that cannot be written.
     SetEntries({"/neu"});
