@@ -1,5 +1,5 @@
 #include "app/BRoster.h"
-#include "kernel/ChildWatcher.h"
+#include "kernel/private/ChildWatcher.h"
 #include "kernel/OS.h"
 #include "support/TempDir.h"
 
