@@ -1,4 +1,5 @@
 #include "app/InstanceChannel.h"
+#include "app/private/HandOverFrame.h"
 #include "kernel/OS.h"
 #include "support/TempDir.h"
 
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <latch>
 #include <mutex>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -62,8 +64,10 @@ std::string Number(uint32 value) {
     return bytes;
 }
 
+using kit_private::HandOverFrame;
+
 std::string Frame(const std::vector<std::string>& paths, const std::string& magic = "MFHO",
-                  uint32 version = 1) {
+                  uint32 version = 2) {
     std::string frame = magic + Number(version) + Number(static_cast<uint32>(paths.size()));
     for (const std::string& path : paths)
         frame += Number(static_cast<uint32>(path.size())) + path;
@@ -104,12 +108,51 @@ std::string ReadAnswer(int fd) {
     return answer;
 }
 
-// Sends bytes as a whole exchange and returns the answer.
-std::string Exchange(const std::string& socketPath, const std::string& bytes) {
+// A frame's token as a sender makes it: an eventfd holding the count 1.
+int MakeToken() {
+    return ::eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+// Sends the first byte with the token attached, then the rest.
+void SendWithToken(int fd, const std::string& bytes, int token) {
+    if (bytes.empty())
+        return;
+    char control[CMSG_SPACE(sizeof(int))] = {};
+    iovec part{const_cast<char*>(bytes.data()), 1};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = SOL_SOCKET;
+    header->cmsg_type = SCM_RIGHTS;
+    header->cmsg_len = CMSG_LEN(sizeof(int));
+    std::memcpy(CMSG_DATA(header), &token, sizeof token);
+    if (::sendmsg(fd, &message, MSG_NOSIGNAL) == 1)
+        SendRaw(fd, bytes.substr(1));
+}
+
+// True when the token's count is still there for the sender to take back.
+[[maybe_unused]] bool TakeBack(int token) {
+    uint64_t count = 0;
+    return ::read(token, &count, sizeof count) == static_cast<ssize_t>(sizeof count);
+}
+
+// Sends bytes as a whole exchange, with a token unless told otherwise, and
+// returns the answer.
+std::string Exchange(const std::string& socketPath, const std::string& bytes,
+                     bool withToken = true) {
     int fd = ConnectRaw(socketPath);
     if (fd < 0)
         return "<no connection>";
-    SendRaw(fd, bytes);
+    int token = withToken ? MakeToken() : -1;
+    if (withToken)
+        SendWithToken(fd, bytes, token);
+    else
+        SendRaw(fd, bytes);
+    if (token >= 0)
+        ::close(token);
     ::shutdown(fd, SHUT_WR);
     std::string answer = ReadAnswer(fd);
     ::close(fd);
@@ -227,14 +270,14 @@ TEST_F(InstanceChannelTest, MalformedFramesAreDroppedAndTheListenerGoesOn) {
     ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
     const std::string& socket = channel.SocketPath();
 
-    std::string longPath = "/" + std::string(InstanceChannel::kMaxPathLength, 'a');
+    std::string longPath = "/" + std::string(HandOverFrame::kMaxPathLength, 'a');
     std::string cutShort = Frame({"/one", "/two"});
     const std::vector<std::pair<const char*, std::string>> cases = {
         {"nothing at all", ""},
         {"garbage", "GET / HTTP/1.0\r\n\r\n"},
         {"wrong magic", Frame({"/a"}, "MFHX")},
-        {"wrong version", Frame({"/a"}, "MFHO", 2)},
-        {"too many paths", "MFHO" + Number(1) + Number(InstanceChannel::kMaxPaths + 1)},
+        {"wrong version", Frame({"/a"}, "MFHO", 1)},
+        {"too many paths", "MFHO" + Number(2) + Number(HandOverFrame::kMaxPaths + 1)},
         {"empty path", Frame({""})},
         {"path too long", Frame({longPath})},
         {"relative path", Frame({"relative"})},
@@ -247,9 +290,10 @@ TEST_F(InstanceChannelTest, MalformedFramesAreDroppedAndTheListenerGoesOn) {
         EXPECT_EQ(Exchange(socket, bytes), "") << name;
 
     // More than the bounds allow in all: dropped once the limit is passed.
-    std::vector<std::string> many(3000,
-                                  "/" + std::string(InstanceChannel::kMaxPathLength - 1, 'b'));
+    std::vector<std::string> many(300, "/" + std::string(HandOverFrame::kMaxPathLength - 1, 'b'));
     EXPECT_EQ(Exchange(socket, Frame(many)), "") << "oversized frame";
+    // A whole frame without its token is not taken.
+    EXPECT_EQ(Exchange(socket, Frame({"/no/token"}), false), "") << "no token";
 
     // A peer that stalls halfway does not hold the listener for good.
     int slow = ConnectRaw(socket);
