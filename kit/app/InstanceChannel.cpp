@@ -527,16 +527,20 @@ void InstanceChannel::Loop() {
         if (fds[0].revents != 0)
             break;
 
-        // Served before new ones are taken in, since fds lines up with them.
-        size_t served = connections.size();
-        for (size_t i = served; i-- > 0;) {
-            if (fds[i + 2].revents == 0)
-                continue;
-            if (!Serve(&connections[i], buffer.data(), buffer.size())) {
+        // Served oldest first, and before new ones are taken in, since fds
+        // lines up with them.
+        size_t kept = 0;
+        for (size_t i = 0; i < connections.size(); ++i) {
+            if (fds[i + 2].revents != 0 &&
+                !Serve(&connections[i], buffer.data(), buffer.size())) {
                 drop(connections[i]);
-                connections.erase(connections.begin() + static_cast<long>(i));
+                continue;
             }
+            if (kept != i)
+                connections[kept] = std::move(connections[i]);
+            ++kept;
         }
+        connections.resize(kept);
         if (accepting && fds[1].revents != 0)
             Accept(&connections);
     }
