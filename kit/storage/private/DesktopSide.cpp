@@ -5,7 +5,9 @@
 #include "storage/private/StorageFiles.h"
 #include "storage/private/ToolRunner.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,13 +78,26 @@ std::string DesktopSide::LauncherPath() const {
     return fPlaces.launchers + "/" + stem;
 }
 
-status_t DesktopSide::ExecValue(const std::string& executable, std::string* value) {
-    if (executable.empty() || executable.front() != '/' || !fits_entry(executable))
+status_t DesktopSide::ExecValue(const std::string& path, bool quoting, std::string* value) {
+    if (path.empty() || path.front() != '/')
         return B_BAD_VALUE;
-    // The path quoted as the desktop entry standard asks, then the key
-    // file's own escape for the backslash.
+    // A path of plain characters stands as it is, which every reader of
+    // desktop entries understands (xdg-mime takes the first word of Exec for
+    // the program, quotes and all).
+    bool plain = std::all_of(path.begin(), path.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               std::strchr("/._-+,@=:", c) != nullptr;
+    });
+    if (plain) {
+        *value = path + " %F";
+        return B_OK;
+    }
+    if (!quoting || !fits_entry(path))
+        return B_BAD_VALUE;
+    // Otherwise the path is quoted as the desktop entry standard asks, then
+    // given the key file's own escape for the backslash.
     std::string quoted = "\"";
-    for (char c : executable) {
+    for (char c : path) {
         if (c == '"' || c == '`' || c == '$' || c == '\\')
             quoted += '\\';
         quoted += c;
@@ -99,27 +114,42 @@ status_t DesktopSide::ExecValue(const std::string& executable, std::string* valu
     return B_OK;
 }
 
+status_t DesktopSide::MakeLauncher(const std::string& executable) {
+    std::string link = LauncherPath();
+    if (status_t status = make_folders(fPlaces.launchers); status != B_OK)
+        return status;
+    std::string temporary = link + ".new";
+    ::unlink(temporary.c_str());
+    if (::symlink(executable.c_str(), temporary.c_str()) != 0 ||
+        ::rename(temporary.c_str(), link.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        return status_from_errno(error);
+    }
+    return B_OK;
+}
+
 status_t DesktopSide::AddAssociation(const std::string& executable) {
     std::string text;
     status_t status = read_text(fEntryPath, &text);
     bool madeLink = false;
     if (status == B_ENTRY_NOT_FOUND) {
+        // The executable's own path when it can stand plainly; else a link
+        // of a plain name; else either of them quoted.
+        std::string link = LauncherPath();
         std::string exec;
-        if (ExecValue(executable, &exec) != B_OK) {
-            // Reach the executable through a link that the entry can name.
-            std::string link = LauncherPath();
-            if (status_t execStatus = ExecValue(link, &exec); execStatus != B_OK)
-                return execStatus;
-            if (status_t linkStatus = make_folders(fPlaces.launchers); linkStatus != B_OK)
-                return linkStatus;
-            std::string temporary = link + ".new";
-            ::unlink(temporary.c_str());
-            if (::symlink(executable.c_str(), temporary.c_str()) != 0 ||
-                ::rename(temporary.c_str(), link.c_str()) != 0) {
-                int error = errno;
-                ::unlink(temporary.c_str());
-                return status_from_errno(error);
+        bool viaLink = false;
+        if (ExecValue(executable, false, &exec) != B_OK) {
+            viaLink = ExecValue(link, false, &exec) == B_OK;
+            if (!viaLink && ExecValue(executable, true, &exec) != B_OK) {
+                if (status_t execStatus = ExecValue(link, true, &exec); execStatus != B_OK)
+                    return execStatus;
+                viaLink = true;
             }
+        }
+        if (viaLink) {
+            if (status_t linkStatus = MakeLauncher(executable); linkStatus != B_OK)
+                return linkStatus;
             madeLink = true;
         }
         std::string name = executable.substr(executable.rfind('/') + 1);

@@ -6,11 +6,13 @@
 // entry first. Each step can be undone on its own, so that BMimeType can
 // install all or nothing.
 //
-// The entry that AddAssociation creates starts the executable by its path.
-// A path that a desktop entry cannot carry so that the desktop runs it (one
-// that is not UTF-8, or holds a control character or '%') is reached through
-// a link with a plain name in $XDG_DATA_HOME/kit-launchers instead, which
-// goes with the entry.
+// The entry that AddAssociation creates starts the executable by its path
+// when that path holds only plain characters. Any other path is reached
+// through a link with a plain name in $XDG_DATA_HOME/kit-launchers, which
+// goes with the entry: a path that is not UTF-8, or holds a control
+// character or '%', cannot be carried by an entry so that the desktop runs
+// it, and quoted paths are misread by some of the desktop's tools. Only
+// where the link's own path is not plain either is a path quoted.
 //
 // Thread: an object belongs to the thread that made it; the steps block
 // while files are written and tools run.
@@ -43,12 +45,15 @@ public:
     // the installation, since mimeapps.list decides the default.
     void UpdateDatabase();
 
-    // The Exec= value that starts executable with the chosen files, or
-    // B_BAD_VALUE when the path cannot be written there.
-    static status_t ExecValue(const std::string& executable, std::string* value);
+    // The Exec= value that starts the program at path with the chosen
+    // files: the path as it stands when it holds only plain characters, else
+    // quoted if quoting is allowed; B_BAD_VALUE when it cannot be written.
+    static status_t ExecValue(const std::string& path, bool quoting, std::string* value);
 
 private:
     std::string LauncherPath() const;
+    // Points the launcher link at executable, replacing an older link.
+    status_t MakeLauncher(const std::string& executable);
 
     const XdgPlaces& fPlaces;
     std::string fType;
