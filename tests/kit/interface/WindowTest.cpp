@@ -44,6 +44,13 @@ public:
         return static_cast<size_t>(std::count(fCodes.begin(), fCodes.end(), code));
     }
 
+    bool WaitForCount(uint32 code, size_t count) {
+        std::unique_lock guard(fMutex);
+        return fCondition.wait_for(guard, std::chrono::seconds(10), [&] {
+            return static_cast<size_t>(std::count(fCodes.begin(), fCodes.end(), code)) >= count;
+        });
+    }
+
     bool WaitForCode(uint32 code) {
         std::unique_lock guard(fMutex);
         return fCondition.wait_for(guard, std::chrono::seconds(10), [&] {
@@ -122,6 +129,7 @@ TEST(Window, ADisabledControlSendsNothingForAClickAlreadyOnItsWay) {
     window->Show();
     ASSERT_TRUE(driver::WaitForWidget("Disabled", "PressMe"));
 
+    size_t markers = 0;
     for (bool disableFirst : {true, false}) {
         SCOPED_TRACE(disableFirst ? "disabled, display not told yet" : "disabled after the click");
         ASSERT_TRUE(window->Lock());
@@ -138,9 +146,8 @@ TEST(Window, ADisabledControlSendsNothingForAClickAlreadyOnItsWay) {
         window->Unlock();
         // The queue is handled in order: once the marker arrives, so has the click.
         window->PostMessage(kMarker);
-        ASSERT_TRUE(window->WaitForCode(kMarker));
+        ASSERT_TRUE(window->WaitForCount(kMarker, ++markers));
         EXPECT_EQ(window->CountOf(kPressed), 0u);
-        EXPECT_EQ(window->CountOf(kMarker), disableFirst ? 1u : 2u);
     }
 
     QuitWindow(window);
