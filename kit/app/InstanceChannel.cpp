@@ -423,8 +423,10 @@ InstanceChannel::Outcome InstanceChannel::HandOver(int peer, std::vector<std::st
         if (!HandOverFrame::Build(*paths, first, &next, &frame))
             return Outcome::kFailed;
         int token = ::eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (token < 0)
-            break;
+        if (token < 0) {
+            paths->erase(paths->begin(), paths->begin() + static_cast<long>(first));
+            return Outcome::kFailed;
+        }
         auto deadline = Clock::now() + kAnswerTime;
         char answer[sizeof kAcknowledgement];
         Io io = send_frame(peer, frame, token, deadline);
