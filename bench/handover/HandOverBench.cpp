@@ -81,8 +81,8 @@ int ConnectIdle(const std::string& socketPath) {
 
 void Report(const char* what, std::vector<double> times) {
     std::sort(times.begin(), times.end());
-    std::printf("%-44s median %7.3f s   max %7.3f s   (%zu runs)\n", what,
-                times[times.size() / 2], times.back(), times.size());
+    std::printf("%-44s median %7.3f s   max %7.3f s   (%zu runs)\n", what, times[times.size() / 2],
+                times.back(), times.size());
 }
 
 } // namespace
