@@ -1,8 +1,10 @@
 #include "app/BApplication.h"
 
 #include "app/AppDefs.h"
+#include "app/BAutolock.h"
 #include "app/InstanceChannel.h"
 #include "app/WindowList.h"
+#include "app/private/QuitSignals.h"
 #include "display/Display.h"
 #include "interface/BWindow.h"
 #include "interface/InterfacePrivate.h"
@@ -94,6 +96,10 @@ void BApplication::Run() {
         });
     }
 
+    // From here on the signals that ask a program to end ask the
+    // application to quit, as "Beenden" does.
+    kit_private::QuitSignals quitSignals(BMessenger(this));
+
     // The application's thread starts on its first messages while this
     // thread is still setting up the display; what it asks of the display
     // waits until the display runs.
@@ -138,7 +144,12 @@ void BApplication::Quit() {
 }
 
 void BApplication::LoopEnded() {
-    // The application object lives on main's stack: it is not deleted here.
+    // The one place where the program winds down, however the application's
+    // loop ended (its own Quit, B_QUIT_REQUESTED, a signal): the windows
+    // still open are ended without being asked again, even one that waits in
+    // an alert, and then the display. The application object lives on main's
+    // stack: it is not deleted here.
+    kit_private::QuitAllWindows();
     if (fRunsDisplay)
         display::Exit();
 }
@@ -195,13 +206,13 @@ void BApplication::DispatchMessage(BMessage* message, BHandler* handler) {
 
 void BApplication::BringWindowsToFront() {
     for (const BMessenger& messenger : kit_private::Windows()) {
-        if (!messenger.LockTarget())
+        BAutolock lock(messenger);
+        if (!lock.IsLocked())
             continue;
         BLooper* looper = nullptr;
         messenger.Target(&looper);
         if (auto* window = dynamic_cast<BWindow*>(looper); window != nullptr && !window->IsHidden())
             window->Activate();
-        looper->Unlock();
     }
 }
 
