@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -66,6 +68,43 @@ bool RunOnce(const std::string& program, Sample* sample, const char* argument = 
     return shown && clean;
 }
 
+// The instructions a program executes from its start to its end (it quits
+// right after its first paint), counted by callgrind: unlike time, the count
+// is the same from run to run whatever else the machine is doing. 0 when
+// valgrind is not at hand.
+long long Instructions(const std::string& program, const char* argument,
+                       const std::string& folder) {
+    const std::string out = folder + "/callgrind.out";
+    std::string outOption = "--callgrind-out-file=" + out;
+    char valgrind[] = "valgrind";
+    char tool[] = "--tool=callgrind";
+    char* argv[] = {valgrind,
+                    tool,
+                    outOption.data(),
+                    const_cast<char*>(program.c_str()),
+                    const_cast<char*>(argument),
+                    nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    int spawned = posix_spawnp(&child, "valgrind", &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return 0;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    std::ifstream in(out);
+    std::string line;
+    long long total = 0;
+    while (std::getline(in, line))
+        if (line.rfind("summary: ", 0) == 0 || line.rfind("totals: ", 0) == 0)
+            total = std::atoll(line.c_str() + line.find(' ') + 1);
+    std::remove(out.c_str());
+    return total;
+}
+
 template <class T>
 T Median(std::vector<T> values) {
     std::sort(values.begin(), values.end());
@@ -93,6 +132,7 @@ int main(int argc, char** argv) {
 
     // The probe keeps its options on its own file: run a copy.
     const std::string minimal = MINIMAL_WINDOW;
+    const std::string plain = PLAIN_MAIN_WINDOW;
     const std::string probe = (home / "app_startup_probe").string();
     fs::copy_file(APP_PROBE, probe);
 
@@ -110,10 +150,12 @@ int main(int argc, char** argv) {
         const char* argument;
         std::vector<double> times;
         std::vector<long> peaks;
+        long long instructions = 0;
     };
     std::vector<Contender> contenders = {
         {"minimal Qt Widgets window", minimal, nullptr, {}, {}},
         {"  the same with one button", minimal, "text", {}, {}},
+        {"plain Qt main window", plain, nullptr, {}, {}},
         {"Mirvex OggVorbis Frontend", probe, nullptr, {}, {}},
     };
     for (int i = 0; i < runs; ++i) {
@@ -127,11 +169,15 @@ int main(int argc, char** argv) {
         }
     }
 
+    for (Contender& contender : contenders)
+        contender.instructions = Instructions(contender.program, contender.argument, home.string());
+
     std::printf("runs: %d each, platform %s\n", runs, std::getenv("QT_QPA_PLATFORM"));
-    std::printf("%-28s %14s %18s\n", "", "start (median)", "peak RSS (median)");
+    std::printf("%-28s %14s %18s %16s\n", "", "start (median)", "peak RSS (median)",
+                "instructions");
     for (const Contender& contender : contenders)
-        std::printf("%-28s %11.1f ms %14ld KiB\n", contender.name, Median(contender.times),
-                    Median(contender.peaks));
+        std::printf("%-28s %11.1f ms %14ld KiB %16lld\n", contender.name, Median(contender.times),
+                    Median(contender.peaks), contender.instructions);
     const Contender& baseline = contenders.front();
     const Contender& program = contenders.back();
     std::printf("ratio to the minimal window: time %.2f, memory %.2f\n",
@@ -140,6 +186,12 @@ int main(int argc, char** argv) {
     std::printf("ratio to the window with a button: time %.2f, memory %.2f\n",
                 Median(program.times) / Median(contenders[1].times),
                 double(Median(program.peaks)) / double(Median(contenders[1].peaks)));
+    const Contender& same = contenders[2];
+    std::printf("ratio to the plain Qt main window: time %.2f, memory %.2f, instructions %.3f\n",
+                Median(program.times) / Median(same.times),
+                double(Median(program.peaks)) / double(Median(same.peaks)),
+                same.instructions > 0 ? double(program.instructions) / double(same.instructions)
+                                      : 0.0);
     std::error_code ignored;
     fs::remove_all(home, ignored);
     return 0;

@@ -1,8 +1,10 @@
 #include "app/BApplication.h"
 
 #include "app/AppDefs.h"
+#include "app/BAutolock.h"
 #include "app/InstanceChannel.h"
 #include "app/WindowList.h"
+#include "app/private/QuitSignals.h"
 #include "display/Display.h"
 #include "interface/BWindow.h"
 #include "interface/InterfacePrivate.h"
@@ -74,11 +76,14 @@ void BApplication::Run() {
     std::vector<std::string> paths = LaunchPaths();
 
     // A second start of the program hands its files to the one that runs
-    // and ends, without ever opening the display.
+    // and ends, without ever opening the display. Files that the running
+    // one could not take are opened here.
     InstanceChannel channel(fSignature);
     if (channel.InitCheck() == B_OK) {
-        if (channel.TryHandOver(paths))
+        std::vector<std::string> notTaken;
+        if (channel.TryHandOver(paths, &notTaken))
             return;
+        paths = std::move(notTaken);
         BMessenger application(this);
         channel.Listen([application](std::vector<std::string> handed) {
             if (handed.empty()) {
@@ -90,6 +95,10 @@ void BApplication::Run() {
                 application.SendMessage(&refs);
         });
     }
+
+    // From here on the signals that ask a program to end ask the
+    // application to quit, as "Beenden" does.
+    kit_private::QuitSignals quitSignals(BMessenger(this));
 
     // The application's thread starts on its first messages while this
     // thread is still setting up the display; what it asks of the display
@@ -135,7 +144,12 @@ void BApplication::Quit() {
 }
 
 void BApplication::LoopEnded() {
-    // The application object lives on main's stack: it is not deleted here.
+    // The one place where the program winds down, however the application's
+    // loop ended (its own Quit, B_QUIT_REQUESTED, a signal): the windows
+    // still open are ended without being asked again, even one that waits in
+    // an alert, and then the display. The application object lives on main's
+    // stack: it is not deleted here.
+    kit_private::QuitAllWindows();
     if (fRunsDisplay)
         display::Exit();
 }
@@ -192,13 +206,13 @@ void BApplication::DispatchMessage(BMessage* message, BHandler* handler) {
 
 void BApplication::BringWindowsToFront() {
     for (const BMessenger& messenger : kit_private::Windows()) {
-        if (!messenger.LockTarget())
+        BAutolock lock(messenger);
+        if (!lock.IsLocked())
             continue;
         BLooper* looper = nullptr;
         messenger.Target(&looper);
         if (auto* window = dynamic_cast<BWindow*>(looper); window != nullptr && !window->IsHidden())
             window->Activate();
-        looper->Unlock();
     }
 }
 

@@ -1,13 +1,11 @@
 #include "app/BLooper.h"
 
 #include "app/AppDefs.h"
-
-namespace {
-// Kit-private: asks a looper, from another thread, to end its loop.
-constexpr uint32 kQuitNow = four_cc("_QIT");
-} // namespace
+#include "app/Verify.h"
+#include "display/Display.h"
 
 using kit_private::Envelope;
+using kit_private::kQuitNow;
 using kit_private::LooperPort;
 
 BLooper::BLooper(const char* name) : BHandler(name), fPort(std::make_shared<LooperPort>(this)) {
@@ -24,7 +22,7 @@ BLooper::~BLooper() {
     // ran) is marked dead here, so that messengers stop reaching it.
     auto port = fPort;
     port->Close();
-    if (port->IsLockedByCaller() || port->Lock()) {
+    if (port->LockForTearDown()) {
         port->MarkDead();
         while (port->IsLockedByCaller())
             port->Unlock();
@@ -33,6 +31,11 @@ BLooper::~BLooper() {
 
 void BLooper::Run() {
     fPort->Start([this] { Loop(); });
+}
+
+void BLooper::AssertLocked() const {
+    KIT_VERIFY(fPort->IsLockedByCaller() || !fPort->HasStarted(),
+               "a looper's state touched without its lock");
 }
 
 bool BLooper::IsRunning() const {
@@ -50,7 +53,7 @@ void BLooper::Loop() {
             break;
         BMessage* message = envelope.message.get();
         if (message->what == kQuitNow && envelope.handlerToken == 0) {
-            fQuitting = true;
+            MarkQuitting();
         } else if (BHandler* handler =
                        envelope.handlerToken == 0 ? this : HandlerForToken(envelope.handlerToken)) {
             // A message for a handler that has gone away finds nothing and
@@ -59,19 +62,28 @@ void BLooper::Loop() {
             DispatchMessage(message, handler);
             fCurrentMessage = nullptr;
         }
-        bool quitting = fQuitting;
-        Unlock();
         envelope = Envelope{};
-        if (quitting)
-            break;
+        if (fQuitting) {
+            // Straight on to the teardown with the lock still held: released
+            // in between, another thread could lock a looper that has agreed
+            // to quit and ask it again.
+            TearDown();
+            return;
+        }
+        Unlock();
     }
     TearDown();
+}
+
+void BLooper::MarkQuitting() {
+    fQuitting = true;
+    fPort->MarkQuitting();
 }
 
 void BLooper::TearDown() {
     // The port outlives the looper: LoopEnded may delete it.
     auto port = fPort;
-    if (!port->Lock())
+    if (!port->LockForTearDown())
         return; // already torn down
     port->Close();
     port->MarkDead();
@@ -87,13 +99,16 @@ void BLooper::LoopEnded() {
 void BLooper::Quit() {
     auto port = fPort;
     if (port->IsLooperThread()) {
-        fQuitting = true;
+        MarkQuitting();
         return;
     }
     if (!port->HasStarted()) {
         TearDown();
         return;
     }
+    // From here on no other thread locks the looper; it finishes what is
+    // queued before the quit on its own thread.
+    port->MarkQuitting();
     PostMessage(kQuitNow);
     // Let go of every hold this thread has, or the loop could never finish.
     // Once the last hold is released the looper may be gone: touch nothing
@@ -122,6 +137,9 @@ status_t BLooper::PostMessage(const BMessage* message, BHandler* handler) {
 }
 
 bool BLooper::Lock() {
+    // The display waits for no looper; a looper may wait for the display.
+    // The other way round is a deadlock waiting to happen.
+    KIT_VERIFY(!display::IsDisplayThread(), "the display thread locking a looper");
     return fPort->Lock();
 }
 
@@ -140,6 +158,7 @@ int32 BLooper::CountLocks() const {
 }
 
 void BLooper::AddHandler(BHandler* handler) {
+    AssertLocked();
     if (handler == nullptr || handler == this)
         return;
     fHandlers[handler->Token()] = handler;
@@ -147,6 +166,7 @@ void BLooper::AddHandler(BHandler* handler) {
 }
 
 bool BLooper::RemoveHandler(BHandler* handler) {
+    AssertLocked();
     if (handler == nullptr || fHandlers.erase(handler->Token()) == 0)
         return false;
     handler->fLooper = nullptr;
@@ -160,7 +180,8 @@ BHandler* BLooper::HandlerForToken(uint64 token) const {
 
 void BLooper::DispatchMessage(BMessage* message, BHandler* handler) {
     if (message->what == B_QUIT_REQUESTED && handler == this) {
-        if (QuitRequested())
+        // A looper that is quitting already is not asked again.
+        if (!fPort->IsQuitting() && QuitRequested())
             Quit();
         return;
     }

@@ -50,6 +50,11 @@ public:
     // as hooks and pass the rest on. Thread: the looper's, locked.
     virtual void DispatchMessage(BMessage* message, BHandler* handler);
 
+    // A fault unless the caller holds the lock, or the looper's thread has
+    // not started yet (while a looper is being built, its maker may touch
+    // it freely). Thread: any.
+    void AssertLocked() const;
+
     bool IsRunning() const;
     // True on the looper's own thread.
     bool IsLooperThread() const;
@@ -67,9 +72,10 @@ protected:
 private:
     void Loop();
     void TearDown();
+    void MarkQuitting();
 
     std::shared_ptr<kit_private::LooperPort> fPort;
     std::unordered_map<uint64, BHandler*> fHandlers;
     BMessage* fCurrentMessage = nullptr;
-    bool fQuitting = false; // touched only under the lock
+    bool fQuitting = false; // touched only by the looper's thread, under the lock
 };

@@ -13,7 +13,8 @@ class BLooper;
 
 namespace kit_private {
 class LooperPort;
-}
+class MessengerAccess;
+} // namespace kit_private
 
 class BMessenger {
 public:
@@ -40,6 +41,8 @@ public:
     bool operator!=(const BMessenger& other) const { return !(*this == other); }
 
 private:
+    friend class kit_private::MessengerAccess;
+
     std::weak_ptr<kit_private::LooperPort> fPort;
     uint64 fHandlerToken = 0; // 0: the looper's preferred handler
 };

@@ -1,5 +1,7 @@
 #include "app/LooperPort.h"
 
+#include "app/Verify.h"
+
 #include <vector>
 
 namespace kit_private {
@@ -58,8 +60,26 @@ size_t LooperPort::QueuedCount() const {
 }
 
 bool LooperPort::Lock() {
+    // Only the looper's own thread may go on into a looper that is quitting.
+    return Acquire(IsLooperThread());
+}
+
+bool LooperPort::LockForTearDown() {
+    return Acquire(true);
+}
+
+bool LooperPort::Acquire(bool evenWhenQuitting) {
+    if (IsLockedByCaller()) {
+        ++fLockCount;
+        return true;
+    }
+    // Checked before waiting, so that nobody queues up behind a quitting
+    // looper, and again once the lock is ours, since the holder may have
+    // decided to quit while we waited.
+    if (fQuitting.load() && !evenWhenQuitting)
+        return false;
     fLock.lock();
-    if (fDead) {
+    if (fDead || (fQuitting.load() && !evenWhenQuitting)) {
         fLock.unlock();
         return false;
     }
@@ -69,10 +89,12 @@ bool LooperPort::Lock() {
 }
 
 void LooperPort::Unlock() {
-    if (!IsLockedByCaller())
+    KIT_VERIFY(IsLockedByCaller(), "a looper's lock released by a thread that does not hold it");
+    // Holds after the first are counted, not taken again: the mutex is held
+    // once, from the first Lock to the last Unlock.
+    if (--fLockCount > 0)
         return;
-    if (--fLockCount == 0)
-        fOwner.store(std::thread::id{});
+    fOwner.store(std::thread::id{});
     fLock.unlock();
 }
 

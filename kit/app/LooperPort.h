@@ -21,6 +21,10 @@ class BLooper;
 
 namespace kit_private {
 
+// Asks a looper, from another thread, to end its loop once it has handled
+// what was queued before.
+constexpr uint32 kQuitNow = four_cc("_QIT");
+
 struct Envelope {
     std::unique_ptr<BMessage> message;
     // The handler the message is for; 0 means the looper's preferred handler.
@@ -42,14 +46,24 @@ public:
     bool IsClosed() const;
     size_t QueuedCount() const;
 
-    // Recursive lock. Lock fails once the looper is dead. Thread: any.
+    // Recursive lock. Lock fails once the looper is dead, and, for every
+    // thread but the looper's own and one that holds the lock already, once
+    // the looper has begun to quit: a looper that agreed to quit is never
+    // asked or handed work by another thread again. Thread: any.
     bool Lock();
+    // Takes the lock whether or not the looper is quitting; false once it is
+    // dead. Only the teardown uses it. Thread: any.
+    bool LockForTearDown();
+    // Releasing a lock the caller does not hold is a fault. Thread: the holder.
     void Unlock();
     bool IsLockedByCaller() const { return fOwner.load() == std::this_thread::get_id(); }
     // The number of times the calling thread holds the lock (0 if it does not).
     int32 CountLocksByCaller() const;
     // Marks the looper as torn down. Thread: the lock's holder.
     void MarkDead();
+    // Marks the looper as quitting. Thread: the lock's holder.
+    void MarkQuitting() { fQuitting.store(true); }
+    bool IsQuitting() const { return fQuitting.load(); }
     // The looper, while it lives. Thread: the lock's holder.
     BLooper* Looper() const { return fDead ? nullptr : fLooper; }
 
@@ -67,6 +81,8 @@ public:
     static void JoinAll();
 
 private:
+    bool Acquire(bool evenWhenQuitting);
+
     BLooper* fLooper;
 
     mutable std::mutex fQueueMutex;
@@ -74,10 +90,11 @@ private:
     std::deque<Envelope> fQueue;
     bool fClosed = false;
 
-    std::recursive_mutex fLock;
+    std::mutex fLock; // held once by the owner; its holds are counted in fLockCount
     std::atomic<std::thread::id> fOwner{};
     int32 fLockCount = 0; // written only by the lock's holder
     bool fDead = false;   // written only by the lock's holder
+    std::atomic<bool> fQuitting{false};
 
     std::mutex fJoinMutex;
     mutable std::mutex fThreadMutex;

@@ -1,5 +1,10 @@
 #include "app/WindowList.h"
 
+#include "app/AppDefs.h"
+#include "app/BLooper.h"
+#include "app/LooperPort.h"
+#include "display/Alerts.h"
+
 #include <algorithm>
 #include <mutex>
 
@@ -23,6 +28,48 @@ void RemoveWindow(const BMessenger& window) {
 std::vector<BMessenger> Windows() {
     std::lock_guard guard(sMutex);
     return sWindows;
+}
+
+class MessengerAccess {
+public:
+    static std::shared_ptr<LooperPort> Port(const BMessenger& messenger) {
+        return messenger.fPort.lock();
+    }
+};
+
+void QuitAllWindows() {
+    std::vector<std::shared_ptr<LooperPort>> ports;
+    for (const BMessenger& window : Windows())
+        if (auto port = MessengerAccess::Port(window))
+            ports.push_back(std::move(port));
+    for (auto& port : ports)
+        port->MarkQuitting();
+    // Alerts are given up only now: one asked for after this point sees its
+    // window quitting and is never shown.
+    display::DismissAlerts();
+    for (auto& port : ports) {
+        if (!port->HasStarted()) {
+            // A window that never ran has no thread to end it; it is torn
+            // down here, as its own Quit would.
+            BLooper* looper = nullptr;
+            if (port->LockForTearDown()) {
+                looper = port->Looper();
+                port->Unlock();
+            }
+            if (looper != nullptr)
+                looper->Quit();
+            continue;
+        }
+        Envelope quit;
+        quit.message = std::make_unique<BMessage>(kQuitNow);
+        port->Push(std::move(quit));
+        port->Join();
+    }
+}
+
+bool IsQuittingOrGone(const BMessenger& looper) {
+    auto port = MessengerAccess::Port(looper);
+    return !port || port->IsQuitting() || port->IsClosed();
 }
 
 } // namespace kit_private

@@ -1,14 +1,21 @@
 #include "display/Alerts.h"
 
 #include "display/Display.h"
+#include "display/QtText.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+
+#include <vector>
 
 namespace display {
 
 namespace {
+
+// The alerts on the screen. Thread: the display's.
+std::vector<QPointer<QMessageBox>> sOpenAlerts;
 
 QMessageBox::Icon IconOf(alert_type type) {
     switch (type) {
@@ -29,22 +36,24 @@ QMessageBox::Icon IconOf(alert_type type) {
 
 void ShowAlert(const std::string& title, const std::string& text,
                const std::vector<std::string>& buttons, alert_type type,
-               std::function<void(int32)> answered) {
+               std::function<void(int32)> answered, std::function<bool()> givenUp) {
     Post([=] {
+        if (givenUp && givenUp())
+            return;
         auto* box = new QMessageBox;
         box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setObjectName(QString::fromStdString(title));
-        box->setWindowTitle(QString::fromStdString(title));
-        box->setText(QString::fromStdString(text));
+        box->setObjectName(ToQt(title));
+        box->setWindowTitle(ToQt(title));
+        box->setText(ToQt(text));
         box->setTextFormat(Qt::PlainText);
         box->setIcon(IconOf(type));
         box->setWindowModality(Qt::ApplicationModal);
         std::vector<QAbstractButton*> pushButtons;
         for (const std::string& label : buttons) {
-            QString shown = QString::fromStdString(label).replace('&', QStringLiteral("&&"));
+            QString shown = Literal(label);
             QPushButton* button = box->addButton(shown, QMessageBox::AcceptRole);
-            button->setObjectName(QString::fromStdString(label));
-            button->setAccessibleName(QString::fromStdString(label));
+            button->setObjectName(ToQt(label));
+            button->setAccessibleName(ToQt(label));
             pushButtons.push_back(button);
         }
         // Closing the box without a button (the Escape key, the window
@@ -60,7 +69,21 @@ void ShowAlert(const std::string& title, const std::string& text,
         });
         // Shown, not opened: open() would make the box modal to a parent
         // window it does not have, and so to nothing.
+        std::erase_if(sOpenAlerts, [](const QPointer<QMessageBox>& open) { return open.isNull(); });
+        sOpenAlerts.emplace_back(box);
         box->show();
+    });
+}
+
+void DismissAlerts() {
+    Post([] {
+        // Deleted, not closed: closing would answer with the escape button.
+        // Deleting drops the answer's callback, which tells the waiting
+        // thread that no answer will come.
+        std::vector<QPointer<QMessageBox>> open;
+        open.swap(sOpenAlerts);
+        for (const QPointer<QMessageBox>& box : open)
+            delete box.data();
     });
 }
 

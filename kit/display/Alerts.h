@@ -12,8 +12,15 @@
 
 namespace display {
 
+// givenUp is asked on the display thread just before the alert would be
+// shown; when it answers true the alert is dropped unanswered.
 void ShowAlert(const std::string& title, const std::string& text,
                const std::vector<std::string>& buttons, alert_type type,
-               std::function<void(int32)> answered);
+               std::function<void(int32)> answered, std::function<bool()> givenUp = {});
+
+// Closes every alert that is open, or asked for before this call, without an
+// answer: the threads waiting in them go on as if no button had been
+// pressed. Used when the program winds down. Thread: any.
+void DismissAlerts();
 
 } // namespace display

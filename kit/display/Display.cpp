@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <cerrno>
 #include <deque>
 #include <future>
 #include <mutex>
@@ -44,11 +45,11 @@ void Initialize() {
         return;
     sDisplayThread.store(std::this_thread::get_id());
     if (QApplication::instance() == nullptr) {
-        // The program takes no command-line options: Qt sees only a program
-        // name, so a file called "-style" is never taken for an option.
+        // The program takes no command-line options: Qt sees only the
+        // program's name, so a file called "-style" is never taken for an
+        // option.
         static int argc = 1;
-        static char name[] = "MirvexOggVorbisFrontend";
-        static char* argv[] = {name, nullptr};
+        static char* argv[] = {program_invocation_short_name, nullptr};
         new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
     }

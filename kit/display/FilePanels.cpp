@@ -1,5 +1,7 @@
 #include "display/FilePanels.h"
 
+#include "display/QtText.h"
+
 #include "display/WidgetRegistry.h"
 
 #include "storage/StorageDefs.h"
@@ -23,10 +25,6 @@
 namespace display {
 
 namespace {
-
-QString ToQt(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 // Qt reads "&" in button labels as a mnemonic marker; the kit's labels are
 // shown as they stand.
@@ -63,6 +61,9 @@ public:
         fShape.title = shape.title;
         fShape.acceptLabel = shape.acceptLabel;
         fShape.cancelLabel = shape.cancelLabel;
+        fShape.replaceQuestion = shape.replaceQuestion;
+        fShape.replaceLabel = shape.replaceLabel;
+        fShape.keepLabel = shape.keepLabel;
         fShape.hideWhenDone = shape.hideWhenDone;
         fShape.target = shape.target;
         fShape.message = shape.message;
@@ -193,10 +194,14 @@ private:
         box->setWindowTitle(windowTitle());
         box->setIcon(QMessageBox::Warning);
         box->setTextFormat(Qt::PlainText);
-        box->setText(
-            QStringLiteral("Die Datei „%1“ gibt es bereits. Soll sie ersetzt werden?").arg(name));
-        const QString replaceLabel = QStringLiteral("Ersetzen");
-        const QString keepLabel = QStringLiteral("Abbrechen");
+        // The name goes in as it stands, not as a format of its own.
+        QString question = ToQt(fShape.replaceQuestion);
+        const qsizetype at = question.indexOf(QStringLiteral("%s"));
+        if (at >= 0)
+            question.replace(at, 2, name);
+        box->setText(question);
+        const QString replaceLabel = ToQt(fShape.replaceLabel);
+        const QString keepLabel = ToQt(fShape.keepLabel);
         QPushButton* replace = box->addButton(replaceLabel, QMessageBox::AcceptRole);
         replace->setObjectName(replaceLabel);
         replace->setAccessibleName(replaceLabel);

@@ -35,6 +35,10 @@ struct FilePanelShape {
     std::string title;
     std::string acceptLabel;
     std::string cancelLabel;
+    // Asked before a save panel replaces a file; "%s" stands for its name.
+    std::string replaceQuestion;
+    std::string replaceLabel;
+    std::string keepLabel;
     // Where a confirmed choice goes, and the message that carries it: the
     // display adds "refs", or "directory" and "name", to a copy.
     BMessenger target;

@@ -1,6 +1,7 @@
 #include "display/Widgets.h"
 
 #include "display/ListModel.h"
+#include "display/QtText.h"
 #include "display/WidgetRegistry.h"
 
 #include "app/AppDefs.h"
@@ -50,22 +51,12 @@ void Remember(WidgetId id, QWidget* widget) {
     Registry().Remember(id, widget);
 }
 
-QString ToQt(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-// Qt reads "&" in button and menu labels as a mnemonic marker; the kit's
-// labels are shown as they stand.
-QString Literal(const std::string& text) {
-    return ToQt(text).replace('&', QStringLiteral("&&"));
-}
-
 QRect ToGeometry(BRect frame) {
     return QRect(qRound(frame.left), qRound(frame.top), qRound(frame.Width()) + 1,
                  qRound(frame.Height()) + 1);
 }
 
-QColor ToQt(rgb_color color) {
+QColor ToQColor(rgb_color color) {
     return QColor(color.red, color.green, color.blue, color.alpha);
 }
 
@@ -253,7 +244,7 @@ void BuildMenus(QMenuBar* bar, const std::vector<MenuShape>& menus, const BMesse
 
 void ApplyColor(QWidget* widget, rgb_color color) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, ToQt(color));
+    palette.setColor(QPalette::Window, ToQColor(color));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -550,7 +541,7 @@ float TabHeight() {
     return CachedSize("tabbar",
                       [] {
                           QTabBar bar;
-                          bar.addTab(QStringLiteral("Dateien"));
+                          bar.addTab(QStringLiteral("Xg"));
                           return HintOf(bar);
                       })
         .height;

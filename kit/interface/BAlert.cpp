@@ -1,5 +1,6 @@
 #include "interface/BAlert.h"
 
+#include "app/LooperPort.h"
 #include "display/Alerts.h"
 #include "display/Display.h"
 
@@ -26,10 +27,28 @@ int32 BAlert::Go() {
     std::unique_ptr<BAlert> self(this);
     if (!display::IsAvailable() || display::IsDisplayThread())
         return -1;
+    // A looper that is quitting gets no new alert: the program is winding
+    // down and nobody would answer it.
+    std::weak_ptr<kit_private::LooperPort> caller;
+    if (kit_private::LooperPort* port = kit_private::LooperPort::Current()) {
+        if (port->IsQuitting())
+            return -1;
+        caller = port->weak_from_this();
+    }
+    // The promise belongs to the display's callback alone: when the display
+    // drops the alert unanswered, the callback and the promise go with it and
+    // the wait below ends.
     auto answer = std::make_shared<std::promise<int32>>();
     std::future<int32> pressed = answer->get_future();
-    display::ShowAlert(fTitle, fText, fButtons, fType,
-                       [answer](int32 index) { answer->set_value(index); });
+    auto givenUp = [caller, fromLooper = !caller.expired()] {
+        if (!fromLooper)
+            return false;
+        auto port = caller.lock();
+        return !port || port->IsQuitting();
+    };
+    display::ShowAlert(
+        fTitle, fText, fButtons, fType,
+        [answer = std::move(answer)](int32 index) { answer->set_value(index); }, givenUp);
     // A display that stops before the answer drops the request; that counts
     // as no answer.
     try {

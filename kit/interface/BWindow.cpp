@@ -1,5 +1,6 @@
 #include "interface/BWindow.h"
 
+#include "app/BAutolock.h"
 #include "app/WindowList.h"
 #include "interface/BView.h"
 #include "interface/InterfacePrivate.h"
@@ -129,55 +130,57 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler) {
 }
 
 void BWindow::Show() {
-    if (!Lock())
-        return;
-    bool start = !Port()->HasStarted();
-    if (fHidden) {
-        fHidden = false;
-        {
-            std::lock_guard guard(fUpdatesMutex);
-            fMirrored = true;
+    bool start = false;
+    {
+        BAutolock lock(this);
+        if (!lock.IsLocked())
+            return;
+        start = !Port()->HasStarted();
+        if (fHidden) {
+            fHidden = false;
+            {
+                std::lock_guard guard(fUpdatesMutex);
+                fMirrored = true;
+            }
+            QueueUpdate(display::SetWindowShown(Token(), true));
         }
-        QueueUpdate(display::SetWindowShown(Token(), true));
     }
-    Unlock();
     if (start)
         Run();
 }
 
 void BWindow::Hide() {
-    if (!Lock())
+    BAutolock lock(this);
+    if (!lock.IsLocked() || fHidden)
         return;
-    if (!fHidden) {
-        fHidden = true;
-        QueueUpdate(display::SetWindowShown(Token(), false));
-    }
-    Unlock();
+    fHidden = true;
+    QueueUpdate(display::SetWindowShown(Token(), false));
 }
 
 void BWindow::Activate(bool active) {
-    if (!active || !Lock())
+    if (!active)
         return;
-    QueueUpdate(display::ActivateWindow(Token()));
-    Unlock();
+    BAutolock lock(this);
+    if (lock.IsLocked())
+        QueueUpdate(display::ActivateWindow(Token()));
 }
 
 void BWindow::MoveTo(float x, float y) {
-    if (!Lock())
+    BAutolock lock(this);
+    if (!lock.IsLocked())
         return;
     fFrame.OffsetTo(x, y);
     QueueUpdate(display::SetWindowFrame(Token(), fFrame));
-    Unlock();
 }
 
 void BWindow::ResizeTo(float width, float height) {
-    if (!Lock())
+    BAutolock lock(this);
+    if (!lock.IsLocked())
         return;
     fFrame.right = fFrame.left + width;
     fFrame.bottom = fFrame.top + height;
     QueueUpdate(display::SetWindowFrame(Token(), fFrame));
     fTopView->ResizeTo(width, height);
-    Unlock();
 }
 
 void BWindow::SetTitle(const char* title) {
@@ -207,6 +210,8 @@ BView* BWindow::FindView(const char* name) const {
 }
 
 void BWindow::QueueUpdate(display::Task task) {
+    // Every change of a window or of one of its views comes through here.
+    AssertLocked();
     if (fDestroying)
         return;
     std::lock_guard guard(fUpdatesMutex);

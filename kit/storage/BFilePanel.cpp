@@ -19,9 +19,11 @@ BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref
     : fId(NextPanelId()), fMode(mode), fNodeFlavors(nodeFlavors == 0 ? B_FILE_NODE : nodeFlavors),
       // A save panel names one file.
       fMultiple(mode == B_OPEN_PANEL && allowMultipleSelection), fModal(modal), fMessage(message),
-      fHideWhenDone(hideWhenDone), fTitle(mode == B_SAVE_PANEL ? "Speichern" : "Öffnen"),
-      fAcceptLabel(mode == B_SAVE_PANEL ? "Speichern" : "Öffnen"), fCancelLabel("Abbrechen"),
-      fShowing(std::make_shared<std::atomic<bool>>(false)), fWindow(this) {
+      // Plain defaults; the application gives its panels words of its own.
+      fHideWhenDone(hideWhenDone), fTitle(mode == B_SAVE_PANEL ? "Save" : "Open"),
+      fAcceptLabel(mode == B_SAVE_PANEL ? "Save" : "Open"), fCancelLabel("Cancel"),
+      fReplaceQuestion("\"%s\" already exists. Replace it?"), fReplaceLabel("Replace"),
+      fKeepLabel("Cancel"), fShowing(std::make_shared<std::atomic<bool>>(false)), fWindow(this) {
     if (target != nullptr)
         fTarget = *target;
     if (directory != nullptr && directory->IsSet())
@@ -41,6 +43,14 @@ void BFilePanel::SetTitle(const char* title) {
 
 void BFilePanel::SetButtonLabel(file_panel_button button, const char* label) {
     (button == B_DEFAULT_BUTTON ? fAcceptLabel : fCancelLabel) = label != nullptr ? label : "";
+    Update();
+}
+
+void BFilePanel::SetReplaceQuestion(const char* question, const char* replaceLabel,
+                                    const char* keepLabel) {
+    fReplaceQuestion = question != nullptr ? question : "";
+    fReplaceLabel = replaceLabel != nullptr ? replaceLabel : "";
+    fKeepLabel = keepLabel != nullptr ? keepLabel : "";
     Update();
 }
 
@@ -93,6 +103,9 @@ display::FilePanelShape BFilePanel::Shape() const {
     shape.title = fTitle;
     shape.acceptLabel = fAcceptLabel;
     shape.cancelLabel = fCancelLabel;
+    shape.replaceQuestion = fReplaceQuestion;
+    shape.replaceLabel = fReplaceLabel;
+    shape.keepLabel = fKeepLabel;
     // The application is looked up here, on the owner's thread, rather than
     // by the display when the user confirms.
     shape.target = fTarget == BMessenger() ? be_app_messenger : fTarget;

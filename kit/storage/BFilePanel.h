@@ -67,6 +67,11 @@ public:
 
     // Labels show as they stand; "&" marks no shortcut.
     void SetButtonLabel(file_panel_button button, const char* label);
+    // The question a save panel asks before it replaces an existing file, in
+    // the application's language: "%s" in the question stands for the file's
+    // name; the two labels are those of the buttons that replace the file
+    // and that keep it.
+    void SetReplaceQuestion(const char* question, const char* replaceLabel, const char* keepLabel);
     // With true the panel hides after a confirmed choice; with false it stays
     // open for further choices.
     void SetHideWhenDone(bool hide);
@@ -103,6 +108,9 @@ private:
     std::string fTitle;
     std::string fAcceptLabel;
     std::string fCancelLabel;
+    std::string fReplaceQuestion;
+    std::string fReplaceLabel;
+    std::string fKeepLabel;
     // Whether the display has been asked to make the dialog.
     bool fMade = false;
     std::shared_ptr<std::atomic<bool>> fShowing;

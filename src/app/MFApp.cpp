@@ -1,6 +1,7 @@
 #include "app/MFApp.h"
 
 #include "app/AppIcons.h"
+#include "app/BAutolock.h"
 #include "app/BRoster.h"
 #include "app/Commands.h"
 #include "interface/BAlert.h"
@@ -69,10 +70,9 @@ void MFApp::RefsReceived(BMessage* message) {
         }
         return;
     }
-    if (!fMainWindowMessenger.LockTarget())
-        return;
-    mainWindow->RefsReceived(message);
-    mainWindow->Unlock();
+    BAutolock lock(fMainWindowMessenger);
+    if (lock.IsLocked())
+        mainWindow->RefsReceived(message);
 }
 
 void MFApp::MessageReceived(BMessage* message) {
@@ -93,20 +93,19 @@ void MFApp::MessageReceived(BMessage* message) {
 void MFApp::RelayQuitNotice(BMessage* message) {
     // The main window may have closed while an encoder still runs; its quit
     // notice then finds nobody to tell.
-    if (!fMainWindowMessenger.LockTarget())
+    BAutolock lock(fMainWindowMessenger);
+    if (!lock.IsLocked())
         return;
     entry_ref quitting;
     if (mainWindow->running && message->FindRef("be:ref", &quitting) == B_OK &&
         quitting == mainWindow->encoderRef)
         mainWindow->EncodeNext();
-    mainWindow->Unlock();
 }
 
 void MFApp::RelayToMainWindow(BMessage* message) {
-    if (!fMainWindowMessenger.LockTarget())
-        return;
-    mainWindow->MessageReceived(message);
-    mainWindow->Unlock();
+    BAutolock lock(fMainWindowMessenger);
+    if (lock.IsLocked())
+        mainWindow->MessageReceived(message);
 }
 
 std::string MFApp::AboutText() {

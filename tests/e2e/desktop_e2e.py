@@ -182,6 +182,39 @@ def test_quitting_writes_the_default_options_onto_the_executable(sandbox):
     assert sandbox.attribute(OPTIONS[3]) == b"BOOL\x01"
 
 
+def test_signals_that_ask_to_end_quit_as_beenden_does(sandbox):
+    # Nothing is stored yet: the options in memory are the defaults, and
+    # they reach the executable only through the window's quit.
+    for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+        for name in OPTIONS:
+            try:
+                os.removexattr(sandbox.program, name)
+            except OSError:
+                pass
+        process, _ = start_and_wait(sandbox)
+        process.send_signal(number)
+        assert process.wait(timeout=20) == 0, f"{number.name} did not end the program cleanly"
+        assert sandbox.attribute(OPTIONS[0]) == b"CSTR" + DEFAULT_PATH + b"\0", number.name
+        assert sandbox.attribute(OPTIONS[3]) == b"BOOL\x01", number.name
+
+
+def test_a_second_signal_ends_a_program_that_does_not_react_to_the_first(sandbox):
+    # With the About box open the application's thread waits for its
+    # answer, so the first request to end stays queued; the second ends the
+    # program at once, by the signal itself.
+    process, _ = start_and_wait(sandbox)
+    about = find_control("menu item", "Über...")
+    assert about is not None
+    press(about)
+    assert find_control("push button", "Schließen") is not None, "the About box did not open"
+    process.send_signal(signal.SIGTERM)
+    time.sleep(0.5)
+    assert process.poll() is None, "the first signal waits for the About box"
+    process.send_signal(signal.SIGTERM)
+    assert process.wait(timeout=20) == -signal.SIGTERM
+    assert sandbox.attribute(OPTIONS[0]) is None, "nothing was written on the way out"
+
+
 def test_stored_paths_come_back_whole_or_cut_to_1023_bytes(sandbox):
     longest = b"/" + b"p" * 1022
     cases = [

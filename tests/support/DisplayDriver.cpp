@@ -98,6 +98,16 @@ void Settle() {
         });
 }
 
+bool AlertShown(const std::string& title) {
+    return OnDisplay<bool>([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<QMessageBox*>(widget) != nullptr && widget->isVisible() &&
+                widget->objectName() == QString::fromStdString(title))
+                return true;
+        return false;
+    });
+}
+
 WidgetInfo Window(const std::string& title) {
     return OnDisplay<WidgetInfo>([&] { return Describe(FindWindow(title), true); });
 }

@@ -68,6 +68,8 @@ struct AlertInfo {
     std::string text;
     std::vector<std::string> buttons;
 };
+// True while an alert of that title is on the screen.
+bool AlertShown(const std::string& title);
 // Waits for an open alert and answers it with the named button.
 std::optional<AlertInfo> AnswerAlert(const std::string& button,
                                      std::chrono::milliseconds timeout = 10s);

@@ -231,13 +231,15 @@ TEST_F(FilePanelTest, SavingOverAnExistingFileAsksFirst) {
     BFilePanel panel(B_SAVE_PANEL, nullptr, &folder, 0, false, new BMessage(kSaveList), nullptr,
                      true, true);
     panel.Window()->SetTitle("Liste speichern");
+    panel.SetReplaceQuestion("Die Datei „%s“ gibt es bereits. Soll sie ersetzt werden?", "Ersetzen",
+                             "Abbrechen");
     ShowListed(panel, "Liste speichern");
 
     ASSERT_TRUE(driver::TypeName("Liste speichern", "a.mvl"));
     ASSERT_TRUE(driver::PressAccept("Liste speichern"));
     auto asked = driver::AnswerAlert("Abbrechen");
     ASSERT_TRUE(asked.has_value());
-    EXPECT_NE(asked->text.find("a.mvl"), std::string::npos);
+    EXPECT_EQ(asked->text, "Die Datei „a.mvl“ gibt es bereits. Soll sie ersetzt werden?");
     EXPECT_TRUE(app.Sync().empty());
     EXPECT_TRUE(driver::Panel("Liste speichern").visible);
 

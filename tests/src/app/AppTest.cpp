@@ -69,7 +69,10 @@ TEST(Launch, RefsAfterStartUpDoNotReplaceTheLaunchFile) {
     BMessage refs(B_REFS_RECEIVED);
     refs.AddRef("refs", &ref);
     be_app_messenger.SendMessage(&refs);
-    driver::Settle();
+    // The application handles its messages in order: once the About box that
+    // was asked for after the refs is up, the refs have been handled.
+    be_app_messenger.SendMessage(B_ABOUT_REQUESTED);
+    ASSERT_TRUE(driver::AnswerAlert("Schließen").has_value());
     ASSERT_TRUE(running.app.Lock());
     EXPECT_EQ(running.app.launchRef.path, first);
     running.app.Unlock();

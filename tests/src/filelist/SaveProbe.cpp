@@ -14,15 +14,15 @@ int main(int argc, char** argv) {
         return 2;
     const std::string path = argv[2];
     if (std::strcmp(argv[1], "kill-before-rename") == 0) {
-        AtomicFile file;
-        if (file.SetTo(path.c_str()) != B_OK)
-            return 3;
         std::string contents = ListFile::kHeader;
         for (int i = 0; i < 1000; ++i)
             ListFile::AppendEntry(&contents, "/neu");
-        if (file.Write(contents.data(), contents.size()) != ssize_t(contents.size()))
-            return 4;
-        ::raise(SIGKILL);
+        // Killed once the new list is written in full, before it is put in
+        // the old one's place.
+        write_file_atomically(path, contents, 0644, [](const std::string&) {
+            ::raise(SIGKILL);
+            return B_OK;
+        });
         return 5;
     }
     if (std::strcmp(argv[1], "save-forever") == 0) {

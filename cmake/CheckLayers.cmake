@@ -1,0 +1,34 @@
+# Fails the build when a file outside kit/display includes a Qt header other
+# than one of Qt Core's, or when the application includes Qt at all. Only
+# kit/display may draw; the rest of the kit may use a Qt Core class where it
+# is the right tool; the application is written against the kit alone.
+#
+# Run as: cmake -DSOURCE_DIR=<project> -DQT_CORE_DIR=<QtCore headers> -DSTAMP=<file> -P CheckLayers.cmake
+
+file(GLOB_RECURSE kit_files ${SOURCE_DIR}/kit/*.h ${SOURCE_DIR}/kit/*.cpp)
+list(FILTER kit_files EXCLUDE REGEX "/kit/display/")
+file(GLOB_RECURSE app_files ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp)
+
+set(faults "")
+foreach(source ${kit_files} ${app_files})
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Qt[A-Za-z]*/)?Q[A-Za-z]+")
+    foreach(line ${includes})
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*$" "\\1" header "${line}")
+        if(source MATCHES "^${SOURCE_DIR}/src/")
+            list(APPEND faults "${source}: the application includes Qt (${header})")
+        elseif(NOT header MATCHES "^(QtCore/)?Q[A-Za-z]+$")
+            list(APPEND faults "${source}: ${header} is not a Qt Core header")
+        else()
+            string(REGEX REPLACE "^QtCore/" "" name "${header}")
+            if(NOT EXISTS "${QT_CORE_DIR}/${name}")
+                list(APPEND faults "${source}: ${header} is not a Qt Core header")
+            endif()
+        endif()
+    endforeach()
+endforeach()
+
+if(faults)
+    list(JOIN faults "\n  " text)
+    message(FATAL_ERROR "Only kit/display may include Qt Widgets or Qt Gui:\n  ${text}")
+endif()
+file(TOUCH ${STAMP})
