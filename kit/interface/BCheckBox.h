@@ -14,5 +14,9 @@ public:
     // The size the style gives a check box with this label. Thread: any; it
     // asks the display.
     void GetPreferredSize(float* width, float* height) override;
+
+private:
+    friend class kit_private::ViewAccess;
+
     display::ViewShape WidgetShape() const override;
 };

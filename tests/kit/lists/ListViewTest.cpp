@@ -3,7 +3,7 @@
 #include "interface/BScrollView.h"
 #include "interface/BStringItem.h"
 #include "interface/BWindow.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 #include "storage/BPath.h"
 #include "support/DisplayDriver.h"
 #include "support/ListDriver.h"
