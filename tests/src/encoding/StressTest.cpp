@@ -23,6 +23,15 @@ std::map<team_id, int> NoticesFor(const std::vector<BMessage>& messages, const e
     return notices;
 }
 
+// The launches as "pid:first argument", for a failure's message.
+std::string Describe(const std::vector<StandInEncoder::Call>& records) {
+    std::string text;
+    for (const auto& record : records)
+        text += std::to_string(record.pid) + ":" +
+                (record.arguments.empty() ? "" : record.arguments[0]) + " ";
+    return text;
+}
+
 } // namespace
 
 using Stress = RunFixture;
@@ -44,11 +53,10 @@ TEST_F(Stress, AThousandEntriesWithThreeHundredSkipsAtRandomMoments) {
     }
     ASSERT_TRUE(Eventually([&] { return Idle(); }, std::chrono::seconds(600)));
 
-    const auto records = encoder.Records();
-    ASSERT_EQ(records.size(), size_t(kEntries));
-    for (int i = 0; i < kEntries; ++i)
-        EXPECT_EQ(records[size_t(i)].arguments, Arguments{files[size_t(i)]}) << i;
-
+    // A skip may end a stand-in before it has written down its arguments,
+    // so the notices count the launches: one per entry means no entry was
+    // launched twice or passed over. The stand-ins that did write appear in
+    // list order, each entry at most once, and only skips can hide one.
     entry_ref ref;
     ASSERT_EQ(get_ref_for_path(encoder.Path().c_str(), &ref), B_OK);
     auto received = watcher->WaitUntil([&](const std::vector<BMessage>& messages) {
@@ -56,9 +64,18 @@ TEST_F(Stress, AThousandEntriesWithThreeHundredSkipsAtRandomMoments) {
     });
     const auto notices = NoticesFor(received, ref);
     EXPECT_EQ(notices.size(), size_t(kEntries));
+    for (const auto& [team, count] : notices)
+        EXPECT_EQ(count, 1) << team;
+
+    const auto records = encoder.Records();
+    EXPECT_GE(records.size(), size_t(kEntries - 300));
+    int previous = -1;
     for (const auto& record : records) {
-        auto found = notices.find(record.pid);
-        EXPECT_TRUE(found != notices.end() && found->second == 1) << record.pid;
+        ASSERT_EQ(record.arguments.size(), 1u);
+        const int index = std::stoi(record.arguments[0].substr(3));
+        EXPECT_GT(index, previous);
+        previous = index;
+        EXPECT_EQ(notices.count(record.pid), 1u) << record.pid;
     }
     EXPECT_FALSE(HasZombieChild());
 }
@@ -69,12 +86,7 @@ TEST_F(Stress, AHundredStartsAndStops) {
     AddFiles({"/x/a.wav", "/x/b.wav"});
     for (size_t cycle = 1; cycle <= 100; ++cycle) {
         Press(cmd::ENCD);
-        ASSERT_TRUE(Launched(cycle)) << cycle << " " << [&] {
-            std::string all;
-            for (const auto& r : encoder.Records())
-                all += std::to_string(r.pid) + ":" + (r.arguments.empty() ? "" : r.arguments[0]) + " ";
-            return all;
-        }();
+        ASSERT_TRUE(Launched(cycle)) << "cycle " << cycle << ": " << Describe(encoder.Records());
         Press(cmd::STOP);
         ASSERT_TRUE(Eventually([&] { return Idle(); })) << cycle;
     }
