@@ -3,12 +3,13 @@
 #include "app/AppDefs.h"
 #include "app/BAutolock.h"
 #include "app/InstanceChannel.h"
-#include "app/WindowList.h"
+#include "app/private/LooperAccess.h"
 #include "app/private/QuitSignals.h"
+#include "app/private/WindowList.h"
 #include "display/Alerts.h"
 #include "display/Display.h"
 #include "interface/BWindow.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 #include <fstream>
 #include <iterator>
@@ -81,11 +82,14 @@ void BApplication::Run() {
     std::vector<std::string> paths = LaunchPaths();
 
     // A second start of the program hands its files to the one that runs
-    // and ends, without ever opening the display.
+    // and ends, without ever opening the display. Files that the running
+    // one could not take are opened here.
     InstanceChannel channel(fSignature);
     if (channel.InitCheck() == B_OK) {
-        if (channel.TryHandOver(paths))
+        std::vector<std::string> notTaken;
+        if (channel.TryHandOver(paths, &notTaken))
             return;
+        paths = std::move(notTaken);
         BMessenger application(this);
         channel.Listen([application](std::vector<std::string> handed) {
             if (handed.empty()) {
@@ -114,7 +118,7 @@ void BApplication::Run() {
         display::Initialize();
         display::Exec();
     }
-    Port()->Join();
+    kit_private::LooperAccess::Port(*this)->Join();
     channel.Close();
     // Windows that quit on their own have ended their threads; join them.
     kit_private::LooperPort::JoinAll();

@@ -3,7 +3,7 @@
 #include "display/ControlWidgets.h"
 #include "display/QtText.h"
 
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 #include <QAction>
 #include <QActionGroup>

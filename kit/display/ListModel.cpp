@@ -6,7 +6,7 @@
 
 #include "app/AppDefs.h"
 #include "interface/BScrollView.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 #include "storage/entry_ref.h"
 
 #include <QAbstractListModel>
@@ -232,7 +232,11 @@ class ListWidget : public QListView {
 public:
     ListWidget(QWidget* parent, BMessenger view, bool multiple)
         : QListView(parent), fView(std::move(view)), fModel(new ListModel(this)) {
+        // Setting the model reports an empty selection; the list view has
+        // nothing to learn from that.
+        fApplying = true;
         setModel(fModel);
+        fApplying = false;
         setSelectionMode(multiple ? QAbstractItemView::ExtendedSelection
                                   : QAbstractItemView::SingleSelection);
         setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -3,13 +3,12 @@
 #include "display/ControlWidgets.h"
 #include "display/ListModel.h"
 #include "display/QtText.h"
-
 #include "display/WidgetRegistry.h"
 
 #include "app/AppDefs.h"
-#include "interface/InterfacePrivate.h"
 #include "interface/Palette.h"
-#include "storage/AppResources.h"
+#include "interface/private/InterfacePrivate.h"
+#include "storage/private/AppResources.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,4 +1,6 @@
 #include "interface/BCheckBox.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
 
 BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage* message,
                      uint32 resizingMode, uint32 flags)
@@ -22,7 +24,7 @@ void BCheckBox::GetPreferredSizeWithin(float maxWidth, float* width, float* heig
 }
 
 display::ViewShape BCheckBox::WidgetShape() const {
-    display::ViewShape shape = BControl::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
     shape.kind = display::Kind::CheckBox;
     return shape;
 }

@@ -19,5 +19,9 @@ public:
     // width). The shown box breaks its label so whenever its frame is
     // narrower than one line needs. Thread: any; it asks the display.
     void GetPreferredSizeWithin(float maxWidth, float* width, float* height);
+
+private:
+    friend class kit_private::ViewAccess;
+
     display::ViewShape WidgetShape() const override;
 };

@@ -1,8 +1,10 @@
 #include "interface/BListView.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
 
 #include "display/ListFeed.h"
 #include "interface/BListItem.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 #include <algorithm>
 
@@ -128,17 +130,25 @@ std::vector<BListItem*> BListView::RemoveSelectedItems() {
     if (fSelection.empty())
         return removed;
     removed.reserve(fSelection.size());
-    // One pass: every kept item moves down over the removed ones before it.
+    // One pass: the runs of kept items between the selected ones move down
+    // as blocks, so that only the items that go are touched.
     size_t kept = 0;
-    for (BListItem* item : fItems) {
-        if (item->fSelected) {
-            item->fSelected = false;
-            item->fList = nullptr;
-            removed.push_back(item);
-        } else {
-            fItems[kept++] = item;
-        }
+    size_t next = 0;
+    for (int32 row : fSelection) {
+        const auto index = static_cast<size_t>(row);
+        std::copy(fItems.begin() + static_cast<ptrdiff_t>(next),
+                  fItems.begin() + static_cast<ptrdiff_t>(index),
+                  fItems.begin() + static_cast<ptrdiff_t>(kept));
+        kept += index - next;
+        BListItem* item = fItems[index];
+        item->fSelected = false;
+        item->fList = nullptr;
+        removed.push_back(item);
+        next = index + 1;
     }
+    std::copy(fItems.begin() + static_cast<ptrdiff_t>(next), fItems.end(),
+              fItems.begin() + static_cast<ptrdiff_t>(kept));
+    kept += fItems.size() - next;
     fItems.resize(kept);
     display::ListOp op;
     op.type = display::ListOp::Type::RemoveRanges;
@@ -286,7 +296,7 @@ void BListView::Send(display::ListOp op, bool newGeneration) {
     if (newGeneration)
         ++fGeneration;
     if (fFeed->Push(std::move(op), fGeneration))
-        QueueUpdate(display::FeedList(Token(), fFeed));
+        kit_private::ViewAccess::Queue(this, display::FeedList(Token(), fFeed));
 }
 
 void BListView::SendSelection() {
@@ -313,7 +323,7 @@ void BListView::AttachedToWindow() {
 }
 
 display::ViewShape BListView::WidgetShape() const {
-    display::ViewShape shape = BView::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.kind = display::Kind::ListView;
     shape.value = fType == B_MULTIPLE_SELECTION_LIST ? 1 : 0;
     return shape;
@@ -343,7 +353,7 @@ void BListView::HandleDisplayEvent(BMessage* message) {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     if (fType == B_SINGLE_SELECTION_LIST && rows.size() > 1)
-        rows.resize(1);
+        rows.erase(rows.begin() + 1, rows.end());
     if (SetSelection(std::move(rows)))
         SelectionChanged();
 }

@@ -1,8 +1,10 @@
 #include "interface/BMenuField.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
 
 #include "display/Controls.h"
 #include "interface/BMenuItem.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 #include <algorithm>
 
@@ -23,14 +25,14 @@ BMenuField::~BMenuField() = default;
 
 void BMenuField::SetDivider(float divider) {
     fDivider = divider;
-    QueueUpdate(display::SetControlDivider(Token(), fDivider));
+    kit_private::ViewAccess::Queue(this, display::SetControlDivider(Token(), fDivider));
 }
 
 void BMenuField::SetEnabled(bool enabled) {
     if (enabled == fEnabled)
         return;
     fEnabled = enabled;
-    QueueUpdate(display::SetViewEnabled(Token(), fEnabled));
+    kit_private::ViewAccess::Queue(this, display::SetViewEnabled(Token(), fEnabled));
 }
 
 std::string BMenuField::ButtonLabel() const {
@@ -59,7 +61,7 @@ void BMenuField::GetPreferredSize(float* width, float* height) {
 }
 
 display::ViewShape BMenuField::WidgetShape() const {
-    display::ViewShape shape = BView::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.kind = display::Kind::MenuField;
     shape.label = fLabel;
     shape.text = ButtonLabel();
@@ -72,7 +74,8 @@ display::ViewShape BMenuField::WidgetShape() const {
 
 void BMenuField::MenuChanged() {
     if (fMenu)
-        QueueUpdate(display::SetMenuFieldMenu(Token(), fMenu->Shape(), ButtonLabel()));
+        kit_private::ViewAccess::Queue(
+            this, display::SetMenuFieldMenu(Token(), fMenu->Shape(), ButtonLabel()));
 }
 
 void BMenuField::HandleDisplayEvent(BMessage* message) {

@@ -33,11 +33,14 @@ public:
     // Room for the label (or the divider, if wider) and for a button that
     // fits the widest item. Thread: any; it asks the display.
     void GetPreferredSize(float* width, float* height) override;
-    display::ViewShape WidgetShape() const override;
-    void HandleDisplayEvent(BMessage* message) override;
     void MenuChanged() override;
 
 private:
+    friend class kit_private::ViewAccess;
+
+    display::ViewShape WidgetShape() const override;
+    void HandleDisplayEvent(BMessage* message) override;
+
     std::string fLabel;
     std::unique_ptr<BMenu> fMenu;
     float fDivider;

@@ -33,9 +33,11 @@ public:
     bool HasVerticalScrollBar() const { return fVertical; }
     bool HasHorizontalScrollBar() const { return fHorizontal; }
 
+private:
+    friend class kit_private::ViewAccess;
+
     display::ViewShape WidgetShape() const override;
 
-private:
     static BRect FrameAround(BView* target, bool horizontal, bool vertical, border_style border);
 
     BView* fTarget;

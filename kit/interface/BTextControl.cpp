@@ -1,4 +1,6 @@
 #include "interface/BTextControl.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
 
 #include "display/Controls.h"
 
@@ -34,7 +36,7 @@ void BTextControl::SetDivider(float divider) {
     line.left = divider + kGap;
     fTextView->MoveTo(line.left, line.top);
     fTextView->ResizeTo(std::max(0.0f, line.Width()), line.Height());
-    QueueUpdate(display::SetControlDivider(Token(), fDivider));
+    kit_private::ViewAccess::Queue(this, display::SetControlDivider(Token(), fDivider));
 }
 
 void BTextControl::SetModificationMessage(BMessage* message) {
@@ -54,7 +56,7 @@ void BTextControl::GetPreferredSize(float* width, float* height) {
 }
 
 display::ViewShape BTextControl::WidgetShape() const {
-    display::ViewShape shape = BControl::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
     shape.kind = display::Kind::TextControl;
     shape.divider = fDivider;
     return shape;

@@ -35,13 +35,16 @@ public:
     // As wide as the control is now, as high as the style's line. Thread:
     // any; it asks the display.
     void GetPreferredSize(float* width, float* height) override;
-    display::ViewShape WidgetShape() const override;
     void TextChanged() override;
 
     // The gap between the label's column and the line.
     static constexpr float kGap = 2;
 
 private:
+    friend class kit_private::ViewAccess;
+
+    display::ViewShape WidgetShape() const override;
+
     BTextView* fTextView;
     float fDivider;
     std::unique_ptr<BMessage> fModificationMessage;

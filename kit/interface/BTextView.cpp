@@ -1,7 +1,9 @@
 #include "interface/BTextView.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
 
 #include "display/Controls.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 namespace kit_private {
 
@@ -47,23 +49,23 @@ bool BTextView::Take(std::string text) {
 void BTextView::SetText(const char* text) {
     if (!Take(text ? text : ""))
         return;
-    QueueUpdate(display::SetLineText(Token(), fText));
+    kit_private::ViewAccess::Queue(this, display::SetLineText(Token(), fText));
     if (fOwner != nullptr)
         fOwner->TextChanged();
 }
 
 void BTextView::SetMaxBytes(int32 maxBytes) {
     fMaxBytes = maxBytes < 0 ? 0 : maxBytes;
-    QueueUpdate(display::SetLineMaxBytes(Token(), fMaxBytes));
+    kit_private::ViewAccess::Queue(this, display::SetLineMaxBytes(Token(), fMaxBytes));
     if (Take(fText)) {
-        QueueUpdate(display::SetLineText(Token(), fText));
+        kit_private::ViewAccess::Queue(this, display::SetLineText(Token(), fText));
         if (fOwner != nullptr)
             fOwner->TextChanged();
     }
 }
 
 display::ViewShape BTextView::WidgetShape() const {
-    display::ViewShape shape = BView::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.kind = display::Kind::TextView;
     shape.text = fText;
     shape.label = fAccessibleLabel;
@@ -82,7 +84,7 @@ void BTextView::HandleDisplayEvent(BMessage* message) {
     // The line refuses what passes the limit; should a longer text come all
     // the same, the line is given the cut text back.
     if (tooLong)
-        QueueUpdate(display::SetLineText(Token(), fText));
+        kit_private::ViewAccess::Queue(this, display::SetLineText(Token(), fText));
     if (changed && fOwner != nullptr)
         fOwner->TextChanged();
 }

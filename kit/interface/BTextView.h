@@ -40,10 +40,12 @@ public:
     // The name assistive tools read for the line.
     void SetAccessibleLabel(const std::string& label) { fAccessibleLabel = label; }
 
+private:
+    friend class kit_private::ViewAccess;
+
     display::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
-private:
     // Takes the text, cut to the limit; true if it differs from before.
     bool Take(std::string text);
 

@@ -1,133 +1,106 @@
 #include "storage/AtomicFile.h"
 
-#include "storage/BEntry.h"
-#include "storage/BPath.h"
-
-#include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Whether a folder or file may be written by the kit's rules: its mode must
-// grant writing to someone, and the kernel must let us write it.
-bool may_write(const std::string& path, const struct stat& info) {
-    return kit_private::mode_allows_writing(info.st_mode) &&
-           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+// The file that path finally names: links are followed, relative ones from
+// the folder of the link. The result may not exist yet.
+status_t final_target(const std::string& path, std::string* target) {
+    std::string current = path;
+    // As many links as the kernel itself follows before giving up.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (errno != ENOENT)
+                return status_from_errno(errno);
+            *target = current;
+            return B_OK;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            *target = current;
+            return B_OK;
+        }
+        char buffer[PATH_MAX];
+        ssize_t length = ::readlink(current.c_str(), buffer, sizeof buffer);
+        if (length < 0)
+            return status_from_errno(errno);
+        if (static_cast<size_t>(length) >= sizeof buffer)
+            return B_NAME_TOO_LONG;
+        std::string link(buffer, static_cast<size_t>(length));
+        if (link.empty())
+            return B_ENTRY_NOT_FOUND;
+        if (link.front() != '/') {
+            size_t slash = current.rfind('/');
+            link =
+                (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + link;
+        }
+        current = std::move(link);
+    }
+    return status_from_errno(ELOOP);
+}
+
+status_t write_all(int fd, const void* data, size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < size) {
+        ssize_t count = ::write(fd, bytes + done, size - done);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return status_from_errno(errno);
+        }
+        done += static_cast<size_t>(count);
+    }
+    return B_OK;
 }
 
 } // namespace
 
-AtomicFile::~AtomicFile() {
-    Abandon();
-}
-
-void AtomicFile::Abandon() {
-    Unset();
-    if (!fTemporary.empty())
-        ::unlink(fTemporary.c_str());
-    fTemporary.clear();
-}
-
-status_t AtomicFile::SetTo(const char* path) {
-    Abandon();
-    fTarget.clear();
-    fKeepMode = false;
-
-    BEntry entry(path, true);
-    BPath target;
-    if (status_t status = entry.InitCheck(); status != B_OK) {
-        Adopt(-1, status, false);
-        return InitCheck();
-    }
-    if (status_t status = entry.GetPath(&target); status != B_OK) {
-        Adopt(-1, status, false);
-        return InitCheck();
-    }
-    fTarget = target.Path();
-    std::string folder = fTarget.substr(0, fTarget.rfind('/'));
-    if (folder.empty())
-        folder = "/";
-    std::string leaf = fTarget.substr(fTarget.rfind('/') + 1);
-
-    status_t status = B_OK;
-    struct stat info {};
-    if (::stat(fTarget.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode))
-            status = B_IS_A_DIRECTORY;
-        else if (!S_ISREG(info.st_mode))
-            status = B_BAD_VALUE;
-        else if (!may_write(fTarget, info))
-            status = B_PERMISSION_DENIED;
-        fMode = info.st_mode & 07777;
-        fKeepMode = true;
-    } else if (errno != ENOENT) {
-        status = status_from_errno(errno);
-    }
-    struct stat folderInfo {};
-    if (status == B_OK && ::stat(folder.c_str(), &folderInfo) != 0)
-        status = status_from_errno(errno);
-    else if (status == B_OK && !may_write(folder, folderInfo))
-        status = B_PERMISSION_DENIED;
-    if (status != B_OK) {
-        Adopt(-1, status, false);
-        return InitCheck();
-    }
-
-    // A hidden name beside the target; the name's length stays within what
-    // a folder entry may hold.
-    static std::atomic<unsigned> counter{0};
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".%d-%u.tmp", int(::getpid()), counter++);
-        fTemporary = folder + "/." + leaf.substr(0, 180) + suffix;
-        fd = ::open(fTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        int error = errno;
-        fTemporary.clear();
-        Adopt(-1, status_from_errno(error), false);
-        return InitCheck();
-    }
-    ::close(fd);
-    if (BFile::SetTo(fTemporary.c_str(), B_WRITE_ONLY) != B_OK) {
-        status_t failure = InitCheck();
-        Abandon();
-        Adopt(-1, failure, false);
-    }
-    return InitCheck();
-}
-
-status_t AtomicFile::Commit() {
-    if (InitCheck() != B_OK || fTemporary.empty())
-        return B_NO_INIT;
-    status_t status = B_OK;
-    if (fKeepMode && ::fchmod(Descriptor(), fMode) != 0)
-        status = status_from_errno(errno);
-    if (status == B_OK && ::fsync(Descriptor()) != 0)
-        status = status_from_errno(errno);
-    if (status == B_OK && ::rename(fTemporary.c_str(), fTarget.c_str()) != 0)
-        status = status_from_errno(errno);
-    if (status != B_OK) {
-        Abandon();
+status_t write_file_atomically(const std::string& path, const void* data, size_t size,
+                               mode_t newFileMode, const finish_temporary& finish) {
+    if (path.empty() || (data == nullptr && size > 0))
+        return B_BAD_VALUE;
+    std::string target;
+    if (status_t status = final_target(path, &target); status != B_OK)
         return status;
+
+    struct stat existing {};
+    bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT)
+        return status_from_errno(errno);
+    if (exists && !S_ISREG(existing.st_mode))
+        return S_ISDIR(existing.st_mode) ? B_IS_A_DIRECTORY : B_BAD_VALUE;
+
+    std::string temporary = target + ".XXXXXX";
+    int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return status_from_errno(errno);
+    status_t status = write_all(fd, data, size);
+    if (status == B_OK && exists && ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        // A file of somebody else's that we may write to but cannot give
+        // back to its owner is left alone rather than taken over.
+        struct stat mine {};
+        if (::fstat(fd, &mine) != 0 || mine.st_uid != existing.st_uid ||
+            mine.st_gid != existing.st_gid)
+            status = B_NOT_ALLOWED;
     }
-    fTemporary.clear();
-    Unset();
-    // The rename itself reaches the disk with the folder.
-    std::string folder = fTarget.substr(0, fTarget.rfind('/'));
-    int folderFd =
-        ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
-    return B_OK;
+    mode_t mode = exists ? (existing.st_mode & 07777) : (newFileMode & 07777);
+    if (status == B_OK && ::fchmod(fd, mode) != 0)
+        status = status_from_errno(errno);
+    if (status == B_OK && finish)
+        status = finish(temporary);
+    if (status == B_OK && ::fsync(fd) != 0)
+        status = status_from_errno(errno);
+    if (::close(fd) != 0 && status == B_OK)
+        status = status_from_errno(errno);
+    if (status == B_OK && ::rename(temporary.c_str(), target.c_str()) != 0)
+        status = status_from_errno(errno);
+    if (status != B_OK)
+        ::unlink(temporary.c_str());
+    return status;
 }

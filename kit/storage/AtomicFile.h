@@ -1,42 +1,39 @@
 #pragma once
 
-// A file written in place of another so that the name shows either the old
-// contents or the new ones, never a part: the new contents go to a temporary
-// file in the same folder, which is flushed to the disk and then renamed over
-// the old file. Until Commit succeeds the old file stays untouched, and a
-// failure or an abandoned write removes the temporary file. A link at the
-// name is followed: its target is replaced and the link kept.
+// Writing a whole file so that nobody ever sees a part of it.
 //
-// Thread: a file belongs to the thread that made it; it holds no lock.
+// write_file_atomically writes the contents to a temporary file in the same
+// folder as the file, syncs it to the disk and renames it over the file, so
+// that a reader (or the file after a crash) holds either the old or the new
+// contents. On failure the temporary is removed and the file is as it was.
+//
+// - A symbolic link (dotfiles kept elsewhere) is followed to its final target,
+//   and the target is replaced in its own folder: the link stays a link.
+// - A file that exists keeps its permission bits and its owner and group;
+//   when the owner cannot be kept, nothing is written and B_NOT_ALLOWED
+//   returned. A new file gets newFileMode.
+// - The folder must exist.
+// - finish, when given, is called with the temporary file's path once the
+//   contents are written and before they are synced and renamed, to give the
+//   file what is not its contents (attributes); a failure it reports fails
+//   the write.
+//
+// Thread: any. Two writers of the same file at once each leave a whole file;
+// the last rename wins.
 
-#include "storage/BFile.h"
+#include "app/SupportDefs.h"
 
+#include <functional>
 #include <string>
+#include <sys/types.h>
 
-class AtomicFile : public BFile {
-public:
-    AtomicFile() = default;
-    // Removes the temporary file unless Commit succeeded.
-    ~AtomicFile() override;
+using finish_temporary = std::function<status_t(const std::string& temporaryPath)>;
 
-    // Opens a temporary file for writing in place of path. Fails when the
-    // file could not be written in place: B_PERMISSION_DENIED for a file or
-    // folder that nobody may write (see BNode), B_IS_A_DIRECTORY, B_BAD_VALUE
-    // for something that is not a regular file, or the reason the folder or
-    // the temporary file could not be reached.
-    status_t SetTo(const char* path);
-    // Flushes the written data to the disk and puts the file in the old one's
-    // place, with the old one's permissions. The file is closed afterwards.
-    status_t Commit();
+status_t write_file_atomically(const std::string& path, const void* data, size_t size,
+                               mode_t newFileMode = 0644, const finish_temporary& finish = nullptr);
 
-    // The file that Commit replaces, links followed.
-    const std::string& TargetPath() const { return fTarget; }
-
-private:
-    void Abandon();
-
-    std::string fTarget;
-    std::string fTemporary;
-    mode_t fMode = 0;
-    bool fKeepMode = false;
-};
+inline status_t write_file_atomically(const std::string& path, const std::string& contents,
+                                      mode_t newFileMode = 0644,
+                                      const finish_temporary& finish = nullptr) {
+    return write_file_atomically(path, contents.data(), contents.size(), newFileMode, finish);
+}

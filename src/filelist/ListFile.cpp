@@ -2,18 +2,40 @@
 
 #include "app/MFApp.h"
 #include "storage/AtomicFile.h"
+#include "storage/BEntry.h"
+#include "storage/BNode.h"
 #include "storage/BNodeInfo.h"
+#include "storage/BPath.h"
 
-#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // One piece holds at most 1025 bytes: "0;", a path of 1023 bytes, but not its
 // LF, which then comes as a piece of its own.
 constexpr int kPieceSize = 1026;
-// Large lists go to the disk in writes of this size.
-constexpr size_t kWriteSize = 1 << 16;
+bool Writable(const char* path, const struct stat& info) {
+    return kit_private::mode_allows_writing(info.st_mode) &&
+           ::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0;
+}
+
+// Whether a list file may be written at path (links already followed): its
+// folder may take a new file, and a file already there may be replaced.
+bool MayWriteInPlace(const char* path) {
+    std::string folder(path, std::strrchr(path, '/') - path);
+    if (folder.empty())
+        folder.push_back('/');
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        !Writable(folder.c_str(), info))
+        return false;
+    if (::stat(path, &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(info.st_mode) && Writable(path, info);
+}
 
 } // namespace
 
@@ -37,7 +59,9 @@ bool ListFile::Read(FILE* stream, std::vector<std::string>* entries) {
 }
 
 bool ListFile::AppendEntry(std::string* contents, const char* text) {
-    if (std::strchr(text, '\n') != nullptr)
+    // Read back, a LF would split the entry in two, and a text longer than a
+    // path (only a hand-made file yields one) would lose its end.
+    if (std::strchr(text, '\n') != nullptr || std::strlen(text) > kLongestEntry)
         return false;
     contents->append("0;");
     contents->append(text);
@@ -46,18 +70,35 @@ bool ListFile::AppendEntry(std::string* contents, const char* text) {
 }
 
 ListFile::Outcome ListFile::Write(const char* path, const std::string& contents) {
-    AtomicFile file;
-    if (file.SetTo(path) != B_OK)
+    // The file must be one that may be created or written in place: a link
+    // counts as its target, and a file or folder whose mode lets nobody
+    // write it counts as read-only, whoever runs the program.
+    BEntry entry(path, true);
+    BPath target;
+    if (entry.GetPath(&target) != B_OK || !MayWriteInPlace(target.Path()))
         return Outcome::CannotCreate;
-    // A write that moves fewer bytes than asked means the disk is full (or
-    // the file may grow no further): the list is not written.
-    for (size_t done = 0; done < contents.size();) {
-        size_t chunk = std::min(kWriteSize, contents.size() - done);
-        if (file.Write(contents.data() + done, chunk) != static_cast<ssize_t>(chunk))
-            return Outcome::CannotWrite;
-        done += chunk;
+    status_t status =
+        write_file_atomically(target.Path(), contents, 0644, [](const std::string& temporary) {
+            // A type that cannot be set is no reason to lose the list.
+            BNode node(temporary.c_str());
+            BNodeInfo(&node).SetType(kListMimeType);
+            return B_OK;
+        });
+    switch (status) {
+    case B_OK:
+        return Outcome::Written;
+    case B_PERMISSION_DENIED:
+    case B_NOT_ALLOWED:
+    case B_READ_ONLY_DEVICE:
+    case B_NAME_TOO_LONG:
+    case B_ENTRY_NOT_FOUND:
+    case B_NOT_A_DIRECTORY:
+    case B_IS_A_DIRECTORY:
+    case B_BAD_VALUE:
+    case B_LINK_LIMIT:
+        return Outcome::CannotCreate;
+    default:
+        // A full disk, a file that may grow no further, a failing device.
+        return Outcome::CannotWrite;
     }
-    // A type that cannot be set is no reason to lose the list.
-    BNodeInfo(&file).SetType(kListMimeType);
-    return file.Commit() == B_OK ? Outcome::Written : Outcome::CannotWrite;
 }

@@ -1,4 +1,6 @@
 #include "app/AppDefs.h"
+#include "app/BAutolock.h"
+#include "app/private/LooperAccess.h"
 #include "interface/BAlert.h"
 #include "interface/BButton.h"
 #include "interface/BMenu.h"
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -36,6 +39,18 @@ public:
         fCodes.push_back(B_QUIT_REQUESTED);
         fCondition.notify_all();
         return fMayQuit;
+    }
+
+    size_t CountOf(uint32 code) {
+        std::lock_guard guard(fMutex);
+        return static_cast<size_t>(std::count(fCodes.begin(), fCodes.end(), code));
+    }
+
+    bool WaitForCount(uint32 code, size_t count) {
+        std::unique_lock guard(fMutex);
+        return fCondition.wait_for(guard, std::chrono::seconds(10), [&] {
+            return static_cast<size_t>(std::count(fCodes.begin(), fCodes.end(), code)) >= count;
+        });
     }
 
     bool WaitForCode(uint32 code) {
@@ -81,10 +96,12 @@ TEST(Window, MirrorsItsFrameTitleAndViewsAndDeliversAButtonToTheWindow) {
     driver::WidgetInfo pressMe = driver::Widget("Probe", "PressMe");
     EXPECT_EQ(pressMe.text, "Drück && mich");
     EXPECT_EQ(pressMe.x, 1);
-    ASSERT_TRUE(window->Lock());
-    EXPECT_EQ(pressMe.width, button->Frame().IntegerWidth() + 1);
-    label->SetText("Datei 1 von 2");
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_EQ(pressMe.width, button->Frame().IntegerWidth() + 1);
+        label->SetText("Datei 1 von 2");
+    }
     driver::Settle();
     EXPECT_EQ(driver::Widget("Probe", "Label").text, "Datei 1 von 2");
 
@@ -92,9 +109,11 @@ TEST(Window, MirrorsItsFrameTitleAndViewsAndDeliversAButtonToTheWindow) {
     EXPECT_TRUE(window->WaitForCode(kPressed));
 
     // A disabled control cannot be clicked.
-    ASSERT_TRUE(window->Lock());
-    button->SetEnabled(false);
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        button->SetEnabled(false);
+    }
     driver::Settle();
     EXPECT_FALSE(driver::Widget("Probe", "PressMe").enabled);
     EXPECT_FALSE(driver::Click("Probe", "PressMe"));
@@ -104,9 +123,46 @@ TEST(Window, MirrorsItsFrameTitleAndViewsAndDeliversAButtonToTheWindow) {
     EXPECT_FALSE(driver::Window("Probe").exists);
 }
 
+// A click that reaches the window's queue while the control is, or becomes,
+// disabled sends nothing: the display may still show the control enabled
+// (the update waits for the unlock), or the click was queued before.
+TEST(Window, ADisabledControlSendsNothingForAClickAlreadyOnItsWay) {
+    constexpr uint32 kMarker = four_cc("MARK");
+    auto* window = new RecordingWindow("Disabled");
+    auto* button =
+        new BButton(BRect(1, 1, 75, 25), "PressMe", "Drück mich", new BMessage(kPressed));
+    window->AddChild(button);
+    window->Show();
+    ASSERT_TRUE(driver::WaitForWidget("Disabled", "PressMe"));
+
+    size_t markers = 0;
+    for (bool disableFirst : {true, false}) {
+        SCOPED_TRACE(disableFirst ? "disabled, display not told yet" : "disabled after the click");
+        ASSERT_TRUE(window->Lock());
+        button->SetEnabled(true);
+        window->Unlock();
+        driver::Settle();
+        ASSERT_TRUE(window->Lock());
+        if (disableFirst)
+            button->SetEnabled(false);
+        // The window is locked: the click waits in its queue.
+        EXPECT_TRUE(driver::Click("Disabled", "PressMe"));
+        if (!disableFirst)
+            button->SetEnabled(false);
+        window->Unlock();
+        // The queue is handled in order: once the marker arrives, so has the click.
+        window->PostMessage(kMarker);
+        ASSERT_TRUE(window->WaitForCount(kMarker, ++markers));
+        EXPECT_EQ(window->CountOf(kPressed), 0u);
+    }
+
+    QuitWindow(window);
+    driver::Settle();
+}
+
 TEST(Window, CloseBoxAsksTheWindowAndHonoursTheAnswer) {
     auto* window = new RecordingWindow("Closable");
-    auto port = window->Port();
+    auto port = kit_private::LooperAccess::Port(*window);
     window->Show();
     driver::Settle();
     ASSERT_TRUE(driver::CloseWindow("Closable"));
@@ -137,12 +193,14 @@ TEST(Window, MenuItemsReachTheirTargetsAndTheWindowByDefault) {
     window->AddChild(bar);
     window->Show();
 
-    ASSERT_TRUE(window->Lock());
-    // Added to the window, the bar takes its width and the height of its font.
-    EXPECT_EQ(bar->Frame().left, 0);
-    EXPECT_EQ(bar->Frame().Width(), window->Bounds().Width());
-    EXPECT_GT(bar->Frame().Height(), 10);
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        // Added to the window, the bar takes its width and the height of its font.
+        EXPECT_EQ(bar->Frame().left, 0);
+        EXPECT_EQ(bar->Frame().Width(), window->Bounds().Width());
+        EXPECT_GT(bar->Frame().Height(), 10);
+    }
 
     driver::Settle();
     EXPECT_EQ(driver::MenuTitles("Menus"), std::vector<std::string>{"Liste"});
@@ -177,17 +235,21 @@ TEST(Window, TabViewShowsThePageOfTheChosenTab) {
     EXPECT_TRUE(driver::Widget("Tabs", "Dateien").visible);
     EXPECT_FALSE(driver::Widget("Tabs", "Oggenc-Optionen").visible);
 
-    ASSERT_TRUE(window->Lock());
-    tabs->Select(2);
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        tabs->Select(2);
+    }
     driver::Settle();
     EXPECT_EQ(driver::CurrentTab("Tabs"), 2);
     EXPECT_TRUE(driver::Widget("Tabs", "Programm-Optionen").visible);
     EXPECT_FALSE(driver::Widget("Tabs", "Dateien").visible);
-    ASSERT_TRUE(window->Lock());
-    EXPECT_EQ(tabs->Selection(), 2);
-    EXPECT_EQ(window->FindView("Oggenc-Optionen"), tabs->ViewForTab(1));
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_EQ(tabs->Selection(), 2);
+        EXPECT_EQ(window->FindView("Oggenc-Optionen"), tabs->ViewForTab(1));
+    }
 
     QuitWindow(window);
 }
@@ -205,18 +267,22 @@ TEST(Window, ChildrenFollowTheirResizingModes) {
     back->AddChild(fixed);
 
     window->ResizeTo(339, 99);
-    ASSERT_TRUE(window->Lock());
-    EXPECT_EQ(back->Frame(), BRect(0, 0, 339, 99));
-    EXPECT_EQ(right->Frame(), BRect(338, 98, 338, 98));
-    EXPECT_EQ(stretch->Frame(), BRect(0, 0, 339, 1));
-    EXPECT_EQ(fixed->Frame(), BRect(5, 5, 6, 6));
-    EXPECT_EQ(window->Frame(), BRect(100, 100, 439, 199));
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_EQ(back->Frame(), BRect(0, 0, 339, 99));
+        EXPECT_EQ(right->Frame(), BRect(338, 98, 338, 98));
+        EXPECT_EQ(stretch->Frame(), BRect(0, 0, 339, 1));
+        EXPECT_EQ(fixed->Frame(), BRect(5, 5, 6, 6));
+        EXPECT_EQ(window->Frame(), BRect(100, 100, 439, 199));
+    }
 
     window->MoveTo(150, 160);
-    ASSERT_TRUE(window->Lock());
-    EXPECT_EQ(window->Frame().LeftTop(), BPoint(150, 160));
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_EQ(window->Frame().LeftTop(), BPoint(150, 160));
+    }
     QuitWindow(window);
 }
 

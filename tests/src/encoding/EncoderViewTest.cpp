@@ -6,7 +6,7 @@
 #include "interface/BMenuField.h"
 #include "interface/BMenuItem.h"
 #include "interface/BTextControl.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 #include "mainwindow/TabView.h"
 #include "support/ControlDriver.h"
 

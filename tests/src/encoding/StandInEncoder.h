@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <thread>
 #include <vector>
 
@@ -20,7 +21,7 @@ class StandInEncoder {
 public:
     StandInEncoder() {
         const std::string script = "#!/bin/sh\n"
-                                   "printf '%s\\0' \"$#\" \"$@\" >> '" +
+                                   "printf '%s\\0' \"$$\" \"$#\" \"$@\" >> '" +
                                    dir.File("calls") +
                                    "'\n"
                                    "read -r mode < '" +
@@ -40,8 +41,12 @@ public:
     const std::string& Path() const { return fPath; }
     void SetMode(const std::string& mode) const { dir.Write("mode", mode + "\n"); }
 
-    // Every launch so far, in order, each as its argument vector.
-    std::vector<Arguments> Calls() const {
+    struct Call {
+        pid_t pid;
+        Arguments arguments;
+    };
+    // Every launch so far, in order, with its process id.
+    std::vector<Call> Records() const {
         const std::string log = ReadFileText(dir.File("calls"));
         std::vector<std::string> fields;
         size_t start = 0;
@@ -50,14 +55,24 @@ public:
                 fields.push_back(log.substr(start, i - start));
                 start = i + 1;
             }
-        std::vector<Arguments> calls;
-        for (size_t i = 0; i < fields.size();) {
+        std::vector<Call> calls;
+        for (size_t i = 0; i + 1 < fields.size();) {
+            const pid_t pid = std::stoi(fields[i++]);
             const size_t count = std::stoul(fields[i++]);
             if (i + count > fields.size())
                 break; // a record still being written
-            calls.emplace_back(fields.begin() + long(i), fields.begin() + long(i + count));
+            calls.push_back(
+                Call{pid, Arguments(fields.begin() + long(i), fields.begin() + long(i + count))});
             i += count;
         }
+        return calls;
+    }
+
+    // Every launch so far, in order, each as its argument vector.
+    std::vector<Arguments> Calls() const {
+        std::vector<Arguments> calls;
+        for (const Call& call : Records())
+            calls.push_back(call.arguments);
         return calls;
     }
     size_t CountCalls() const { return Calls().size(); }

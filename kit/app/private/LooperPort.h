@@ -81,6 +81,8 @@ public:
     static void JoinAll();
 
 private:
+    bool Acquire(bool evenWhenQuitting);
+
     BLooper* fLooper;
 
     mutable std::mutex fQueueMutex;

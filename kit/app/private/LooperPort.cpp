@@ -1,4 +1,4 @@
-#include "app/LooperPort.h"
+#include "app/private/LooperPort.h"
 
 #include "app/Verify.h"
 
@@ -60,6 +60,15 @@ size_t LooperPort::QueuedCount() const {
 }
 
 bool LooperPort::Lock() {
+    // Only the looper's own thread may go on into a looper that is quitting.
+    return Acquire(IsLooperThread());
+}
+
+bool LooperPort::LockForTearDown() {
+    return Acquire(true);
+}
+
+bool LooperPort::Acquire(bool evenWhenQuitting) {
     if (IsLockedByCaller()) {
         ++fLockCount;
         return true;
@@ -67,26 +76,10 @@ bool LooperPort::Lock() {
     // Checked before waiting, so that nobody queues up behind a quitting
     // looper, and again once the lock is ours, since the holder may have
     // decided to quit while we waited.
-    const bool mayEnterQuitting = IsLooperThread();
-    if (fQuitting.load() && !mayEnterQuitting)
+    if (fQuitting.load() && !evenWhenQuitting)
         return false;
     fLock.lock();
-    if (fDead || (fQuitting.load() && !mayEnterQuitting)) {
-        fLock.unlock();
-        return false;
-    }
-    fOwner.store(std::this_thread::get_id());
-    ++fLockCount;
-    return true;
-}
-
-bool LooperPort::LockForTearDown() {
-    if (IsLockedByCaller()) {
-        ++fLockCount;
-        return true;
-    }
-    fLock.lock();
-    if (fDead) {
+    if (fDead || (fQuitting.load() && !evenWhenQuitting)) {
         fLock.unlock();
         return false;
     }
