@@ -77,11 +77,14 @@ void BApplication::Run() {
     std::vector<std::string> paths = LaunchPaths();
 
     // A second start of the program hands its files to the one that runs
-    // and ends, without ever opening the display.
+    // and ends, without ever opening the display. Files that the running
+    // one could not take are opened here.
     InstanceChannel channel(fSignature);
     if (channel.InitCheck() == B_OK) {
-        if (channel.TryHandOver(paths))
+        std::vector<std::string> notTaken;
+        if (channel.TryHandOver(paths, &notTaken))
             return;
+        paths = std::move(notTaken);
         BMessenger application(this);
         channel.Listen([application](std::vector<std::string> handed) {
             if (handed.empty()) {

@@ -1,40 +1,13 @@
 #include "app/BRoster.h"
 
-#include "kernel/ChildWatcher.h"
+#include "kernel/private/ChildSpawn.h"
+#include "kernel/private/ChildWatcher.h"
 
-#include <cstdlib>
-#include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 const BRoster sRoster;
-
-// The first executable regular file called name in the folders of PATH. Empty
-// and relative entries are passed over: what runs must not depend on the
-// folder the program happens to be in.
-std::string find_in_path(std::string_view name) {
-    const char* variable = std::getenv("PATH");
-    std::string_view folders = variable != nullptr ? variable : "/usr/local/bin:/usr/bin:/bin";
-    while (!folders.empty()) {
-        size_t colon = folders.find(':');
-        std::string_view folder = folders.substr(0, colon);
-        folders = colon == std::string_view::npos ? std::string_view() : folders.substr(colon + 1);
-        if (folder.empty() || folder.front() != '/')
-            continue;
-        std::string candidate(folder);
-        if (candidate.back() != '/')
-            candidate += '/';
-        candidate += name;
-        struct stat info {};
-        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            ::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return {};
-}
 
 } // namespace
 
@@ -72,7 +45,7 @@ status_t BRoster::Open(const char* what, team_id* team) const {
     // xdg-open reads a leading '-' as one of its own options.
     if (what == nullptr || *what == '\0' || *what == '-')
         return B_BAD_VALUE;
-    std::string opener = find_in_path("xdg-open");
+    std::string opener = kit_private::find_program("xdg-open");
     if (opener.empty())
         return B_ENTRY_NOT_FOUND;
     entry_ref ref;

@@ -31,7 +31,7 @@ public:
                     team_id* team = nullptr) const;
 
     // Opens the document ref names with the desktop's preferred application
-    // (xdg-open, looked up in PATH when called). The message is not passed
+    // (xdg-open, looked up in the absolute folders of PATH when called). The message is not passed
     // on. B_OK means the opener was started; what it does is not looked at.
     status_t Launch(const entry_ref* ref, const BMessage* message = nullptr,
                     team_id* team = nullptr) const;

@@ -1,13 +1,15 @@
 #include "app/InstanceChannel.h"
 
+#include "app/private/HandOverFrame.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <string_view>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -15,25 +17,32 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+using kit_private::HandOverFrame;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr char kMagic[4] = {'M', 'F', 'H', 'O'};
 constexpr char kAcknowledgement[4] = {'M', 'F', 'O', 'K'};
-constexpr uint32 kVersion = 1;
-constexpr size_t kHeaderBytes = 12;
 
-// A well-behaved sender writes its whole frame at once, so the running
-// instance gives each connection only a short while; a peer that is slower
-// or stalls is dropped, and the next one is taken.
+// A well-behaved sender writes each frame at once, so the running instance
+// gives a connection only a short while per frame; a peer that is slower or
+// stalls is dropped. Connections are served side by side, so the wait costs
+// nobody else anything.
 constexpr auto kServeTime = std::chrono::seconds(3);
-// The sending side may wait behind such a peer, and for the callback.
-constexpr auto kHandOverTime = std::chrono::seconds(20);
+// How long the sender waits for the running instance to take one frame
+// before it takes the frame's paths back.
+constexpr auto kAnswerTime = std::chrono::seconds(5);
+// How long a start waits for the lock file that another start holds while
+// deciding; deciding takes milliseconds.
+constexpr auto kLockTime = std::chrono::seconds(3);
 // Connecting blocks only while the running instance's backlog is full.
 constexpr int kConnectSeconds = 5;
 // A hand-over that found the running instance going away is tried again.
 constexpr int kHandOverAttempts = 3;
+// Connections served at once; more wait in the backlog until one is done.
+// Each holds at most one frame, which bounds the memory a hand-over takes.
+constexpr size_t kMaxConnections = 32;
 
 enum class Io { kDone, kClosed, kFailed };
 
@@ -97,23 +106,6 @@ Io write_all(int fd, const void* data, size_t size, Clock::time_point deadline, 
             return Io::kFailed;
     }
     return Io::kDone;
-}
-
-uint32 get_number(const unsigned char* bytes) {
-    return (static_cast<uint32>(bytes[0]) << 24) | (static_cast<uint32>(bytes[1]) << 16) |
-           (static_cast<uint32>(bytes[2]) << 8) | static_cast<uint32>(bytes[3]);
-}
-
-void put_number(std::string* frame, uint32 number) {
-    frame->push_back(static_cast<char>(number >> 24));
-    frame->push_back(static_cast<char>(number >> 16));
-    frame->push_back(static_cast<char>(number >> 8));
-    frame->push_back(static_cast<char>(number));
-}
-
-bool is_handover_path(std::string_view path) {
-    return !path.empty() && path.size() <= InstanceChannel::kMaxPathLength && path.front() == '/' &&
-           path.find('\0') == std::string_view::npos;
 }
 
 // True when the other end of a connected socket runs as our own user.
@@ -192,24 +184,67 @@ bool make_address(const std::string& path, sockaddr_un* address) {
     return true;
 }
 
-// The frame for paths, or empty when they do not fit the bounds.
-std::string build_frame(const std::vector<std::string>& paths) {
-    if (paths.size() > InstanceChannel::kMaxPaths)
-        return {};
-    std::string frame(kMagic, sizeof kMagic);
-    put_number(&frame, kVersion);
-    put_number(&frame, static_cast<uint32>(paths.size()));
-    for (const std::string& path : paths) {
-        if (!is_handover_path(path) ||
-            frame.size() + 4 + path.size() > InstanceChannel::kMaxFrameBytes)
-            return {};
-        put_number(&frame, static_cast<uint32>(path.size()));
-        frame += path;
+// A token as the sender makes it: an eventfd whose count of 1 goes to
+// whoever reads it first.
+bool is_token(int fd) {
+    char link[64] = {};
+    std::string path = "/proc/self/fd/" + std::to_string(fd);
+    ssize_t length = ::readlink(path.c_str(), link, sizeof link - 1);
+    int flags = ::fcntl(fd, F_GETFL);
+    // A token that could block would hold the listener up.
+    return length > 0 && std::strcmp(link, "anon_inode:[eventfd]") == 0 && flags >= 0 &&
+           (flags & O_NONBLOCK) != 0;
+}
+
+// True when this side read the token's count, and so owns the frame's paths.
+bool claim(int token) {
+    uint64 count = 0;
+    ssize_t result;
+    do
+        result = ::read(token, &count, sizeof count);
+    while (result < 0 && errno == EINTR);
+    return result == static_cast<ssize_t>(sizeof count) && count != 0;
+}
+
+// Sends the frame's first bytes with the token attached, then the rest.
+Io send_frame(int fd, const std::string& frame, int token, Clock::time_point deadline) {
+    char control[CMSG_SPACE(sizeof(int))] = {};
+    iovec part{const_cast<char*>(frame.data()), frame.size()};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = SOL_SOCKET;
+    header->cmsg_type = SCM_RIGHTS;
+    header->cmsg_len = CMSG_LEN(sizeof(int));
+    std::memcpy(CMSG_DATA(header), &token, sizeof token);
+    for (;;) {
+        ssize_t count = ::sendmsg(fd, &message, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (count > 0) {
+            size_t sent = static_cast<size_t>(count);
+            return write_all(fd, frame.data() + sent, frame.size() - sent, deadline, -1);
+        }
+        if (count < 0 && (errno == EPIPE || errno == ECONNRESET))
+            return Io::kClosed;
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK) ||
+            !wait_ready(fd, POLLOUT, deadline, -1))
+            return Io::kFailed;
     }
-    return frame;
 }
 
 } // namespace
+
+// One connection that the running instance serves.
+struct InstanceChannel::Connection {
+    int fd = -1;
+    int token = -1;
+    Clock::time_point deadline;
+    HandOverFrame frame;
+};
 
 InstanceChannel::InstanceChannel(const std::string& signature) {
     std::string folder;
@@ -228,17 +263,24 @@ InstanceChannel::~InstanceChannel() {
     Close();
 }
 
-bool InstanceChannel::TryHandOver(const std::vector<std::string>& absolutePaths) {
-    if (fInitStatus != B_OK || fListenFd >= 0)
-        return false;
-    if (build_frame(absolutePaths).empty())
-        return false;
-    for (int attempt = 0; attempt < kHandOverAttempts; ++attempt) {
-        Outcome outcome = Decide(&absolutePaths);
-        if (outcome != Outcome::kPeerGone)
-            return outcome == Outcome::kHandedOver;
+bool InstanceChannel::TryHandOver(const std::vector<std::string>& absolutePaths,
+                                  std::vector<std::string>* notTaken) {
+    std::vector<std::string> paths = absolutePaths;
+    bool handedOver = false;
+    if (fInitStatus == B_OK && fListenFd < 0 && !fLockWasHeld &&
+        std::all_of(paths.begin(), paths.end(),
+                    [](const std::string& path) { return HandOverFrame::IsValidPath(path); })) {
+        for (int attempt = 0; attempt < kHandOverAttempts; ++attempt) {
+            Outcome outcome = Decide(&paths);
+            if (outcome != Outcome::kPeerGone) {
+                handedOver = outcome == Outcome::kHandedOver;
+                break;
+            }
+        }
     }
-    return false;
+    if (notTaken != nullptr)
+        *notTaken = handedOver ? std::vector<std::string>() : std::move(paths);
+    return handedOver;
 }
 
 status_t InstanceChannel::Listen(Callback callback) {
@@ -248,6 +290,8 @@ status_t InstanceChannel::Listen(Callback callback) {
         return fInitStatus;
     if (fThreadStarted)
         return B_NOT_ALLOWED;
+    if (fLockWasHeld)
+        return B_TIMED_OUT;
     switch (Decide(nullptr)) {
     case Outcome::kListening:
         break;
@@ -255,6 +299,8 @@ status_t InstanceChannel::Listen(Callback callback) {
     case Outcome::kPeerGone:
     case Outcome::kBusy:
         return B_BUSY;
+    case Outcome::kLockHeld:
+        return B_TIMED_OUT;
     case Outcome::kFailed:
         return B_ERROR;
     }
@@ -297,7 +343,7 @@ void InstanceChannel::Close() {
     }
 }
 
-InstanceChannel::Outcome InstanceChannel::Decide(const std::vector<std::string>* paths) {
+InstanceChannel::Outcome InstanceChannel::Decide(std::vector<std::string>* paths) {
     if (fListenFd >= 0)
         return Outcome::kListening;
     sockaddr_un address;
@@ -307,11 +353,22 @@ InstanceChannel::Outcome InstanceChannel::Decide(const std::vector<std::string>*
     int lock = ::open(fLockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lock < 0)
         return Outcome::kFailed;
-    while (::flock(lock, LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    // Another start holds the lock only for a moment. One that keeps it (a
+    // stopped or stuck process, or one that took the file for something
+    // else) must not hold this start up for good.
+    bool locked = false;
+    for (auto deadline = Clock::now() + kLockTime;;) {
+        if (::flock(lock, LOCK_EX | LOCK_NB) == 0) {
+            locked = true;
+            break;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
             ::close(lock);
             return Outcome::kFailed;
         }
+        if (Clock::now() >= deadline)
+            break;
+        ::usleep(10000);
     }
 
     int peer = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -329,22 +386,25 @@ InstanceChannel::Outcome InstanceChannel::Decide(const std::vector<std::string>*
         // the possibly slow hand-over.
         ::close(lock);
         Outcome outcome = Outcome::kBusy;
-        if (paths != nullptr && peer_is_us(peer)) {
-            std::string frame = build_frame(*paths);
-            auto deadline = Clock::now() + kHandOverTime;
-            char answer[sizeof kAcknowledgement];
-            Io io = write_all(peer, frame.data(), frame.size(), deadline, -1);
-            if (io == Io::kDone)
-                io = read_exact(peer, answer, sizeof answer, deadline, -1);
-            if (io == Io::kDone && std::memcmp(answer, kAcknowledgement, sizeof answer) == 0)
-                outcome = Outcome::kHandedOver;
-            else if (io == Io::kClosed)
-                outcome = Outcome::kPeerGone;
-        }
+        if (paths != nullptr && peer_is_us(peer))
+            outcome = HandOver(peer, paths);
         ::close(peer);
         return outcome;
     }
     ::close(peer);
+
+    if (!locked) {
+        // Nobody answers, and binding without the lock could displace a
+        // start that is binding right now: run alone instead, and say why.
+        ::close(lock);
+        fLockWasHeld = true;
+        std::fprintf(stderr,
+                     "%s: the lock file %s has been held by another process for %d seconds; "
+                     "this start runs on its own and takes no files from later starts.\n",
+                     program_invocation_short_name, fLockPath.c_str(),
+                     static_cast<int>(kLockTime.count()));
+        return Outcome::kLockHeld;
+    }
 
     // Only a refused connection or a missing file means nobody runs. A full
     // backlog or a timeout means somebody does, and is not displaced.
@@ -353,6 +413,44 @@ InstanceChannel::Outcome InstanceChannel::Decide(const std::vector<std::string>*
         outcome = Bind() == B_OK ? Outcome::kListening : Outcome::kFailed;
     ::close(lock);
     return outcome;
+}
+
+InstanceChannel::Outcome InstanceChannel::HandOver(int peer, std::vector<std::string>* paths) {
+    size_t first = 0;
+    do {
+        std::string frame;
+        size_t next = 0;
+        if (!HandOverFrame::Build(*paths, first, &next, &frame))
+            return Outcome::kFailed;
+        int token = ::eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (token < 0) {
+            paths->erase(paths->begin(), paths->begin() + static_cast<long>(first));
+            return Outcome::kFailed;
+        }
+        auto deadline = Clock::now() + kAnswerTime;
+        char answer[sizeof kAcknowledgement];
+        Io io = send_frame(peer, frame, token, deadline);
+        if (io == Io::kDone)
+            io = read_exact(peer, answer, sizeof answer, deadline, -1);
+        bool acknowledged =
+            io == Io::kDone && std::memcmp(answer, kAcknowledgement, sizeof answer) == 0;
+        // Without the answer, whoever reads the token owns the paths.
+        bool taken = acknowledged || !claim(token);
+        ::close(token);
+        if (!taken) {
+            // Nothing of this frame arrived. A running instance that went away
+            // before anything was taken is tried again from the start.
+            paths->erase(paths->begin(), paths->begin() + static_cast<long>(first));
+            return first == 0 && io == Io::kClosed ? Outcome::kPeerGone : Outcome::kBusy;
+        }
+        first = next;
+        if (!acknowledged) {
+            paths->erase(paths->begin(), paths->begin() + static_cast<long>(first));
+            return paths->empty() ? Outcome::kHandedOver : Outcome::kBusy;
+        }
+    } while (first < paths->size());
+    paths->clear();
+    return Outcome::kHandedOver;
 }
 
 status_t InstanceChannel::Bind() {
@@ -390,62 +488,159 @@ void* InstanceChannel::ThreadEntry(void* self) {
 }
 
 void InstanceChannel::Loop() {
+    std::vector<Connection> connections;
+    std::vector<char> buffer(64 * 1024);
+    std::vector<pollfd> fds;
+    auto drop = [](Connection& connection) {
+        if (connection.token >= 0)
+            ::close(connection.token);
+        ::close(connection.fd);
+    };
     for (;;) {
-        pollfd fds[2] = {{fListenFd, POLLIN, 0}, {fStopFd, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
+        auto now = Clock::now();
+        // Connections past their deadline go.
+        for (auto it = connections.begin(); it != connections.end();) {
+            if (it->deadline <= now) {
+                drop(*it);
+                it = connections.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        int timeout = -1;
+        for (const Connection& connection : connections) {
+            auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(connection.deadline - now).count();
+            if (timeout < 0 || left < timeout)
+                timeout = static_cast<int>(std::max<long long>(left, 0));
+        }
+
+        fds.clear();
+        fds.push_back({fStopFd, POLLIN, 0});
+        bool accepting = connections.size() < kMaxConnections;
+        fds.push_back({accepting ? fListenFd : -1, POLLIN, 0});
+        for (const Connection& connection : connections)
+            fds.push_back({connection.fd, POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), timeout) < 0) {
             if (errno == EINTR)
                 continue;
+            break;
+        }
+        if (fds[0].revents != 0)
+            break;
+
+        // Served oldest first, and before new ones are taken in, since fds
+        // lines up with them.
+        size_t kept = 0;
+        for (size_t i = 0; i < connections.size(); ++i) {
+            if (fds[i + 2].revents != 0 &&
+                !Serve(&connections[i], buffer.data(), buffer.size())) {
+                drop(connections[i]);
+                continue;
+            }
+            if (kept != i)
+                connections[kept] = std::move(connections[i]);
+            ++kept;
+        }
+        connections.resize(kept);
+        if (accepting && fds[1].revents != 0)
+            Accept(&connections);
+    }
+    for (Connection& connection : connections)
+        drop(connection);
+}
+
+void InstanceChannel::Accept(std::vector<Connection>* connections) {
+    while (connections->size() < kMaxConnections) {
+        int fd = ::accept4(fListenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                // The connection stays pending; wait a little instead of
+                // spinning.
+                pollfd stop{fStopFd, POLLIN, 0};
+                ::poll(&stop, 1, 100);
+            }
             return;
         }
-        if (fds[1].revents != 0)
-            return;
-        if (fds[0].revents == 0)
+        // Only the same user may hand files over: anybody else is dropped
+        // before a byte is read.
+        if (!peer_is_us(fd)) {
+            ::close(fd);
             continue;
-        int connection = ::accept4(fListenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (connection >= 0) {
-            Serve(connection);
-            ::close(connection);
-        } else if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-            // The connection stays pending; wait a little instead of spinning.
-            pollfd stop{fStopFd, POLLIN, 0};
-            ::poll(&stop, 1, 100);
         }
+        Connection connection;
+        connection.fd = fd;
+        connection.deadline = Clock::now() + kServeTime;
+        connections->push_back(std::move(connection));
     }
 }
 
-void InstanceChannel::Serve(int connection) {
-    if (!peer_is_us(connection))
-        return;
-    auto deadline = Clock::now() + kServeTime;
+bool InstanceChannel::Serve(Connection* connection, char* buffer, size_t size) {
+    char control[CMSG_SPACE(sizeof(int))] = {};
+    iovec part{buffer, size};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    bool atStart = connection->frame.AtStart();
+    ssize_t count = ::recvmsg(connection->fd, &message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
 
-    unsigned char header[kHeaderBytes];
-    if (read_exact(connection, header, sizeof header, deadline, fStopFd) != Io::kDone)
-        return;
-    if (std::memcmp(header, kMagic, sizeof kMagic) != 0 || get_number(header + 4) != kVersion)
-        return;
-    uint32 count = get_number(header + 8);
-    if (count > kMaxPaths)
-        return;
-
-    std::vector<std::string> paths;
-    paths.reserve(std::min<uint32>(count, 256));
-    size_t total = kHeaderBytes;
-    for (uint32 i = 0; i < count; ++i) {
-        unsigned char lengthBytes[4];
-        if (read_exact(connection, lengthBytes, sizeof lengthBytes, deadline, fStopFd) != Io::kDone)
-            return;
-        uint32 length = get_number(lengthBytes);
-        total += sizeof lengthBytes + length;
-        if (length == 0 || length > kMaxPathLength || total > kMaxFrameBytes)
-            return;
-        std::string path(length, '\0');
-        if (read_exact(connection, path.data(), length, deadline, fStopFd) != Io::kDone)
-            return;
-        if (!is_handover_path(path))
-            return;
-        paths.push_back(std::move(path));
+    // A token is taken only with the first bytes of a frame; descriptors
+    // anywhere else, or more than one, end the connection.
+    bool tokenFault = (message.msg_flags & MSG_CTRUNC) != 0;
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); count >= 0 && header != nullptr;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS)
+            continue;
+        size_t descriptors = (header->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+        for (size_t i = 0; i < descriptors; ++i) {
+            int fd = -1;
+            std::memcpy(&fd, CMSG_DATA(header) + i * sizeof(int), sizeof fd);
+            if (atStart && connection->token < 0 && i == 0) {
+                connection->token = fd;
+            } else {
+                ::close(fd);
+                tokenFault = true;
+            }
+        }
     }
+    if (count < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    if (count == 0 || tokenFault)
+        return false;
 
-    fCallback(std::move(paths));
-    write_all(connection, kAcknowledgement, sizeof kAcknowledgement, deadline, fStopFd);
+    size_t used = 0;
+    while (used < static_cast<size_t>(count)) {
+        used += connection->frame.Feed(buffer + used, static_cast<size_t>(count) - used);
+        switch (connection->frame.GetState()) {
+        case HandOverFrame::State::kNeedMore:
+            break;
+        case HandOverFrame::State::kBad:
+            return false;
+        case HandOverFrame::State::kComplete:
+            if (!Deliver(connection))
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
+bool InstanceChannel::Deliver(Connection* connection) {
+    int token = connection->token;
+    connection->token = -1;
+    bool owned = token >= 0 && is_token(token) && claim(token);
+    if (token >= 0)
+        ::close(token);
+    // Without the token's count, the sender has taken its paths back.
+    if (!owned)
+        return false;
+    fCallback(connection->frame.TakePaths());
+    // The next frame gets a deadline of its own. The answer goes into an
+    // empty send buffer at once; a peer that lets answers pile up is dropped
+    // rather than waited for.
+    connection->deadline = Clock::now() + kServeTime;
+    return ::send(connection->fd, kAcknowledgement, sizeof kAcknowledgement,
+                  MSG_DONTWAIT | MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof kAcknowledgement);
 }

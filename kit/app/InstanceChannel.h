@@ -11,15 +11,32 @@
 // starts at once cannot both become the running instance. A start always
 // tries to connect first; only when nobody answers is a stale socket file
 // removed and a new one bound. A running instance that answers but does not
-// take the paths is never replaced.
+// take the paths is never replaced. A lock that some other process keeps
+// for longer than a few seconds does not hold the start up: it hands over if
+// somebody answers, and otherwise runs on its own without listening, saying
+// so on standard error.
 //
-// A hand-over is one frame:
-//   "MFHO", version (1), the number of paths, then per path its length and
-//   its bytes; every number a 32-bit unsigned integer, most significant byte
-//   first. Paths are absolute and hold no NUL byte.
-// The running instance answers "MFOK" once it has taken the paths. Anything
-// else on the socket (another user, a bad header, a bad or oversized path, a
-// frame that is cut short or comes too slowly) is dropped without an answer.
+// A hand-over is a series of frames (see HandOverFrame), each with up to
+// HandOverFrame::kMaxPaths paths, so that any number of paths can be handed
+// over while the running instance holds at most one bounded frame per
+// connection. With each frame the sender passes a token: an eventfd holding
+// the count 1 (SCM_RIGHTS, attached to the frame's first bytes). Whoever
+// reads that count owns the frame's paths, and a read hands the count to
+// exactly one reader:
+//   - the running instance reads a whole frame, then the token; only when it
+//     got the count does it deliver the paths, and then it answers "MFOK";
+//   - the sender waits for "MFOK" up to its deadline; without it, it reads
+//     the token itself: the count means the paths were not taken and stay
+//     with the sender, nothing means the running instance took them.
+// So a path is delivered by exactly one of the two, even when the sender's
+// deadline passes at the moment the running instance reads the frame, or
+// the running instance is stopped and goes on later.
+//
+// The running instance serves every connection at once, each with a
+// deadline of its own, so a peer that is slow or never sends delays nobody
+// else. Anything else on the socket (another user, a bad header, a bad or
+// oversized path, a frame without its token, a frame that is cut short or
+// comes too slowly) is dropped without an answer.
 //
 // Thread: the methods are called by the thread that starts the application;
 // the callback runs on the channel's own listener thread.
@@ -34,14 +51,9 @@
 
 class InstanceChannel {
 public:
-    // Receives the paths of one hand-over; an empty list asks the running
-    // instance to bring its window to the front.
+    // Receives the paths of one frame of a hand-over; an empty list asks the
+    // running instance to bring its window to the front.
     using Callback = std::function<void(std::vector<std::string> paths)>;
-
-    // The bounds of one hand-over.
-    static constexpr uint32 kMaxPaths = 10000;
-    static constexpr uint32 kMaxPathLength = 4095;
-    static constexpr uint32 kMaxFrameBytes = 8 * 1024 * 1024;
 
     explicit InstanceChannel(const std::string& signature);
     // Closes the channel.
@@ -53,15 +65,20 @@ public:
     // nothing and the program runs on its own.
     status_t InitCheck() const { return fInitStatus; }
 
-    // True when another instance of the same user is running and took the
-    // paths, so that this start may exit. False otherwise; when no other
-    // instance runs, this one has become the running instance and Listen
-    // starts taking hand-overs. Paths that are not absolute are refused.
-    bool TryHandOver(const std::vector<std::string>& absolutePaths);
+    // True when another instance of the same user is running and took all
+    // the paths, so that this start may exit. False otherwise, and then
+    // notTaken (if given) holds the paths that this start must open itself:
+    // all of them, or those left when the running instance stopped answering
+    // after it took some. When no other instance runs, this one has become
+    // the running instance and Listen starts taking hand-overs. Paths that
+    // are not absolute are refused, and nothing is sent.
+    bool TryHandOver(const std::vector<std::string>& absolutePaths,
+                     std::vector<std::string>* notTaken = nullptr);
 
     // Starts taking hand-overs on a thread of the channel's own, calling
-    // callback there for each one. B_BUSY when another instance is running,
-    // which is never displaced.
+    // callback there for each frame. B_BUSY when another instance is
+    // running, which is never displaced; B_TIMED_OUT when the lock file
+    // stayed taken and this start runs on its own.
     status_t Listen(Callback callback);
 
     // Stops listening, joins the listener thread and removes the socket file
@@ -70,21 +87,28 @@ public:
 
     bool IsListening() const { return fThreadStarted; }
     const std::string& SocketPath() const { return fSocketPath; }
+    const std::string& LockPath() const { return fLockPath; }
 
 private:
-    enum class Outcome { kHandedOver, kListening, kPeerGone, kBusy, kFailed };
+    enum class Outcome { kHandedOver, kListening, kPeerGone, kBusy, kLockHeld, kFailed };
+    struct Connection;
 
     // Decides, under the lock file, between handing paths over (or, without
     // paths, just finding a running instance) and binding the socket.
-    Outcome Decide(const std::vector<std::string>* paths);
+    Outcome Decide(std::vector<std::string>* paths);
+    Outcome HandOver(int peer, std::vector<std::string>* paths);
     status_t Bind();
     static void* ThreadEntry(void* self);
     void Loop();
-    void Serve(int connection);
+    void Accept(std::vector<Connection>* connections);
+    // False when the connection is done with and must be closed.
+    bool Serve(Connection* connection, char* buffer, size_t size);
+    bool Deliver(Connection* connection);
 
     std::string fSocketPath;
     std::string fLockPath;
     status_t fInitStatus = B_NO_INIT;
+    bool fLockWasHeld = false;
 
     int fListenFd = -1;
     dev_t fSocketDevice = 0;

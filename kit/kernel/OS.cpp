@@ -1,6 +1,6 @@
 #include "kernel/OS.h"
 
-#include "kernel/ChildWatcher.h"
+#include "kernel/private/ChildWatcher.h"
 
 status_t kill_team(team_id team) {
     if (team <= 0)

@@ -10,7 +10,9 @@
 //     own namespace, then runs update-mime-database;
 //   - the icons as PNG files in icons/hicolor/{16x16,32x32}/mimetypes/;
 //   - for the preferred application, its desktop entry in applications/
-//     (created if missing) lists the type in MimeType=, and the line
+//     (created if missing, starting the executable by its path or, where a
+//     desktop entry cannot carry that path, through a link of a plain name
+//     in kit-launchers/) lists the type in MimeType=, and the line
 //     "<type>=<entry>" in [Default Applications] of $XDG_CONFIG_HOME/mimeapps.list
 //     makes it the default; then update-desktop-database runs.
 // Install() does all of it or, when a step fails, undoes the steps before and

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -38,6 +39,18 @@ public:
         fCodes.push_back(B_QUIT_REQUESTED);
         fCondition.notify_all();
         return fMayQuit;
+    }
+
+    size_t CountOf(uint32 code) {
+        std::lock_guard guard(fMutex);
+        return static_cast<size_t>(std::count(fCodes.begin(), fCodes.end(), code));
+    }
+
+    bool WaitForCount(uint32 code, size_t count) {
+        std::unique_lock guard(fMutex);
+        return fCondition.wait_for(guard, std::chrono::seconds(10), [&] {
+            return static_cast<size_t>(std::count(fCodes.begin(), fCodes.end(), code)) >= count;
+        });
     }
 
     bool WaitForCode(uint32 code) {
@@ -108,6 +121,43 @@ TEST(Window, MirrorsItsFrameTitleAndViewsAndDeliversAButtonToTheWindow) {
     QuitWindow(window);
     driver::Settle();
     EXPECT_FALSE(driver::Window("Probe").exists);
+}
+
+// A click that reaches the window's queue while the control is, or becomes,
+// disabled sends nothing: the display may still show the control enabled
+// (the update waits for the unlock), or the click was queued before.
+TEST(Window, ADisabledControlSendsNothingForAClickAlreadyOnItsWay) {
+    constexpr uint32 kMarker = four_cc("MARK");
+    auto* window = new RecordingWindow("Disabled");
+    auto* button =
+        new BButton(BRect(1, 1, 75, 25), "PressMe", "Drück mich", new BMessage(kPressed));
+    window->AddChild(button);
+    window->Show();
+    ASSERT_TRUE(driver::WaitForWidget("Disabled", "PressMe"));
+
+    size_t markers = 0;
+    for (bool disableFirst : {true, false}) {
+        SCOPED_TRACE(disableFirst ? "disabled, display not told yet" : "disabled after the click");
+        ASSERT_TRUE(window->Lock());
+        button->SetEnabled(true);
+        window->Unlock();
+        driver::Settle();
+        ASSERT_TRUE(window->Lock());
+        if (disableFirst)
+            button->SetEnabled(false);
+        // The window is locked: the click waits in its queue.
+        EXPECT_TRUE(driver::Click("Disabled", "PressMe"));
+        if (!disableFirst)
+            button->SetEnabled(false);
+        window->Unlock();
+        // The queue is handled in order: once the marker arrives, so has the click.
+        window->PostMessage(kMarker);
+        ASSERT_TRUE(window->WaitForCount(kMarker, ++markers));
+        EXPECT_EQ(window->CountOf(kPressed), 0u);
+    }
+
+    QuitWindow(window);
+    driver::Settle();
 }
 
 TEST(Window, CloseBoxAsksTheWindowAndHonoursTheAnswer) {

@@ -1,4 +1,5 @@
 #include "app/InstanceChannel.h"
+#include "app/private/HandOverFrame.h"
 #include "kernel/OS.h"
 #include "support/TempDir.h"
 
@@ -6,15 +7,22 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <grp.h>
 #include <latch>
 #include <mutex>
+#include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 
 namespace {
@@ -35,6 +43,13 @@ public:
         std::unique_lock guard(fMutex);
         fCondition.wait_for(guard, std::chrono::seconds(60),
                             [&] { return fHandOvers.size() >= count; });
+        return fHandOvers;
+    }
+    // Waits until the hand-overs taken so far satisfy done.
+    std::vector<std::vector<std::string>>
+    WaitUntil(const std::function<bool(const std::vector<std::vector<std::string>>&)>& done) {
+        std::unique_lock guard(fMutex);
+        fCondition.wait_for(guard, std::chrono::seconds(60), [&] { return done(fHandOvers); });
         return fHandOvers;
     }
     std::vector<std::vector<std::string>> Taken() {
@@ -62,8 +77,10 @@ std::string Number(uint32 value) {
     return bytes;
 }
 
+using kit_private::HandOverFrame;
+
 std::string Frame(const std::vector<std::string>& paths, const std::string& magic = "MFHO",
-                  uint32 version = 1) {
+                  uint32 version = 2) {
     std::string frame = magic + Number(version) + Number(static_cast<uint32>(paths.size()));
     for (const std::string& path : paths)
         frame += Number(static_cast<uint32>(path.size())) + path;
@@ -104,12 +121,51 @@ std::string ReadAnswer(int fd) {
     return answer;
 }
 
-// Sends bytes as a whole exchange and returns the answer.
-std::string Exchange(const std::string& socketPath, const std::string& bytes) {
+// A frame's token as a sender makes it: an eventfd holding the count 1.
+int MakeToken() {
+    return ::eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+// Sends the first byte with the token attached, then the rest.
+void SendWithToken(int fd, const std::string& bytes, int token) {
+    if (bytes.empty())
+        return;
+    char control[CMSG_SPACE(sizeof(int))] = {};
+    iovec part{const_cast<char*>(bytes.data()), 1};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = SOL_SOCKET;
+    header->cmsg_type = SCM_RIGHTS;
+    header->cmsg_len = CMSG_LEN(sizeof(int));
+    std::memcpy(CMSG_DATA(header), &token, sizeof token);
+    if (::sendmsg(fd, &message, MSG_NOSIGNAL) == 1)
+        SendRaw(fd, bytes.substr(1));
+}
+
+// True when the token's count is still there for the sender to take back.
+bool TakeBack(int token) {
+    uint64_t count = 0;
+    return ::read(token, &count, sizeof count) == static_cast<ssize_t>(sizeof count);
+}
+
+// Sends bytes as a whole exchange, with a token unless told otherwise, and
+// returns the answer.
+std::string Exchange(const std::string& socketPath, const std::string& bytes,
+                     bool withToken = true) {
     int fd = ConnectRaw(socketPath);
     if (fd < 0)
         return "<no connection>";
-    SendRaw(fd, bytes);
+    int token = withToken ? MakeToken() : -1;
+    if (withToken)
+        SendWithToken(fd, bytes, token);
+    else
+        SendRaw(fd, bytes);
+    if (token >= 0)
+        ::close(token);
     ::shutdown(fd, SHUT_WR);
     std::string answer = ReadAnswer(fd);
     ::close(fd);
@@ -156,9 +212,15 @@ TEST(ChannelHelper, DISABLED_ListenUntilKilled) {
     if (out == nullptr)
         GTEST_SKIP();
     InstanceChannel channel(kSignature);
-    Inbox inbox;
     ASSERT_FALSE(channel.TryHandOver({}));
-    ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
+    // Every path delivered goes on a line of its own into "delivered".
+    std::string delivered = std::string(out) + "/delivered";
+    ASSERT_EQ(channel.Listen([delivered](std::vector<std::string> paths) {
+        std::ofstream file(delivered, std::ios::app);
+        for (const std::string& path : paths)
+            file << path << '\n';
+    }),
+              B_OK);
     std::ofstream(std::string(out) + "/ready").close();
     for (;;)
         ::pause();
@@ -227,14 +289,14 @@ TEST_F(InstanceChannelTest, MalformedFramesAreDroppedAndTheListenerGoesOn) {
     ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
     const std::string& socket = channel.SocketPath();
 
-    std::string longPath = "/" + std::string(InstanceChannel::kMaxPathLength, 'a');
+    std::string longPath = "/" + std::string(HandOverFrame::kMaxPathLength, 'a');
     std::string cutShort = Frame({"/one", "/two"});
     const std::vector<std::pair<const char*, std::string>> cases = {
         {"nothing at all", ""},
         {"garbage", "GET / HTTP/1.0\r\n\r\n"},
         {"wrong magic", Frame({"/a"}, "MFHX")},
-        {"wrong version", Frame({"/a"}, "MFHO", 2)},
-        {"too many paths", "MFHO" + Number(1) + Number(InstanceChannel::kMaxPaths + 1)},
+        {"wrong version", Frame({"/a"}, "MFHO", 1)},
+        {"too many paths", "MFHO" + Number(2) + Number(HandOverFrame::kMaxPaths + 1)},
         {"empty path", Frame({""})},
         {"path too long", Frame({longPath})},
         {"relative path", Frame({"relative"})},
@@ -247,9 +309,10 @@ TEST_F(InstanceChannelTest, MalformedFramesAreDroppedAndTheListenerGoesOn) {
         EXPECT_EQ(Exchange(socket, bytes), "") << name;
 
     // More than the bounds allow in all: dropped once the limit is passed.
-    std::vector<std::string> many(3000,
-                                  "/" + std::string(InstanceChannel::kMaxPathLength - 1, 'b'));
+    std::vector<std::string> many(300, "/" + std::string(HandOverFrame::kMaxPathLength - 1, 'b'));
     EXPECT_EQ(Exchange(socket, Frame(many)), "") << "oversized frame";
+    // A whole frame without its token is not taken.
+    EXPECT_EQ(Exchange(socket, Frame({"/no/token"}), false), "") << "no token";
 
     // A peer that stalls halfway does not hold the listener for good.
     int slow = ConnectRaw(socket);
@@ -309,4 +372,235 @@ TEST_F(InstanceChannelTest, AFolderOthersMayWriteIsRefused) {
     struct stat info {};
     ASSERT_EQ(::lstat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+// Paths of all hand-overs taken, in the order they came.
+std::vector<std::string> AllPaths(const std::vector<std::vector<std::string>>& handOvers) {
+    std::vector<std::string> all;
+    for (const auto& paths : handOvers)
+        all.insert(all.end(), paths.begin(), paths.end());
+    return all;
+}
+
+TEST_F(InstanceChannelTest, IdleConnectionsDelayNobodyAndAnyNumberOfPathsArrivesInOrder) {
+    Inbox inbox;
+    InstanceChannel channel(kSignature);
+    ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
+
+    // Peers of the same user that connect and never send.
+    std::vector<int> idle;
+    for (int i = 0; i < 10; ++i) {
+        idle.push_back(ConnectRaw(channel.SocketPath()));
+        ASSERT_GE(idle.back(), 0);
+    }
+    std::vector<std::string> notTaken = {"/left/over"};
+    EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver({"/despite/idle"}, &notTaken));
+    EXPECT_TRUE(notTaken.empty());
+    EXPECT_EQ(inbox.WaitFor(1).at(0), std::vector<std::string>{"/despite/idle"});
+
+    // Far more paths than one frame holds: all of them, once each, in order.
+    std::vector<std::string> many;
+    for (int i = 0; i < 100000; ++i)
+        many.push_back("/many/files/file-" + std::to_string(i) + ".wav");
+    EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver(many));
+    auto taken = inbox.WaitUntil(
+        [&](const auto& handOvers) { return AllPaths(handOvers).size() >= many.size() + 1; });
+    std::vector<std::string> all = AllPaths(taken);
+    ASSERT_EQ(all.size(), many.size() + 1);
+    EXPECT_TRUE(std::equal(many.begin(), many.end(), all.begin() + 1));
+    for (const auto& paths : taken)
+        EXPECT_LE(paths.size(), HandOverFrame::kMaxPaths);
+
+    for (int fd : idle)
+        ::close(fd);
+}
+
+// The sender and the listener race for each frame's token: whoever reads it
+// owns the paths. Taking it back at every moment of the listener's work
+// must never deliver a frame twice or lose one the listener took.
+TEST_F(InstanceChannelTest, AFrameGoesToExactlyOneSideWhenTheSenderTakesItBack) {
+    Inbox inbox;
+    InstanceChannel channel(kSignature);
+    ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
+
+    constexpr int kRounds = 300;
+    std::vector<std::string> keptBySender;
+    std::vector<std::string> takenByListener;
+    for (int round = 0; round < kRounds; ++round) {
+        std::string path = "/race/" + std::to_string(round);
+        int fd = ConnectRaw(channel.SocketPath());
+        ASSERT_GE(fd, 0);
+        int token = MakeToken();
+        SendWithToken(fd, Frame({path}), token);
+        // Give the listener a varying head start, from none to a little.
+        std::atomic<int> spin{0};
+        while (spin.fetch_add(1) < (round % 20) * 2000) {
+        }
+        (TakeBack(token) ? keptBySender : takenByListener).push_back(path);
+        ::close(token);
+        ::close(fd);
+    }
+    ASSERT_TRUE(InstanceChannel(kSignature).TryHandOver({"/race/end"}));
+    auto taken = inbox.WaitUntil([&](const auto& handOvers) {
+        std::vector<std::string> all = AllPaths(handOvers);
+        if (std::find(all.begin(), all.end(), "/race/end") == all.end())
+            return false;
+        return std::all_of(takenByListener.begin(), takenByListener.end(), [&](auto& path) {
+            return std::find(all.begin(), all.end(), path) != all.end();
+        });
+    });
+    std::vector<std::string> all = AllPaths(taken);
+    std::multiset<std::string> delivered(all.begin(), all.end());
+    for (const std::string& path : takenByListener)
+        EXPECT_EQ(delivered.count(path), 1u) << path;
+    for (const std::string& path : keptBySender)
+        EXPECT_EQ(delivered.count(path), 0u) << path;
+    EXPECT_EQ(delivered.size(), takenByListener.size() + 1);
+    RecordProperty("keptBySender", static_cast<int>(keptBySender.size()));
+}
+
+TEST_F(InstanceChannelTest, AStoppedInstanceNeverTakesWhatItsSenderOpenedItself) {
+    Watcher watcher;
+    EnvironmentVariable helperFolder("MF_CHANNEL_HELPER", fRuntime.Path());
+    team_id helper = StartHelper();
+    ASSERT_TRUE(WaitForFile(fRuntime.File("ready")));
+
+    // The helper is a child of ours that has not been reaped.
+    ASSERT_EQ(::kill(helper, SIGSTOP), 0);
+    auto stopped = [helper] {
+        for (auto [pid, state] : ChildrenOfUs())
+            if (pid == helper)
+                return state == 'T';
+        return false;
+    };
+    for (int i = 0; i < 6000 && !stopped(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(stopped());
+    std::vector<std::string> notTaken;
+    EXPECT_FALSE(InstanceChannel(kSignature).TryHandOver({"/while/stopped"}, &notTaken));
+    EXPECT_EQ(notTaken, std::vector<std::string>{"/while/stopped"});
+    ASSERT_EQ(::kill(helper, SIGCONT), 0);
+
+    // Once it runs again it takes the next hand-over, having dropped the
+    // frame whose token its sender took back.
+    EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver({"/after/stop"}));
+    std::string delivered;
+    for (int i = 0; i < 6000 && delivered.find("/after/stop") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        delivered = ReadFileText(fRuntime.File("delivered"));
+    }
+    EXPECT_EQ(delivered, "/after/stop\n");
+
+    ASSERT_EQ(kill_team(helper), B_OK);
+    watcher->WaitUntil(HasNoticesFor({helper}));
+}
+
+TEST_F(InstanceChannelTest, AnotherUsersFrameIsDroppedUnanswered) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "switching to another user needs root";
+    Inbox inbox;
+    InstanceChannel channel(kSignature);
+    ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
+    // Let another user reach the socket at all, so that only the listener's
+    // own check stands in the way.
+    ::chmod(fRuntime.Path().c_str(), 0711);
+    ::chmod(channel.SocketPath().c_str(), 0777);
+
+    std::string frame = Frame({"/from/stranger"});
+    int report[2];
+    ASSERT_EQ(::pipe2(report, O_CLOEXEC), 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, channel.SocketPath().c_str(), sizeof address.sun_path - 1);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Only calls that are safe after fork: the child becomes "nobody",
+        // sends a whole valid frame with its token and reports the answer.
+        gid_t none = 65534;
+        // Each step that fails says which it was.
+        char result = 'G';
+        int fd = -1;
+        if (::setgroups(1, &none) == 0 && ::setresgid(none, none, none) == 0 &&
+            (result = 'U', ::setresuid(65534, 65534, 65534) == 0) &&
+            (result = 'S', (fd = ::socket(AF_UNIX, SOCK_STREAM, 0)) >= 0) &&
+            (result = 'C',
+             ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)) {
+            result = 'W';
+            int token = ::eventfd(1, EFD_NONBLOCK);
+            char control[CMSG_SPACE(sizeof(int))] = {};
+            iovec part{frame.data(), frame.size()};
+            msghdr message{};
+            message.msg_iov = &part;
+            message.msg_iovlen = 1;
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            cmsghdr* header = CMSG_FIRSTHDR(&message);
+            header->cmsg_level = SOL_SOCKET;
+            header->cmsg_type = SCM_RIGHTS;
+            header->cmsg_len = CMSG_LEN(sizeof(int));
+            std::memcpy(CMSG_DATA(header), &token, sizeof token);
+            char answer[4];
+            // The listener may drop the stranger before the frame is sent.
+            ssize_t sent = ::sendmsg(fd, &message, MSG_NOSIGNAL);
+            if (sent == static_cast<ssize_t>(frame.size()))
+                result = ::recv(fd, answer, sizeof answer, 0) > 0 ? 'A' : 'N';
+            else if (sent < 0 && (errno == EPIPE || errno == ECONNRESET))
+                result = 'N';
+        }
+        ssize_t ignored = ::write(report[1], &result, 1);
+        (void)ignored;
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    char result = '?';
+    ASSERT_EQ(::read(report[0], &result, 1), 1);
+    ::close(report[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(result, 'N') << "A: the stranger was answered; any other letter: the child failed "
+                              "at a step (G groups, U user, S socket, C connect, W send)";
+
+    // The listener goes on, and the stranger's path never arrives.
+    EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver({"/from/us"}));
+    auto taken = inbox.WaitFor(1);
+    EXPECT_EQ(AllPaths(taken), std::vector<std::string>{"/from/us"});
+}
+
+TEST_F(InstanceChannelTest, AHeldLockNeverHangsTheStart) {
+    // Somebody else keeps the lock file: a stuck start, or anything at all.
+    InstanceChannel lone(kSignature);
+    int holder = ::open(lone.LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+
+    // Nobody answers: the start runs on its own and says why on stderr.
+    TempDir errors;
+    std::string errorFile = errors.File("stderr");
+    int saved = ::dup(STDERR_FILENO);
+    int capture = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ::dup2(capture, STDERR_FILENO);
+    std::vector<std::string> notTaken;
+    bool handedOver = lone.TryHandOver({"/held"}, &notTaken);
+    status_t listened = lone.Listen([](std::vector<std::string>) {});
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    ::close(capture);
+    EXPECT_FALSE(handedOver);
+    EXPECT_EQ(notTaken, std::vector<std::string>{"/held"});
+    EXPECT_EQ(listened, B_TIMED_OUT);
+    EXPECT_FALSE(lone.IsListening());
+    std::string said = ReadFileText(errorFile);
+    EXPECT_NE(said.find(lone.LockPath()), std::string::npos) << said;
+    EXPECT_NE(said.find("runs on its own"), std::string::npos) << said;
+
+    // A running instance is still reached while the lock stays taken.
+    ::flock(holder, LOCK_UN);
+    Inbox inbox;
+    InstanceChannel running(kSignature);
+    ASSERT_EQ(running.Listen(inbox.Callback()), B_OK);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver({"/through/held/lock"}));
+    EXPECT_EQ(inbox.WaitFor(1).at(0), std::vector<std::string>{"/through/held/lock"});
+    ::close(holder);
 }

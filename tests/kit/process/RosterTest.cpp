@@ -1,6 +1,6 @@
 #include "app/BRoster.h"
-#include "kernel/ChildWatcher.h"
 #include "kernel/OS.h"
+#include "kernel/private/ChildWatcher.h"
 #include "support/TempDir.h"
 
 #include "ProcessTestSupport.h"
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <spawn.h>
@@ -256,8 +257,20 @@ TEST(Roster, DocumentsAndAddressesGoToTheOpenerFoundInPath) {
         script << "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" << dir.Path() << "/opened-'$$\n";
     }
     ::chmod(opener.c_str(), 0755);
+    // Openers planted in the current folder and a relative one are passed
+    // over: only absolute PATH folders count.
+    std::string here = dir.File("here");
+    ::mkdir(here.c_str(), 0755);
+    ::mkdir((here + "/rel").c_str(), 0755);
+    for (const std::string& planted : {here + "/xdg-open", here + "/rel/xdg-open"}) {
+        std::ofstream(planted) << "#!/bin/sh\ntouch '" << dir.Path() << "/planted-ran'\n";
+        ::chmod(planted.c_str(), 0755);
+    }
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(here);
     const char* oldPath = std::getenv("PATH");
-    EnvironmentVariable path("PATH", bin + ":" + (oldPath ? oldPath : "/usr/bin:/bin"));
+    EnvironmentVariable path("PATH",
+                             ":.:rel::" + bin + ":" + (oldPath ? oldPath : "/usr/bin:/bin"));
     Watcher watcher;
 
     std::string document = dir.Write("read me.txt", "text");
@@ -281,6 +294,8 @@ TEST(Roster, DocumentsAndAddressesGoToTheOpenerFoundInPath) {
     EXPECT_EQ(SplitNul(ReadFileText(dir.File("opened-" + std::to_string(addressTeam)))),
               std::vector<std::string>{address[0]});
     EXPECT_FALSE(HasZombieChild());
+    std::filesystem::current_path(before);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("planted-ran")));
 
     // xdg-open would take these for options of its own, or has nothing to open.
     const char* option[] = {"--help"};

@@ -16,9 +16,11 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -37,6 +39,28 @@ std::string FileType(const std::string& path) {
 
 bool Exists(const std::string& path) {
     return std::filesystem::exists(path);
+}
+
+// What the program does to register its list type.
+status_t RegisterListType() {
+    BMimeType type(kType);
+    type.SetShortDescription(kDescription);
+    type.SetLongDescription(kDescription);
+    type.SetPreferredApp(kSignature);
+    BMessage extensions;
+    extensions.AddString("extensions", "mvl");
+    type.SetFileExtensions(&extensions);
+    BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);
+    BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);
+    entry_ref executable;
+    kit_private::current_executable_ref(&executable);
+    BFile file(&executable, B_READ_ONLY);
+    BAppFileInfo info(&file);
+    info.GetIcon(&large, B_LARGE_ICON);
+    info.GetIcon(&mini, B_MINI_ICON);
+    type.SetIcon(&large, B_LARGE_ICON);
+    type.SetIcon(&mini, B_MINI_ICON);
+    return type.Install();
 }
 
 // Every test gets fresh desktop folders, set before and removed after it.
@@ -65,27 +89,7 @@ protected:
         kit_private::set_current_app_signature("");
     }
 
-    // What the program does to register its list type.
-    static status_t Register() {
-        BMimeType type(kType);
-        type.SetShortDescription(kDescription);
-        type.SetLongDescription(kDescription);
-        type.SetPreferredApp(kSignature);
-        BMessage extensions;
-        extensions.AddString("extensions", "mvl");
-        type.SetFileExtensions(&extensions);
-        BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);
-        BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);
-        entry_ref executable;
-        kit_private::current_executable_ref(&executable);
-        BFile file(&executable, B_READ_ONLY);
-        BAppFileInfo info(&file);
-        info.GetIcon(&large, B_LARGE_ICON);
-        info.GetIcon(&mini, B_MINI_ICON);
-        type.SetIcon(&large, B_LARGE_ICON);
-        type.SetIcon(&mini, B_MINI_ICON);
-        return type.Install();
-    }
+    static status_t Register() { return RegisterListType(); }
 
     std::string Package() const {
         return fData + "/mime/packages/text-x-MirvexOggVorbisFronted-list.xml";
@@ -149,7 +153,7 @@ TEST_F(MimeTypeTest, InstallDeleteAndInstallAgainAgainstTheRealDatabase) {
         EXPECT_NE(entry.find(std::string("MimeType=") + kType + ";"), std::string::npos);
         entry_ref executable;
         kit_private::current_executable_ref(&executable);
-        EXPECT_NE(entry.find("Exec=\"" + executable.path + "\" %F"), std::string::npos) << entry;
+        EXPECT_NE(entry.find("Exec=" + executable.path + " %F"), std::string::npos) << entry;
 
         std::string mimeApps = ReadFileText(MimeApps());
         EXPECT_NE(mimeApps.find(std::string("text/html=firefox.desktop\nimage/png=viewer.desktop;"
@@ -304,4 +308,225 @@ TEST_F(MimeTypeTest, DescriptionsWithMarkupCharactersSurvive) {
     ASSERT_EQ(installed.GetLongDescription(text), B_OK);
     EXPECT_STREQ(text, description);
     EXPECT_EQ(installed.Delete(), B_OK);
+}
+
+namespace {
+
+std::string EntryLine(const std::string& rest) {
+    return std::string(kType) + "=" + rest;
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// Writes an executable stand-in that leaves a mark when it runs.
+void Plant(const std::string& path, const std::string& mark) {
+    std::ofstream(path) << "#!/bin/sh\necho planted >> '" << mark << "'\n";
+    ::chmod(path.c_str(), 0755);
+}
+
+} // namespace
+
+// The user's mimeapps.list stays theirs: its link, mode, owner, line ends
+// and the spelling of its keys, with one group and one key for the type.
+TEST_F(MimeTypeTest, MimeAppsListKeepsItsLinkModeOwnerAndLineEnds) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string installed; // what the file holds after Install
+        bool link;
+        mode_t mode;
+    };
+    const std::string lowerType = "text/x-mirvexoggvorbisfronted-list";
+    const Case cases[] = {
+        {"a link to the dotfiles", kOtherMimeApps,
+         std::string(kOtherMimeApps) + EntryLine(kEntryId) + ";\n", true, 0600},
+        {"CR LF line ends", "[Default Applications]\r\ntext/html=firefox.desktop\r\n",
+         "[Default Applications]\r\ntext/html=firefox.desktop\r\n" + EntryLine(kEntryId) + ";\r\n",
+         false, 0640},
+        {"CR LF with the type listed",
+         "[Default Applications]\r\n" + EntryLine("editor.desktop") + "\r\n",
+         "[Default Applications]\r\n" + EntryLine(kEntryId) + ";editor.desktop;\r\n", false, 0644},
+        {"a lower-case type key", "[Default Applications]\n" + lowerType + "=editor.desktop;\n",
+         "[Default Applications]\n" + lowerType + "=" + kEntryId + ";editor.desktop;\n", true,
+         0600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string target = fRoot.File("dotfiles/mimeapps.list");
+        std::filesystem::create_directories(fRoot.File("dotfiles"));
+        std::filesystem::remove(MimeApps());
+        std::string real = c.link ? target : MimeApps();
+        fRoot.Write(c.link ? "dotfiles/mimeapps.list" : "config/mimeapps.list", c.before);
+        ::chmod(real.c_str(), c.mode);
+        // Somebody else's file that we may write, as root can.
+        bool root = ::geteuid() == 0;
+        if (root) {
+            ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+        }
+        if (c.link) {
+            ASSERT_EQ(::symlink("../dotfiles/mimeapps.list", MimeApps().c_str()), 0);
+        }
+
+        ASSERT_EQ(Register(), B_OK);
+        EXPECT_EQ(std::filesystem::is_symlink(MimeApps()), c.link);
+        std::string text = ReadFileText(real);
+        EXPECT_EQ(text, c.installed);
+        EXPECT_EQ(Occurrences(text, "[Default Applications]"), 1u);
+        struct stat info {};
+        ASSERT_EQ(::stat(real.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.mode);
+        if (root) {
+            EXPECT_EQ(info.st_uid, 65534u);
+            EXPECT_EQ(info.st_gid, 65534u);
+        }
+        EXPECT_EQ(Capture({"xdg-mime", "query", "default", kType}), kEntryId);
+
+        ASSERT_EQ(BMimeType(kType).Delete(), B_OK);
+        EXPECT_EQ(std::filesystem::is_symlink(MimeApps()), c.link);
+        std::string restored = c.before;
+        if (restored.find("editor.desktop;") == std::string::npos &&
+            restored.find("editor.desktop") != std::string::npos)
+            restored.insert(restored.find("editor.desktop") + 14, ";");
+        EXPECT_EQ(ReadFileText(real), restored);
+        ASSERT_EQ(::stat(real.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.mode);
+        std::filesystem::remove(target);
+    }
+}
+
+// Another application listed before ours, with an entry of its own that
+// the desktop could pick: ours comes first and is the one named.
+TEST_F(MimeTypeTest, OursComesFirstWhenAnotherIsListedBeforeIt) {
+    std::filesystem::create_directories(fData + "/applications");
+    fRoot.Write("data/applications/editor.desktop",
+                std::string("[Desktop Entry]\nType=Application\nName=Editor\nExec=true %F\n"
+                            "MimeType=") +
+                    kType + ";\n");
+    fRoot.Write("config/mimeapps.list",
+                "[Default Applications]\n" + EntryLine("editor.desktop;") + kEntryId + ";\n");
+    ASSERT_EQ(Register(), B_OK);
+    EXPECT_EQ(ReadFileText(MimeApps()),
+              "[Default Applications]\n" + EntryLine(kEntryId) + ";editor.desktop;\n");
+    EXPECT_EQ(Capture({"xdg-mime", "query", "default", kType}), kEntryId);
+}
+
+// Programs started by name come from absolute PATH folders only: nothing
+// planted in the current folder or a relative one runs.
+TEST_F(MimeTypeTest, ToolsAreNeverTakenFromRelativePathFolders) {
+    std::string work = fRoot.File("work");
+    std::filesystem::create_directories(work + "/rel");
+    std::string mark = fRoot.File("planted-ran");
+    for (const char* tool : {"update-mime-database", "update-desktop-database"}) {
+        Plant(work + "/" + tool, mark);
+        Plant(work + "/rel/" + tool, mark);
+    }
+    std::string path = std::getenv("PATH");
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(work);
+    ::setenv("PATH", (":rel:.::" + path).c_str(), 1);
+    status_t status = Register();
+    ::setenv("PATH", path.c_str(), 1);
+    std::filesystem::current_path(before);
+
+    EXPECT_EQ(status, B_OK);
+    EXPECT_FALSE(Exists(mark));
+    EXPECT_EQ(FileType(fSample), kType) << "the real database tool did not run";
+}
+
+// When a copy of this program is started through the list type's desktop
+// entry, it records its arguments and ends at once.
+const bool kRecordsItsLaunch = [] {
+    const char* record = std::getenv("MF_LAUNCH_RECORD");
+    if (record == nullptr)
+        return false;
+    std::string arguments = ReadFileText("/proc/self/cmdline");
+    std::ofstream(record, std::ios::binary) << arguments;
+    std::_Exit(0);
+}();
+
+// Runs only in a copy of this program started by the test below: installs
+// the list type for the executable it runs from.
+TEST(MimeInstallProbe, InstallForThisExecutable) {
+    if (std::getenv("MF_INSTALL_PROBE") == nullptr)
+        GTEST_SKIP() << "only run by MimeTypeTest.ExecutablesInAwkwardFoldersAreStartedOrNothing";
+    kit_private::set_current_app_signature(kSignature);
+    RegisterAppIcons();
+    std::printf("INSTALL=%d\n", static_cast<int>(RegisterListType()));
+}
+
+// An executable whose path a desktop entry cannot carry is reached through a
+// link of a plain name, which the desktop really starts; where not even that
+// can be written, nothing of the type is installed.
+TEST_F(MimeTypeTest, ExecutablesInAwkwardFoldersAreStartedOrNothing) {
+    ASSERT_FALSE(kRecordsItsLaunch);
+    const char* const folders[] = {"per%cent", "not-utf8-\xff\xfe", "new\nline", "tab\there"};
+    std::string launcher = fData + "/kit-launchers/x-vnd.MirvexOggVorbisFrontend";
+    for (const char* folder : folders) {
+        SCOPED_TRACE(folder);
+        std::string dir = fRoot.File(folder);
+        std::filesystem::create_directories(dir);
+        std::string program = dir + "/Mirvex";
+        std::filesystem::copy_file("/proc/self/exe", program,
+                                   std::filesystem::copy_options::overwrite_existing);
+        ::chmod(program.c_str(), 0755);
+
+        ::setenv("MF_INSTALL_PROBE", "1", 1);
+        std::string said = Capture({program, "--gtest_filter=MimeInstallProbe.*"});
+        ::unsetenv("MF_INSTALL_PROBE");
+        ASSERT_NE(said.find("INSTALL=0"), std::string::npos) << said;
+        EXPECT_TRUE(std::filesystem::is_symlink(launcher));
+        EXPECT_EQ(std::filesystem::read_symlink(launcher), program);
+
+        // Both ways the desktop starts the entry reach the program with the file.
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{"gio", "launch", Entry(), fSample},
+              std::vector<std::string>{"gio", "open", fSample}}) {
+            SCOPED_TRACE(command[1]);
+            std::string record = fRoot.File("launched");
+            std::filesystem::remove(record);
+            ::setenv("MF_LAUNCH_RECORD", record.c_str(), 1);
+            Capture(command);
+            ::unsetenv("MF_LAUNCH_RECORD");
+            std::string arguments;
+            for (int i = 0; i < 3000 && arguments.empty(); ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                arguments = Exists(record) ? ReadFileText(record) : "";
+            }
+            EXPECT_NE(arguments.find(std::string(1, '\0') + fSample + '\0'), std::string::npos)
+                << arguments;
+        }
+
+        ASSERT_EQ(BMimeType(kType).Delete(), B_OK);
+        EXPECT_FALSE(Exists(Entry()));
+        EXPECT_FALSE(std::filesystem::is_symlink(launcher));
+        std::filesystem::remove(program);
+    }
+
+    // The link itself would lie in a folder that an entry cannot name: the
+    // install fails and leaves nothing of the type behind.
+    std::string awkwardData = fRoot.File("data%home");
+    std::filesystem::create_directories(awkwardData);
+    ::setenv("XDG_DATA_HOME", awkwardData.c_str(), 1);
+    fRoot.Write("config/mimeapps.list", kOtherMimeApps);
+    std::string program = fRoot.File("per%cent") + "/Mirvex";
+    std::filesystem::copy_file("/proc/self/exe", program);
+    ::chmod(program.c_str(), 0755);
+    ::setenv("MF_INSTALL_PROBE", "1", 1);
+    std::string said = Capture({program, "--gtest_filter=MimeInstallProbe.*"});
+    ::unsetenv("MF_INSTALL_PROBE");
+    EXPECT_EQ(said.find("INSTALL=0"), std::string::npos) << said;
+    EXPECT_NE(said.find("INSTALL="), std::string::npos) << said;
+    EXPECT_FALSE(BMimeType(kType).IsInstalled());
+    EXPECT_EQ(ReadFileText(MimeApps()), kOtherMimeApps);
+    for (const char* leftover :
+         {"/mime/packages", "/applications/x-vnd.MirvexOggVorbisFrontend.desktop", "/kit-launchers",
+          "/icons/hicolor/32x32/mimetypes/text-x-MirvexOggVorbisFronted-list.png"})
+        EXPECT_FALSE(Exists(awkwardData + leftover) &&
+                     !std::filesystem::is_empty(awkwardData + leftover))
+            << leftover;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 // Runs a desktop tool (update-mime-database, update-desktop-database) as a
-// child process and waits for it. The child gets /dev/null as standard input
-// and output, keeps standard error, inherits no other descriptor, starts with
-// no blocked signal and default signal handling, and sees the environment of
-// this process. No shell is involved.
+// child process and waits for it. The tool is found in the absolute folders
+// of PATH only and started as every child of the kit is (see ChildSpawn.h),
+// with its standard output discarded; it keeps standard error and sees the
+// environment of this process.
 //
 // Thread: any; it waits only for its own child.
 

@@ -1,13 +1,13 @@
-#include "kernel/ChildWatcher.h"
+#include "kernel/private/ChildWatcher.h"
 
 #include "app/AppDefs.h"
+#include "kernel/private/ChildSpawn.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/epoll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,67 +30,6 @@ void discard_child(pid_t pid) {
     while (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED) < 0 && errno == EINTR) {
     }
 }
-
-// The spawn attributes every child gets: no blocked signal, and every signal
-// that can be caught back at its default action, whatever the launching
-// looper thread blocks or the program ignores.
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        fActionsStatus = ::posix_spawn_file_actions_init(&fActions);
-        fAttributesStatus = ::posix_spawnattr_init(&fAttributes);
-    }
-    ~SpawnSetup() {
-        if (fActionsStatus == 0)
-            ::posix_spawn_file_actions_destroy(&fActions);
-        if (fAttributesStatus == 0)
-            ::posix_spawnattr_destroy(&fAttributes);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    int Prepare() {
-        if (fActionsStatus != 0)
-            return fActionsStatus;
-        if (fAttributesStatus != 0)
-            return fAttributesStatus;
-        // Standard input from /dev/null: a child must never read the
-        // program's own input. Every descriptor above the standard three is
-        // closed too, in case a library opened one without O_CLOEXEC.
-        if (int error = ::posix_spawn_file_actions_addopen(&fActions, STDIN_FILENO, "/dev/null",
-                                                           O_RDONLY, 0))
-            return error;
-        if (int error = ::posix_spawn_file_actions_addclosefrom_np(&fActions, STDERR_FILENO + 1))
-            return error;
-
-        sigset_t none;
-        sigemptyset(&none);
-        // sigfillset leaves out the C library's two internal signals, and
-        // glibc then sets those to "ignore" in the child, which the executed
-        // program would inherit. Every bit is set instead, so that they too
-        // are back at their default; until the exec all signals stay blocked
-        // in the child, so their default action cannot strike early.
-        sigset_t all;
-        std::memset(&all, 0xff, sizeof all);
-        sigdelset(&all, SIGKILL);
-        sigdelset(&all, SIGSTOP);
-        if (int error = ::posix_spawnattr_setsigmask(&fAttributes, &none))
-            return error;
-        if (int error = ::posix_spawnattr_setsigdefault(&fAttributes, &all))
-            return error;
-        return ::posix_spawnattr_setflags(&fAttributes,
-                                          POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    }
-
-    const posix_spawn_file_actions_t* Actions() const { return &fActions; }
-    const posix_spawnattr_t* Attributes() const { return &fAttributes; }
-
-private:
-    posix_spawn_file_actions_t fActions{};
-    posix_spawnattr_t fAttributes{};
-    int fActionsStatus = -1;
-    int fAttributesStatus = -1;
-};
 
 } // namespace
 
@@ -147,24 +86,8 @@ status_t ChildWatcher::Spawn(const std::string& path, const std::vector<const ch
     if (status_t status = EnsureThread(&epoll); status != B_OK)
         return status;
 
-    SpawnSetup setup;
-    if (int error = setup.Prepare())
-        return status_from_errno(error);
-
-    std::vector<char*> arguments;
-    arguments.reserve(argv.size() + 1);
-    for (const char* argument : argv)
-        arguments.push_back(const_cast<char*>(argument));
-    arguments.push_back(nullptr);
-
-    // glibc starts the child with CLONE_VFORK and hands back the exec's
-    // failure as the result, having reaped the failed child itself: a
-    // missing file, a folder, a file without execute permission and a file
-    // that is neither a binary nor a script all come back here.
     pid_t pid = -1;
-    int error = ::posix_spawn(&pid, path.c_str(), setup.Actions(), setup.Attributes(),
-                              arguments.data(), environ);
-    if (error != 0)
+    if (int error = spawn_child(path, argv, ChildOutput::kInherit, &pid))
         return error == ENOEXEC ? B_LAUNCH_FAILED_EXECUTABLE : status_from_errno(error);
 
     int pidfd = ::pidfd_open(pid, 0);
