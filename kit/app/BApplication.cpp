@@ -3,11 +3,12 @@
 #include "app/AppDefs.h"
 #include "app/BAutolock.h"
 #include "app/InstanceChannel.h"
-#include "app/WindowList.h"
+#include "app/private/LooperAccess.h"
 #include "app/private/QuitSignals.h"
+#include "app/private/WindowList.h"
 #include "display/Display.h"
 #include "interface/BWindow.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 #include <fstream>
 #include <iterator>
@@ -112,7 +113,7 @@ void BApplication::Run() {
         display::Initialize();
         display::Exec();
     }
-    Port()->Join();
+    kit_private::LooperAccess::Port(*this)->Join();
     channel.Close();
     // Windows that quit on their own have ended their threads; join them.
     kit_private::LooperPort::JoinAll();

@@ -1,5 +1,7 @@
 #include "app/BLooper.h"
 
+#include "app/private/LooperPort.h"
+
 #include "app/AppDefs.h"
 #include "app/Verify.h"
 #include "display/Display.h"

@@ -7,10 +7,14 @@
 // Posting never takes the lock: the queue has its own small mutex.
 
 #include "app/BHandler.h"
-#include "app/LooperPort.h"
 
 #include <memory>
 #include <unordered_map>
+
+namespace kit_private {
+class LooperPort;
+class LooperAccess;
+} // namespace kit_private
 
 class BLooper : public BHandler {
 public:
@@ -59,9 +63,6 @@ public:
     // True on the looper's own thread.
     bool IsLooperThread() const;
 
-    // Kit-private.
-    const std::shared_ptr<kit_private::LooperPort>& Port() const { return fPort; }
-
 protected:
     // Called on the outermost unlock, just before the lock is released.
     virtual void WillUnlock() {}
@@ -70,6 +71,8 @@ protected:
     virtual void LoopEnded();
 
 private:
+    friend class kit_private::LooperAccess;
+
     void Loop();
     void TearDown();
     void MarkQuitting();

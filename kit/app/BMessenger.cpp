@@ -1,6 +1,7 @@
 #include "app/BMessenger.h"
 
 #include "app/BLooper.h"
+#include "app/private/LooperAccess.h"
 
 using kit_private::Envelope;
 
@@ -8,11 +9,11 @@ BMessenger::BMessenger(const BHandler* handler) {
     if (handler == nullptr)
         return;
     if (auto looper = dynamic_cast<const BLooper*>(handler)) {
-        fPort = looper->Port();
+        fPort = kit_private::LooperAccess::Port(*looper);
         return;
     }
     if (BLooper* looper = handler->Looper()) {
-        fPort = looper->Port();
+        fPort = kit_private::LooperAccess::Port(*looper);
         fHandlerToken = handler->Token();
     }
 }

@@ -5,9 +5,9 @@
 #include "display/WidgetRegistry.h"
 
 #include "app/AppDefs.h"
-#include "interface/InterfacePrivate.h"
 #include "interface/Palette.h"
-#include "storage/AppResources.h"
+#include "interface/private/InterfacePrivate.h"
+#include "storage/private/AppResources.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,6 +1,6 @@
 #include "interface/BAlert.h"
 
-#include "app/LooperPort.h"
+#include "app/private/LooperPort.h"
 #include "display/Alerts.h"
 #include "display/Display.h"
 

@@ -1,4 +1,5 @@
 #include "interface/BButton.h"
+#include "interface/private/ViewAccess.h"
 
 BButton::BButton(BRect frame, const char* name, const char* label, BMessage* message,
                  uint32 resizingMode, uint32 flags)
@@ -14,7 +15,7 @@ void BButton::GetPreferredSize(float* width, float* height) {
 }
 
 display::ViewShape BButton::WidgetShape() const {
-    display::ViewShape shape = BControl::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
     shape.kind = display::Kind::Button;
     return shape;
 }

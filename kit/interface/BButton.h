@@ -13,5 +13,9 @@ public:
     // The size the style gives a button with this label. Thread: any; it asks
     // the display.
     void GetPreferredSize(float* width, float* height) override;
+
+private:
+    friend class kit_private::ViewAccess;
+
     display::ViewShape WidgetShape() const override;
 };

@@ -1,7 +1,8 @@
 #include "interface/BControl.h"
+#include "interface/private/ViewAccess.h"
 
 #include "interface/BWindow.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
                    uint32 resizingMode, uint32 flags)
@@ -11,21 +12,21 @@ BControl::~BControl() = default;
 
 void BControl::SetLabel(const char* label) {
     fLabel = label ? label : "";
-    QueueUpdate(display::SetViewLabel(Token(), fLabel));
+    kit_private::ViewAccess::Queue(this, display::SetViewLabel(Token(), fLabel));
 }
 
 void BControl::SetValue(int32 value) {
     if (value == fValue)
         return;
     fValue = value;
-    QueueUpdate(display::SetViewValue(Token(), fValue));
+    kit_private::ViewAccess::Queue(this, display::SetViewValue(Token(), fValue));
 }
 
 void BControl::SetEnabled(bool enabled) {
     if (enabled == fEnabled)
         return;
     fEnabled = enabled;
-    QueueUpdate(display::SetViewEnabled(Token(), fEnabled));
+    kit_private::ViewAccess::Queue(this, display::SetViewEnabled(Token(), fEnabled));
 }
 
 void BControl::SetMessage(BMessage* message) {
@@ -59,7 +60,7 @@ status_t BControl::Invoke(const BMessage* message) {
 }
 
 display::ViewShape BControl::WidgetShape() const {
-    display::ViewShape shape = BView::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.label = fLabel;
     shape.enabled = fEnabled;
     shape.value = fValue;

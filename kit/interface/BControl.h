@@ -37,10 +37,12 @@ public:
     // the target, or to the window when there is no target.
     virtual status_t Invoke(const BMessage* message = nullptr);
 
+private:
+    friend class kit_private::ViewAccess;
+
     display::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
-private:
     std::string fLabel;
     int32 fValue = 0;
     bool fEnabled = true;

@@ -1,4 +1,5 @@
 #include "interface/BMenu.h"
+#include "display/Widgets.h"
 
 #include "interface/BMenuItem.h"
 #include "interface/BView.h"

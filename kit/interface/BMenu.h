@@ -4,16 +4,21 @@
 // mode keeps exactly one item marked.
 
 #include "app/SupportDefs.h"
-#include "display/Widgets.h"
 #include "interface/InterfaceDefs.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
+class BMenuField;
+class BMenuBar;
 class BMenuItem;
 class BView;
 class BWindow;
+
+namespace display {
+struct MenuShape;
+}
 
 namespace kit_private {
 // A view that shows menus: told of every change so that it can mirror it.
@@ -61,7 +66,12 @@ public:
     BMenu* Supermenu() const { return fSuper; }
     BMenuItem* Superitem() const { return fSuperitem; }
 
-    // Kit-private.
+private:
+    // The views that show menus, and the items, reach the menu's mirror.
+    friend class BMenuBar;
+    friend class BMenuField;
+    friend class BMenuItem;
+
     // The view that shows the menu; it mirrors every change to the display.
     void SetOwner(BView* owner);
     BView* Owner() const;
@@ -72,9 +82,6 @@ public:
     // Called when an item changed; radio mode is kept here.
     void ItemChanged(BMenuItem* item);
     uint64 Token() const { return fToken; }
-
-private:
-    friend class BMenuItem;
 
     std::string fName;
     menu_layout fLayout;

@@ -1,8 +1,10 @@
 #include "interface/BMenuBar.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
 
 #include "interface/BMenuItem.h"
 #include "interface/BWindow.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 BMenuBar::BMenuBar(BRect frame, const char* name, uint32 resizingMode, menu_layout layout,
                    bool resizeToFit)
@@ -55,14 +57,14 @@ std::vector<display::MenuShape> BMenuBar::Shapes() const {
 }
 
 display::ViewShape BMenuBar::WidgetShape() const {
-    display::ViewShape shape = BView::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.kind = display::Kind::MenuBar;
     shape.menus = Shapes();
     return shape;
 }
 
 void BMenuBar::MenuChanged() {
-    QueueUpdate(display::SetMenus(Token(), Shapes()));
+    kit_private::ViewAccess::Queue(this, display::SetMenus(Token(), Shapes()));
 }
 
 void BMenuBar::HandleDisplayEvent(BMessage* message) {

@@ -27,11 +27,14 @@ public:
 
     void GetPreferredSize(float* width, float* height) override;
     void AttachedToWindow() override;
-    display::ViewShape WidgetShape() const override;
-    void HandleDisplayEvent(BMessage* message) override;
     void MenuChanged() override;
 
 private:
+    friend class kit_private::ViewAccess;
+
+    display::ViewShape WidgetShape() const override;
+    void HandleDisplayEvent(BMessage* message) override;
+
     std::vector<display::MenuShape> Shapes() const;
 
     std::vector<std::unique_ptr<BMenu>> fMenus;

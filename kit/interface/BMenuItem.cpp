@@ -1,4 +1,5 @@
 #include "interface/BMenuItem.h"
+#include "display/Widgets.h"
 
 #include "interface/BMenu.h"
 #include "interface/BWindow.h"

@@ -1,4 +1,5 @@
 #include "interface/BStringView.h"
+#include "interface/private/ViewAccess.h"
 
 BStringView::BStringView(BRect frame, const char* name, const char* text, uint32 resizingMode,
                          uint32 flags)
@@ -6,7 +7,7 @@ BStringView::BStringView(BRect frame, const char* name, const char* text, uint32
 
 void BStringView::SetText(const char* text) {
     fText = text ? text : "";
-    QueueUpdate(display::SetViewText(Token(), fText));
+    kit_private::ViewAccess::Queue(this, display::SetViewText(Token(), fText));
 }
 
 void BStringView::GetPreferredSize(float* width, float* height) {
@@ -18,7 +19,7 @@ void BStringView::GetPreferredSize(float* width, float* height) {
 }
 
 display::ViewShape BStringView::WidgetShape() const {
-    display::ViewShape shape = BView::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.kind = display::Kind::StringView;
     shape.text = fText;
     return shape;

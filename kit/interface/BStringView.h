@@ -16,8 +16,11 @@ public:
     const char* Text() const { return fText.c_str(); }
 
     void GetPreferredSize(float* width, float* height) override;
-    display::ViewShape WidgetShape() const override;
 
 private:
+    friend class kit_private::ViewAccess;
+
+    display::ViewShape WidgetShape() const override;
+
     std::string fText;
 };

@@ -1,4 +1,5 @@
 #include "interface/BTab.h"
+#include "display/Widgets.h"
 
 #include "interface/BTabView.h"
 

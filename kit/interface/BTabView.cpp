@@ -1,6 +1,7 @@
 #include "interface/BTabView.h"
+#include "interface/private/ViewAccess.h"
 
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 BTabView::BTabView(BRect frame, const char* name, button_width width, uint32 resizingMode,
                    uint32 flags)
@@ -54,7 +55,7 @@ void BTabView::AttachedToWindow() {
 }
 
 display::ViewShape BTabView::WidgetShape() const {
-    display::ViewShape shape = BView::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.kind = display::Kind::TabView;
     return shape;
 }
@@ -75,6 +76,7 @@ void BTabView::TabsChanged() {
         labels.emplace_back(tab->Label());
         pages.push_back(tab->View()->Token());
     }
-    QueueUpdate(display::SetTabs(Token(), std::move(labels), std::move(pages), fSelection,
-                                 TabHeight(), fTabWidth == B_WIDTH_FROM_WIDEST));
+    kit_private::ViewAccess::Queue(this, display::SetTabs(Token(), std::move(labels),
+                                                          std::move(pages), fSelection, TabHeight(),
+                                                          fTabWidth == B_WIDTH_FROM_WIDEST));
 }

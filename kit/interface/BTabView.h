@@ -34,13 +34,17 @@ public:
     float TabHeight() const;
 
     void AttachedToWindow() override;
+
+private:
+    friend class BTab;
+    friend class kit_private::ViewAccess;
+
+    // Mirrors the tabs to the display.
+    void TabsChanged();
+
     display::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
-    // Kit-private: mirrors the tabs to the display.
-    void TabsChanged();
-
-private:
     std::vector<std::unique_ptr<BTab>> fTabs;
     int32 fSelection = -1;
     button_width fTabWidth;

@@ -1,4 +1,5 @@
 #include "interface/BView.h"
+#include "display/Widgets.h"
 
 #include "interface/BWindow.h"
 

@@ -6,14 +6,21 @@
 // it creates the widgets of its whole subtree.
 
 #include "app/BHandler.h"
-#include "display/Widgets.h"
 #include "interface/BRect.h"
 #include "interface/GraphicsDefs.h"
 #include "interface/InterfaceDefs.h"
 
+#include <functional>
 #include <vector>
 
 class BWindow;
+
+namespace display {
+struct ViewShape;
+}
+namespace kit_private {
+class ViewAccess;
+}
 
 class BView : public BHandler {
 public:
@@ -61,22 +68,24 @@ public:
     virtual void DetachedFromWindow() {}
     virtual void FrameResized(float width, float height);
 
-    // Kit-private.
-    // Describes the widget that mirrors this view.
-    virtual display::ViewShape WidgetShape() const;
-    // Input from the display (the kit's private codes). Thread: the window's, locked.
-    virtual void HandleDisplayEvent(BMessage* message);
-    // Queues a display task if the view is in a window.
-    void QueueUpdate(display::Task task) const;
-    // The widget's parent: the tab view's page area for pages, else the parent view.
-    uint64 WidgetParent() const;
-
 protected:
     // Called when a child's frame changed, for views that lay out children.
     virtual void ChildFrameChanged(BView*) {}
 
 private:
     friend class BWindow;
+    friend class kit_private::ViewAccess;
+
+    // The view's mirror on the display, reached by the kit's own classes
+    // through kit_private::ViewAccess.
+    // Describes the widget that mirrors this view.
+    virtual display::ViewShape WidgetShape() const;
+    // Input from the display (the kit's private codes). Thread: the window's, locked.
+    virtual void HandleDisplayEvent(BMessage* message);
+    // Queues a display task if the view is in a window.
+    void QueueUpdate(std::function<void()> task) const;
+    // The widget's parent: the tab view's page area for pages, else the parent view.
+    uint64 WidgetParent() const;
 
     void AttachTo(BWindow* window);
     void NotifyAttached();

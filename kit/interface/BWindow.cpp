@@ -1,9 +1,11 @@
 #include "interface/BWindow.h"
+#include "display/Widgets.h"
 
 #include "app/BAutolock.h"
-#include "app/WindowList.h"
+#include "app/private/LooperAccess.h"
+#include "app/private/WindowList.h"
 #include "interface/BView.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 
 namespace {
 
@@ -135,7 +137,7 @@ void BWindow::Show() {
         BAutolock lock(this);
         if (!lock.IsLocked())
             return;
-        start = !Port()->HasStarted();
+        start = !kit_private::LooperAccess::Port(*this)->HasStarted();
         if (fHidden) {
             fHidden = false;
             {

@@ -7,10 +7,10 @@
 // A window deletes itself when it quits.
 
 #include "app/BLooper.h"
-#include "display/Widgets.h"
 #include "interface/BRect.h"
 #include "interface/InterfaceDefs.h"
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -59,17 +59,18 @@ public:
     BView* ChildAt(int32 index) const;
     BView* FindView(const char* name) const;
 
-    // Kit-private. Thread: the lock holder (or any before the thread starts).
-    void QueueUpdate(display::Task task);
-    // Hands the queued tasks to the display in one batch, once the window
-    // has been shown for the first time.
-    void FlushUpdates();
-
 protected:
     void WillUnlock() override;
     void LoopEnded() override;
 
 private:
+    friend class BView;
+
+    // Thread: the lock holder (or any before the thread starts).
+    void QueueUpdate(std::function<void()> task);
+    // Hands the queued tasks to the display in one batch, once the window
+    // has been shown for the first time.
+    void FlushUpdates();
     void Init(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
               uint32 workspace);
 
@@ -84,6 +85,6 @@ private:
     BView* fTopView = nullptr;
 
     std::mutex fUpdatesMutex;
-    std::vector<display::Task> fUpdates;
+    std::vector<std::function<void()>> fUpdates;
     bool fMirrored = false; // shown at least once; guarded by fUpdatesMutex
 };

@@ -1,8 +1,8 @@
 #include "storage/BAppFileInfo.h"
 
 #include "interface/BBitmap.h"
-#include "storage/AppResources.h"
 #include "storage/BFile.h"
+#include "storage/private/AppResources.h"
 
 #include <cerrno>
 #include <cstring>

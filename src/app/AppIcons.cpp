@@ -1,7 +1,7 @@
 #include "app/AppIcons.h"
 
 #include "interface/Palette.h"
-#include "storage/AppResources.h"
+#include "storage/private/AppResources.h"
 
 #include <array>
 #include <string_view>

@@ -1,6 +1,7 @@
 #include "app/AppDefs.h"
 #include "app/BLooper.h"
 #include "app/BMessenger.h"
+#include "app/private/LooperAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -143,7 +144,7 @@ TEST(Looper, QuitFromAnotherThreadHandlesWhatWasQueuedAndJoinsTheThread) {
     std::atomic<bool> destroyed{false};
     auto* looper = new RecordingLooper(&destroyed);
     looper->Run();
-    auto port = looper->Port();
+    auto port = kit_private::LooperAccess::Port(*looper);
     BMessenger messenger(looper);
     for (int32 i = 0; i < 100; ++i) {
         BMessage message = Numbered(0, i);
@@ -172,7 +173,7 @@ TEST(Looper, QuitRequestedDecidesWhetherItQuits) {
     std::atomic<bool> destroyed{false};
     auto* looper = new Refusing(&destroyed);
     looper->Run();
-    auto port = looper->Port();
+    auto port = kit_private::LooperAccess::Port(*looper);
     BMessenger messenger(looper);
     messenger.SendMessage(B_QUIT_REQUESTED);
     messenger.SendMessage(four_cc("STIL"));
@@ -226,7 +227,7 @@ TEST(Looper, QuitOnItsOwnThreadEndsAfterTheCurrentMessage) {
     };
     std::atomic<bool> destroyed{false};
     auto* looper = new SelfQuitting(&destroyed);
-    auto port = looper->Port();
+    auto port = kit_private::LooperAccess::Port(*looper);
     looper->PostMessage(four_cc("QUIT"));
     looper->PostMessage(four_cc("NEVR"));
     looper->Run();

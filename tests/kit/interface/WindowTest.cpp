@@ -1,4 +1,6 @@
 #include "app/AppDefs.h"
+#include "app/BAutolock.h"
+#include "app/private/LooperAccess.h"
 #include "interface/BAlert.h"
 #include "interface/BButton.h"
 #include "interface/BMenu.h"
@@ -94,10 +96,12 @@ TEST(Window, MirrorsItsFrameTitleAndViewsAndDeliversAButtonToTheWindow) {
     driver::WidgetInfo pressMe = driver::Widget("Probe", "PressMe");
     EXPECT_EQ(pressMe.text, "Drück && mich");
     EXPECT_EQ(pressMe.x, 1);
-    ASSERT_TRUE(window->Lock());
-    EXPECT_EQ(pressMe.width, button->Frame().IntegerWidth() + 1);
-    label->SetText("Datei 1 von 2");
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_EQ(pressMe.width, button->Frame().IntegerWidth() + 1);
+        label->SetText("Datei 1 von 2");
+    }
     driver::Settle();
     EXPECT_EQ(driver::Widget("Probe", "Label").text, "Datei 1 von 2");
 
@@ -105,9 +109,11 @@ TEST(Window, MirrorsItsFrameTitleAndViewsAndDeliversAButtonToTheWindow) {
     EXPECT_TRUE(window->WaitForCode(kPressed));
 
     // A disabled control cannot be clicked.
-    ASSERT_TRUE(window->Lock());
-    button->SetEnabled(false);
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        button->SetEnabled(false);
+    }
     driver::Settle();
     EXPECT_FALSE(driver::Widget("Probe", "PressMe").enabled);
     EXPECT_FALSE(driver::Click("Probe", "PressMe"));
@@ -156,7 +162,7 @@ TEST(Window, ADisabledControlSendsNothingForAClickAlreadyOnItsWay) {
 
 TEST(Window, CloseBoxAsksTheWindowAndHonoursTheAnswer) {
     auto* window = new RecordingWindow("Closable");
-    auto port = window->Port();
+    auto port = kit_private::LooperAccess::Port(*window);
     window->Show();
     driver::Settle();
     ASSERT_TRUE(driver::CloseWindow("Closable"));
@@ -187,12 +193,14 @@ TEST(Window, MenuItemsReachTheirTargetsAndTheWindowByDefault) {
     window->AddChild(bar);
     window->Show();
 
-    ASSERT_TRUE(window->Lock());
-    // Added to the window, the bar takes its width and the height of its font.
-    EXPECT_EQ(bar->Frame().left, 0);
-    EXPECT_EQ(bar->Frame().Width(), window->Bounds().Width());
-    EXPECT_GT(bar->Frame().Height(), 10);
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        // Added to the window, the bar takes its width and the height of its font.
+        EXPECT_EQ(bar->Frame().left, 0);
+        EXPECT_EQ(bar->Frame().Width(), window->Bounds().Width());
+        EXPECT_GT(bar->Frame().Height(), 10);
+    }
 
     driver::Settle();
     EXPECT_EQ(driver::MenuTitles("Menus"), std::vector<std::string>{"Liste"});
@@ -227,17 +235,21 @@ TEST(Window, TabViewShowsThePageOfTheChosenTab) {
     EXPECT_TRUE(driver::Widget("Tabs", "Dateien").visible);
     EXPECT_FALSE(driver::Widget("Tabs", "Oggenc-Optionen").visible);
 
-    ASSERT_TRUE(window->Lock());
-    tabs->Select(2);
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        tabs->Select(2);
+    }
     driver::Settle();
     EXPECT_EQ(driver::CurrentTab("Tabs"), 2);
     EXPECT_TRUE(driver::Widget("Tabs", "Programm-Optionen").visible);
     EXPECT_FALSE(driver::Widget("Tabs", "Dateien").visible);
-    ASSERT_TRUE(window->Lock());
-    EXPECT_EQ(tabs->Selection(), 2);
-    EXPECT_EQ(window->FindView("Oggenc-Optionen"), tabs->ViewForTab(1));
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_EQ(tabs->Selection(), 2);
+        EXPECT_EQ(window->FindView("Oggenc-Optionen"), tabs->ViewForTab(1));
+    }
 
     QuitWindow(window);
 }
@@ -255,18 +267,22 @@ TEST(Window, ChildrenFollowTheirResizingModes) {
     back->AddChild(fixed);
 
     window->ResizeTo(339, 99);
-    ASSERT_TRUE(window->Lock());
-    EXPECT_EQ(back->Frame(), BRect(0, 0, 339, 99));
-    EXPECT_EQ(right->Frame(), BRect(338, 98, 338, 98));
-    EXPECT_EQ(stretch->Frame(), BRect(0, 0, 339, 1));
-    EXPECT_EQ(fixed->Frame(), BRect(5, 5, 6, 6));
-    EXPECT_EQ(window->Frame(), BRect(100, 100, 439, 199));
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_EQ(back->Frame(), BRect(0, 0, 339, 99));
+        EXPECT_EQ(right->Frame(), BRect(338, 98, 338, 98));
+        EXPECT_EQ(stretch->Frame(), BRect(0, 0, 339, 1));
+        EXPECT_EQ(fixed->Frame(), BRect(5, 5, 6, 6));
+        EXPECT_EQ(window->Frame(), BRect(100, 100, 439, 199));
+    }
 
     window->MoveTo(150, 160);
-    ASSERT_TRUE(window->Lock());
-    EXPECT_EQ(window->Frame().LeftTop(), BPoint(150, 160));
-    window->Unlock();
+    {
+        BAutolock lock(window);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_EQ(window->Frame().LeftTop(), BPoint(150, 160));
+    }
     QuitWindow(window);
 }
 

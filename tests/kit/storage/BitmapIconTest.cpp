@@ -1,9 +1,9 @@
 #include "app/AppIcons.h"
 #include "interface/BBitmap.h"
 #include "interface/Palette.h"
-#include "storage/AppResources.h"
 #include "storage/BAppFileInfo.h"
 #include "storage/BFile.h"
+#include "storage/private/AppResources.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

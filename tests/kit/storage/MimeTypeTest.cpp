@@ -2,10 +2,10 @@
 #include "app/AppInfo.h"
 #include "app/BMessage.h"
 #include "interface/BBitmap.h"
-#include "storage/AppResources.h"
 #include "storage/BAppFileInfo.h"
 #include "storage/BFile.h"
 #include "storage/BMimeType.h"
+#include "storage/private/AppResources.h"
 #include "support/Capture.h"
 #include "support/TempDir.h"
 

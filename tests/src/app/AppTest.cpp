@@ -1,4 +1,5 @@
 #include "RunningApp.h"
+#include "app/BAutolock.h"
 
 #include "app/Commands.h"
 #include "support/TempDir.h"
@@ -41,21 +42,25 @@ TEST(Launch, OnlyTheFirstOfSeveralFilesIsRemembered) {
     std::string third = dir.Write("dritte.wav", "RIFF");
     RunningApp running({first, second, third});
     ASSERT_TRUE(running.shown);
-    ASSERT_TRUE(running.app.Lock());
-    EXPECT_TRUE(running.app.hasLaunchRef);
-    EXPECT_EQ(running.app.launchRef.path, first);
-    EXPECT_FALSE(running.app.IsLaunching());
-    running.app.Unlock();
+    {
+        BAutolock lock(running.app);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_TRUE(running.app.hasLaunchRef);
+        EXPECT_EQ(running.app.launchRef.path, first);
+        EXPECT_FALSE(running.app.IsLaunching());
+    }
 }
 
 TEST(Launch, WithoutFilesTheWindowOpensEmpty) {
     RunningApp running;
     ASSERT_TRUE(running.shown);
-    ASSERT_TRUE(running.app.Lock());
-    EXPECT_FALSE(running.app.hasLaunchRef);
-    EXPECT_FALSE(running.app.launchRef.IsSet());
-    EXPECT_NE(running.app.mainWindow, nullptr);
-    running.app.Unlock();
+    {
+        BAutolock lock(running.app);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_FALSE(running.app.hasLaunchRef);
+        EXPECT_FALSE(running.app.launchRef.IsSet());
+        EXPECT_NE(running.app.mainWindow, nullptr);
+    }
 }
 
 TEST(Launch, RefsAfterStartUpDoNotReplaceTheLaunchFile) {
@@ -73,9 +78,11 @@ TEST(Launch, RefsAfterStartUpDoNotReplaceTheLaunchFile) {
     // was asked for after the refs is up, the refs have been handled.
     be_app_messenger.SendMessage(B_ABOUT_REQUESTED);
     ASSERT_TRUE(driver::AnswerAlert("Schließen").has_value());
-    ASSERT_TRUE(running.app.Lock());
-    EXPECT_EQ(running.app.launchRef.path, first);
-    running.app.Unlock();
+    {
+        BAutolock lock(running.app);
+        ASSERT_TRUE(lock.IsLocked());
+        EXPECT_EQ(running.app.launchRef.path, first);
+    }
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "RunningApp.h"
+#include "app/BAutolock.h"
 
 #include "app/Commands.h"
 #include "encoding/EncoderView.h"
@@ -12,26 +13,11 @@
 #include "interface/Palette.h"
 #include "mainwindow/OptionsView.h"
 #include "mainwindow/TabView.h"
-#include "storage/AppResources.h"
+#include "storage/private/AppResources.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Holds a window's lock for the life of the object.
-class Locked {
-public:
-    explicit Locked(BLooper* looper) : fLooper(looper), fLocked(looper->Lock()) {}
-    ~Locked() {
-        if (fLocked)
-            fLooper->Unlock();
-    }
-    explicit operator bool() const { return fLocked; }
-
-private:
-    BLooper* fLooper;
-    bool fLocked;
-};
 
 std::vector<std::string> Labels(BMenu* menu) {
     std::vector<std::string> labels;
@@ -50,8 +36,8 @@ protected:
 TEST_F(MainWindowLayout, FrameTitleAndFlags) {
     ASSERT_TRUE(running.shown);
     MainWindow* window = running.window;
-    Locked lock(window);
-    ASSERT_TRUE(lock);
+    BAutolock lock(window);
+    ASSERT_TRUE(lock.IsLocked());
     EXPECT_EQ(window->Frame(), BRect(100, 100, 540, 380));
     EXPECT_STREQ(window->Title(), kMainTitle);
     EXPECT_EQ(window->Look(), B_TITLED_WINDOW_LOOK);
@@ -72,7 +58,8 @@ TEST_F(MainWindowLayout, FrameTitleAndFlags) {
 TEST_F(MainWindowLayout, MenusAndTheirMessages) {
     ASSERT_TRUE(running.shown);
     MainWindow* window = running.window;
-    Locked lock(window);
+    BAutolock lock(window);
+    ASSERT_TRUE(lock.IsLocked());
     BMenuBar* bar = window->menuBar;
     ASSERT_EQ(bar, window->FindView("MenuBar"));
     EXPECT_EQ(bar->Layout(), B_ITEMS_IN_ROW);
@@ -117,7 +104,8 @@ TEST_F(MainWindowLayout, MenusAndTheirMessages) {
 TEST_F(MainWindowLayout, ButtonsFollowTheArithmeticFromTheirPreferredSizes) {
     ASSERT_TRUE(running.shown);
     MainWindow* window = running.window;
-    Locked lock(window);
+    BAutolock lock(window);
+    ASSERT_TRUE(lock.IsLocked());
     const float R = window->backView->Bounds().right;
     const float Bt = window->backView->Bounds().bottom;
 
@@ -155,7 +143,8 @@ TEST_F(MainWindowLayout, ButtonsFollowTheArithmeticFromTheirPreferredSizes) {
 TEST_F(MainWindowLayout, TabViewHoldsTheThreePagesWithTheFilesPageInFront) {
     ASSERT_TRUE(running.shown);
     MainWindow* window = running.window;
-    Locked lock(window);
+    BAutolock lock(window);
+    ASSERT_TRUE(lock.IsLocked());
     TabView* tabs = window->tabView;
     const float R = window->backView->Bounds().right;
     const float Bt = window->backView->Bounds().bottom;
@@ -189,7 +178,8 @@ TEST_F(MainWindowLayout, ProgressWindowWaitsHiddenWithItsThreadRunning) {
     ASSERT_TRUE(running.shown);
     ProgressWindow* progress = running.window->progressWindow;
     ASSERT_NE(progress, nullptr);
-    Locked lock(progress);
+    BAutolock lock(progress);
+    ASSERT_TRUE(lock.IsLocked());
     EXPECT_TRUE(progress->IsRunning());
     EXPECT_TRUE(progress->IsHidden());
     EXPECT_STREQ(progress->Title(), "Fortschritt der Kodierung");

@@ -43,8 +43,12 @@ std::string Raw(const char* name) {
     return length < 0 ? std::string("<missing>") : std::string(value, static_cast<size_t>(length));
 }
 
-std::string Cstr(const std::string& data) { return "CSTR" + data; }
-std::string Bool(char value) { return std::string("BOOL") + value; }
+std::string Cstr(const std::string& data) {
+    return "CSTR" + data;
+}
+std::string Bool(char value) {
+    return std::string("BOOL") + value;
+}
 
 } // namespace
 
@@ -195,7 +199,9 @@ std::string PackageFile() {
            "/mime/packages/text-x-MirvexOggVorbisFronted-list.xml";
 }
 
-bool Installed() { return ::access(PackageFile().c_str(), F_OK) == 0; }
+bool Installed() {
+    return ::access(PackageFile().c_str(), F_OK) == 0;
+}
 
 // Calls a registration method on a thread of its own, as the main window
 // does, answers its alert and returns the alert.

@@ -4,6 +4,7 @@
 // would, and waits until the main window is on the screen.
 
 #include "app/AppDefs.h"
+#include "app/BAutolock.h"
 #include "app/MFApp.h"
 #include "mainwindow/MainWindow.h"
 #include "support/DisplayDriver.h"
@@ -21,10 +22,8 @@ public:
         fRunner = std::thread([this] { app.Run(); });
         shown = driver::WaitFor([] { return driver::Window(kMainTitle).visible; });
         // Taking the application's lock orders this thread after ReadyToRun.
-        if (app.Lock()) {
+        if (BAutolock lock(app); lock.IsLocked())
             window = app.mainWindow;
-            app.Unlock();
-        }
     }
 
     ~RunningApp() {

@@ -1,8 +1,8 @@
-#include "app/WindowList.h"
+#include "app/private/WindowList.h"
 
 #include "app/AppDefs.h"
 #include "app/BLooper.h"
-#include "app/LooperPort.h"
+#include "app/private/LooperPort.h"
 #include "display/Alerts.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "app/LooperPort.h"
+#include "app/private/LooperPort.h"
 
 #include "app/Verify.h"
 

@@ -1,4 +1,4 @@
-#include "storage/AppResources.h"
+#include "storage/private/AppResources.h"
 
 #include <mutex>
 

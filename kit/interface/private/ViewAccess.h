@@ -1,0 +1,38 @@
+#pragma once
+
+// Kit-private: the way into a view's mirror for the kit's own view classes.
+// A view's description for the display, its handling of the display's input
+// and its queue of display tasks are private to every view class; the kit's
+// classes reach them, and the base classes' versions, through here, so that
+// application views (which derive from BView too) cannot.
+//
+// Thread: the window's lock holder, or any while the view is in no window.
+
+#include "display/Widgets.h"
+#include "interface/BView.h"
+
+#include <functional>
+
+namespace kit_private {
+
+class ViewAccess {
+public:
+    // The view's own description, through its most derived override.
+    static display::ViewShape Shape(const BView* view) { return view->WidgetShape(); }
+    // The description as Base makes it, for an override that adds to it.
+    template <class Base>
+    static display::ViewShape ShapeOf(const Base* view) {
+        return view->Base::WidgetShape();
+    }
+    static void Handle(BView* view, BMessage* message) { view->HandleDisplayEvent(message); }
+    template <class Base>
+    static void HandleOf(Base* view, BMessage* message) {
+        view->Base::HandleDisplayEvent(message);
+    }
+    static void Queue(const BView* view, std::function<void()> task) {
+        view->QueueUpdate(std::move(task));
+    }
+    static uint64 WidgetParent(const BView* view) { return view->WidgetParent(); }
+};
+
+} // namespace kit_private
