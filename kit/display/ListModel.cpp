@@ -5,7 +5,7 @@
 
 #include "app/AppDefs.h"
 #include "interface/BScrollView.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
 #include "storage/entry_ref.h"
 
 #include <QAbstractListModel>

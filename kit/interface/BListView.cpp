@@ -2,7 +2,8 @@
 
 #include "display/ListFeed.h"
 #include "interface/BListItem.h"
-#include "interface/InterfacePrivate.h"
+#include "interface/private/InterfacePrivate.h"
+#include "interface/private/ViewAccess.h"
 
 #include <algorithm>
 
@@ -294,7 +295,7 @@ void BListView::Send(display::ListOp op, bool newGeneration) {
     if (newGeneration)
         ++fGeneration;
     if (fFeed->Push(std::move(op), fGeneration))
-        QueueUpdate(display::FeedList(Token(), fFeed));
+        kit_private::ViewAccess::Queue(this, display::FeedList(Token(), fFeed));
 }
 
 void BListView::SendSelection() {
@@ -321,7 +322,7 @@ void BListView::AttachedToWindow() {
 }
 
 display::ViewShape BListView::WidgetShape() const {
-    display::ViewShape shape = BView::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.kind = display::Kind::ListView;
     shape.value = fType == B_MULTIPLE_SELECTION_LIST ? 1 : 0;
     return shape;

@@ -24,7 +24,12 @@ class BListItem;
 namespace display {
 class ListFeed;
 struct ListOp;
+struct ViewShape;
 } // namespace display
+
+namespace kit_private {
+class ViewAccess;
+}
 
 enum list_view_type {
     B_SINGLE_SELECTION_LIST,
@@ -91,10 +96,13 @@ public:
     virtual void SelectionChanged() {}
 
     void AttachedToWindow() override;
+
+private:
+    friend class kit_private::ViewAccess;
+
     display::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
-private:
     // Sets the selection to exactly these sorted rows; true if it changed.
     bool SetSelection(std::vector<int32> rows);
     bool InsertItems(const std::vector<BListItem*>& items, int32 index);

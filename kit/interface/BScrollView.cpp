@@ -1,5 +1,8 @@
 #include "interface/BScrollView.h"
 
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
+
 namespace {
 
 float BorderWidth(border_style border) {
@@ -42,7 +45,7 @@ BRect BScrollView::FrameAround(BView* target, bool horizontal, bool vertical, bo
 }
 
 display::ViewShape BScrollView::WidgetShape() const {
-    display::ViewShape shape = BView::WidgetShape();
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.kind = display::Kind::ScrollView;
     // The bars and the border travel in the value: bit 0 vertical, bit 1
     // horizontal, the border width above them.

@@ -8,6 +8,13 @@
 
 #include "interface/BView.h"
 
+namespace display {
+struct ViewShape;
+}
+namespace kit_private {
+class ViewAccess;
+}
+
 enum border_style {
     B_PLAIN_BORDER,
     B_FANCY_BORDER,
@@ -33,9 +40,11 @@ public:
     bool HasVerticalScrollBar() const { return fVertical; }
     bool HasHorizontalScrollBar() const { return fHorizontal; }
 
+private:
+    friend class kit_private::ViewAccess;
+
     display::ViewShape WidgetShape() const override;
 
-private:
     static BRect FrameAround(BView* target, bool horizontal, bool vertical, border_style border);
 
     BView* fTarget;
