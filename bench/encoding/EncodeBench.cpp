@@ -141,6 +141,8 @@ int Bench(int count, int rounds, const fs::path& folder) {
     const std::string oggenc = "/usr/bin/oggenc";
 
     MFApp app;
+    // The benchmark's own arguments are no files for the program.
+    app.SetLaunchArguments({});
     std::thread runner([&] { app.Run(); });
     while (true) {
         if (app.Lock()) {
