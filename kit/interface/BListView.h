@@ -24,7 +24,12 @@ class BListItem;
 namespace display {
 class ListFeed;
 struct ListOp;
+struct ViewShape;
 } // namespace display
+
+namespace kit_private {
+class ViewAccess;
+}
 
 enum list_view_type {
     B_SINGLE_SELECTION_LIST,

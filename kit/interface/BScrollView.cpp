@@ -2,6 +2,9 @@
 #include "display/Widgets.h"
 #include "interface/private/ViewAccess.h"
 
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
+
 namespace {
 
 float BorderWidth(border_style border) {

@@ -8,6 +8,13 @@
 
 #include "interface/BView.h"
 
+namespace display {
+struct ViewShape;
+}
+namespace kit_private {
+class ViewAccess;
+}
+
 enum border_style {
     B_PLAIN_BORDER,
     B_FANCY_BORDER,

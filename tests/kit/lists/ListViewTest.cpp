@@ -1,4 +1,5 @@
 #include "app/AppDefs.h"
+#include "app/BMessenger.h"
 #include "interface/BListView.h"
 #include "interface/BScrollView.h"
 #include "interface/BStringItem.h"
