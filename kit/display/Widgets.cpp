@@ -1,5 +1,6 @@
 #include "display/Widgets.h"
 
+#include "display/ControlWidgets.h"
 #include "display/ListModel.h"
 #include "display/QtText.h"
 #include "display/WidgetRegistry.h"
@@ -276,11 +277,17 @@ QWidget* MakeWidget(const ViewShape& shape, QWidget* parent) {
     case Kind::ScrollView:
         return MakeScrollWidget(shape, parent);
     default:
+        if (QWidget* control = MakeControlWidget(shape, parent))
+            return control;
         return new QWidget(parent);
     }
 }
 
 } // namespace
+
+QWidget* FindWidget(WidgetId id) {
+    return Find(id);
+}
 
 Task CreateWindow(WindowShape shape) {
     return [shape = std::move(shape)] {

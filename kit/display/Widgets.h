@@ -43,6 +43,7 @@ enum class Kind {
     TabView,
     CheckBox,
     TextControl,
+    TextView,
     MenuField,
     ListView,
     ScrollView,

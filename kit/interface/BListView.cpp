@@ -1,9 +1,10 @@
 #include "interface/BListView.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
 
 #include "display/ListFeed.h"
 #include "interface/BListItem.h"
 #include "interface/private/InterfacePrivate.h"
-#include "interface/private/ViewAccess.h"
 
 #include <algorithm>
 

@@ -1,4 +1,6 @@
 #include "interface/BScrollView.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
 
 #include "display/Widgets.h"
 #include "interface/private/ViewAccess.h"

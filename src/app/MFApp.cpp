@@ -96,9 +96,13 @@ void MFApp::RelayQuitNotice(BMessage* message) {
     BAutolock lock(fMainWindowMessenger);
     if (!lock.IsLocked())
         return;
+    // Only the end of the encoder this run launched last advances it: the
+    // same executable and the same process. Another program started from the
+    // encoder's file, or an encoder of an earlier run, must not.
     entry_ref quitting;
-    if (mainWindow->running && message->FindRef("be:ref", &quitting) == B_OK &&
-        quitting == mainWindow->encoderRef)
+    int32 team = -1;
+    if (message->FindRef("be:ref", &quitting) == B_OK &&
+        message->FindInt32("be:team", &team) == B_OK && mainWindow->IsEncoderNotice(quitting, team))
         mainWindow->EncodeNext();
 }
 

@@ -3,16 +3,25 @@
 #include "app/BRoster.h"
 #include "app/Commands.h"
 #include "app/MFApp.h"
+#include "encoding/EncoderView.h"
+#include "encoding/MirvexLaunch.h"
 #include "encoding/ProgressWindow.h"
 #include "filelist/FilesList.h"
 #include "filelist/FilesView.h"
+#include "interface/BAlert.h"
 #include "interface/BButton.h"
 #include "interface/BMenu.h"
 #include "interface/BMenuBar.h"
 #include "interface/BMenuItem.h"
+#include "interface/BStringItem.h"
+#include "interface/BStringView.h"
 #include "mainwindow/TabView.h"
 #include "storage/BEntry.h"
 #include "storage/BPath.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -109,6 +118,15 @@ void MainWindow::MessageReceived(BMessage* message) {
     case cmd::CLOS:
         be_app->PostMessage(B_QUIT_REQUESTED);
         break;
+    case cmd::ENCD:
+        StartRun();
+        break;
+    case cmd::SKIP:
+        SkipFile();
+        break;
+    case cmd::STOP:
+        StopRun();
+        break;
     case cmd::OLPM:
         OpenChosenList(message);
         break;
@@ -156,9 +174,108 @@ void MainWindow::SaveChosenList(BMessage* message) {
 
 void MainWindow::RefsReceived(BMessage*) {}
 
+// The batch run. Its members are read and written only under this window's
+// lock: by the window's own handlers and by the application's relayed quit
+// notices. The progress window is locked inside this lock, never around it.
+
+void MainWindow::StartRun() {
+    const char* path = App()->encoderPath;
+    BEntry entry(path, true);
+    if (!entry.Exists()) {
+        // The path as stored, not as resolved: it is what the user typed.
+        char text[2048];
+        std::snprintf(text, sizeof text,
+                      "%s nicht gefunden. Gehen Sie bitte zu den Programmoptionen und sorgen Sie "
+                      "dafür, dass das Feld \"%s\" direkt auf %s oder einen Link darauf verweist "
+                      "(nicht auf das %s-Verzeichnis).",
+                      path, "Pfad zu Oggenc:", "Oggenc", "Oggenc");
+        (new BAlert("EncodeFailed", text, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT))
+            ->Go();
+        return;
+    }
+    entry.GetRef(&encoderRef);
+    fileIndex = 0;
+    tabView->encoderView->OptionsBefore(optionsBefore);
+    tabView->encoderView->OptionsAfter(optionsAfter);
+    running = true;
+
+    progressWindow->Show();
+    const BRect frame = Frame();
+    progressWindow->MoveTo(frame.left + 50, frame.top + 50);
+    be_roster->StartWatching(BMessenger(be_app), B_REQUEST_QUIT);
+    EncodeNext();
+}
+
 void MainWindow::EncodeNext() {
-    // Without a list there is nothing left to encode: the run ends.
-    EndRun();
+    // The count is read afresh each time: entries added during the run are
+    // encoded in it, and a list that became shorter ends it.
+    const int32 count = filesList->CountItems();
+    if (fileIndex >= count) {
+        EndRun();
+        return;
+    }
+    const char* path = static_cast<BStringItem*>(filesList->ItemAt(fileIndex))->Text();
+
+    // The window shows the name in the form a command line would give it, in
+    // double quotes when it holds a blank; the encoder gets it unquoted, as
+    // one argument of its own.
+    std::string shown = path;
+    if (std::strchr(path, ' ') != nullptr)
+        shown = "\"" + shown + "\"";
+    // Room for both numbers at any size an int32 takes.
+    char counter[48];
+    std::snprintf(counter, sizeof counter, "Datei %d von %d", static_cast<int>(fileIndex + 1),
+                  static_cast<int>(count));
+
+    if (progressWindow->Lock()) {
+        progressWindow->fileName->SetText(shown.c_str());
+        progressWindow->fileNumber->SetText(counter);
+        progressWindow->skipButton->SetEnabled(true);
+        progressWindow->stopButton->SetEnabled(true);
+        progressWindow->Unlock();
+    }
+
+    if (MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter, &encoderTeam) != B_OK) {
+        char text[256];
+        std::snprintf(text, sizeof text,
+                      "Irgendetwas schlechtes passierte beim Versuch, %s zu starten. Sorgen Sie "
+                      "dafür, dass %s ist, wo es sein soll und nicht läuft und versuchen Sie es "
+                      "noch einmal.",
+                      "Oggenc", "Oggenc");
+        (new BAlert("LaunchFailed", text, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT))
+            ->Go();
+        EndRun();
+        return;
+    }
+    ++fileIndex;
+}
+
+void MainWindow::SkipFile() {
+    if (!running)
+        return;
+    if (progressWindow->Lock()) {
+        progressWindow->skipButton->SetEnabled(false);
+        progressWindow->stopButton->SetEnabled(false);
+        progressWindow->Unlock();
+    }
+    // The run goes on when the killed encoder's quit notice arrives.
+    kill_team(encoderTeam);
+}
+
+void MainWindow::StopRun() {
+    if (!running)
+        return;
+    // Watching ends before the kill, and running is false afterwards, so the
+    // killed encoder's notice advances nothing.
+    be_roster->StopWatching(BMessenger(be_app));
+    kill_team(encoderTeam);
+    running = false;
+    fileIndex = 0;
+    progressWindow->Hide();
+}
+
+bool MainWindow::IsEncoderNotice(const entry_ref& ref, team_id team) const {
+    return running && team == encoderTeam && ref == encoderRef;
 }
 
 void MainWindow::EndRun() {

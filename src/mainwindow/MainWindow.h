@@ -32,6 +32,9 @@ public:
     // Encodes the next entry of the list, or ends the run. Thread: the
     // window's or the application's, with the window locked.
     void EncodeNext();
+    // Whether a quit notice names the encoder this run launched last: its
+    // executable and its process id. Thread: the window's lock holder.
+    bool IsEncoderNotice(const entry_ref& ref, team_id team) const;
 
     // The window's state, shared with the application object and the pages.
     BView* backView;
@@ -53,5 +56,9 @@ private:
     // The open and save panels' choices.
     void OpenChosenList(BMessage* message);
     void SaveChosenList(BMessage* message);
+    // The batch run's steps: "ENCD", "SKIP", "STOP" and the end of a run.
+    void StartRun();
+    void SkipFile();
+    void StopRun();
     void EndRun();
 };

@@ -1,0 +1,18 @@
+#pragma once
+
+// Kit-private, display thread only: the widgets of the check box, the text
+// control and its line, and the menu field, made for Widgets.cpp.
+
+#include "display/Widgets.h"
+
+class QWidget;
+
+namespace display {
+
+// The widget for a shape of those kinds, or null for any other kind.
+QWidget* MakeControlWidget(const ViewShape& shape, QWidget* parent);
+
+// The widget that mirrors the kit object with this token, if it still exists.
+QWidget* FindWidget(WidgetId id);
+
+} // namespace display

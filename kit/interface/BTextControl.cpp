@@ -1,0 +1,68 @@
+#include "interface/BTextControl.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
+
+#include "display/Controls.h"
+
+#include <algorithm>
+
+BTextControl::BTextControl(BRect frame, const char* name, const char* label, const char* text,
+                           BMessage* message, uint32 resizingMode, uint32 flags)
+    : BControl(frame, name, label, message, resizingMode, flags),
+      fDivider(label != nullptr && *label != '\0' ? frame.Width() / 2 : 0) {
+    BRect line = Bounds();
+    line.left = fDivider + kGap;
+    fTextView = new BTextView(line, "_input_", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP_BOTTOM,
+                              B_WILL_DRAW | B_NAVIGABLE);
+    fTextView->SetText(text);
+    fTextView->SetOwner(this);
+    fTextView->SetAccessibleLabel(Label());
+    AddChild(fTextView);
+}
+
+BTextControl::~BTextControl() = default;
+
+void BTextControl::SetText(const char* text) {
+    fTextView->SetText(text);
+}
+
+const char* BTextControl::Text() const {
+    return fTextView->Text();
+}
+
+void BTextControl::SetDivider(float divider) {
+    fDivider = divider;
+    BRect line = fTextView->Frame();
+    line.left = divider + kGap;
+    fTextView->MoveTo(line.left, line.top);
+    fTextView->ResizeTo(std::max(0.0f, line.Width()), line.Height());
+    kit_private::ViewAccess::Queue(this, display::SetControlDivider(Token(), fDivider));
+}
+
+void BTextControl::SetModificationMessage(BMessage* message) {
+    fModificationMessage.reset(message);
+}
+
+void BTextControl::SetLabel(const char* label) {
+    BControl::SetLabel(label);
+    fTextView->SetAccessibleLabel(Label());
+}
+
+void BTextControl::GetPreferredSize(float* width, float* height) {
+    if (width != nullptr)
+        *width = Frame().Width();
+    if (height != nullptr)
+        *height = display::LineEditHeight() - 1;
+}
+
+display::ViewShape BTextControl::WidgetShape() const {
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
+    shape.kind = display::Kind::TextControl;
+    shape.divider = fDivider;
+    return shape;
+}
+
+void BTextControl::TextChanged() {
+    if (fModificationMessage)
+        Invoke(fModificationMessage.get());
+}

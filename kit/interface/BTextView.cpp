@@ -1,0 +1,90 @@
+#include "interface/BTextView.h"
+#include "display/Widgets.h"
+#include "interface/private/ViewAccess.h"
+
+#include "display/Controls.h"
+#include "interface/private/InterfacePrivate.h"
+
+namespace kit_private {
+
+size_t Utf8Prefix(const std::string& text, size_t maxBytes) {
+    size_t end = 0;
+    while (end < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[end]);
+        size_t length = 1;
+        if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            length = 3;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4;
+        // A character counts whole only when all its continuation bytes are
+        // there; otherwise its first byte stands alone.
+        for (size_t i = 1; i < length; ++i)
+            if (end + i >= text.size() ||
+                (static_cast<unsigned char>(text[end + i]) & 0xC0) != 0x80) {
+                length = 1;
+                break;
+            }
+        if (end + length > maxBytes)
+            break;
+        end += length;
+    }
+    return end;
+}
+
+} // namespace kit_private
+
+BTextView::BTextView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
+    : BView(frame, name, resizingMode, flags) {}
+
+bool BTextView::Take(std::string text) {
+    text.resize(kit_private::Utf8Prefix(text, static_cast<size_t>(fMaxBytes)));
+    if (text == fText)
+        return false;
+    fText = std::move(text);
+    return true;
+}
+
+void BTextView::SetText(const char* text) {
+    if (!Take(text ? text : ""))
+        return;
+    kit_private::ViewAccess::Queue(this, display::SetLineText(Token(), fText));
+    if (fOwner != nullptr)
+        fOwner->TextChanged();
+}
+
+void BTextView::SetMaxBytes(int32 maxBytes) {
+    fMaxBytes = maxBytes < 0 ? 0 : maxBytes;
+    kit_private::ViewAccess::Queue(this, display::SetLineMaxBytes(Token(), fMaxBytes));
+    if (Take(fText)) {
+        kit_private::ViewAccess::Queue(this, display::SetLineText(Token(), fText));
+        if (fOwner != nullptr)
+            fOwner->TextChanged();
+    }
+}
+
+display::ViewShape BTextView::WidgetShape() const {
+    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
+    shape.kind = display::Kind::TextView;
+    shape.text = fText;
+    shape.label = fAccessibleLabel;
+    shape.maxBytes = fMaxBytes;
+    return shape;
+}
+
+void BTextView::HandleDisplayEvent(BMessage* message) {
+    const char* typed = nullptr;
+    if (message->what != kit_private::kTextEdited || message->FindString("text", &typed) != B_OK)
+        return;
+    std::string text = typed;
+    const bool tooLong =
+        kit_private::Utf8Prefix(text, static_cast<size_t>(fMaxBytes)) < text.size();
+    const bool changed = Take(std::move(text));
+    // The line refuses what passes the limit; should a longer text come all
+    // the same, the line is given the cut text back.
+    if (tooLong)
+        kit_private::ViewAccess::Queue(this, display::SetLineText(Token(), fText));
+    if (changed && fOwner != nullptr)
+        fOwner->TextChanged();
+}

@@ -1,0 +1,222 @@
+#include "interface/BCheckBox.h"
+#include "interface/BMenu.h"
+#include "interface/BMenuField.h"
+#include "interface/BMenuItem.h"
+#include "interface/BTextControl.h"
+#include "interface/BWindow.h"
+#include "support/ControlDriver.h"
+#include "support/DisplayDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+constexpr uint32 kModified = four_cc("MODF");
+constexpr uint32 kTicked = four_cc("TICK");
+constexpr uint32 kChosen = four_cc("CHSN");
+constexpr const char* kTitle = "Bedienelemente";
+
+// A window holding one control of each kind, recording what they send.
+class ControlsWindow : public BWindow {
+public:
+    ControlsWindow() : BWindow(BRect(100, 100, 499, 299), kTitle, B_TITLED_WINDOW, 0) {
+        text = new BTextControl(BRect(5, 5, 300, 25), "Text", "Name:", "", nullptr);
+        text->SetModificationMessage(new BMessage(kModified));
+        text->TextView()->SetMaxBytes(8);
+        AddChild(text);
+
+        box = new BCheckBox(BRect(5, 40, 200, 60), "Box", "Ankreuzen", new BMessage(kTicked));
+        box->ResizeToPreferred();
+        AddChild(box);
+
+        menu = new BMenu("Auswahl");
+        menu->AddItem(new BMenuItem("Eins", nullptr));
+        menu->AddSeparatorItem();
+        menu->AddItem(new BMenuItem("Zwei", nullptr));
+        menu->AddItem(new BMenuItem("Drei", new BMessage(kChosen)));
+        menu->ItemAt(0)->SetMarked(true);
+        menu->SetLabelFromMarked(true);
+        field = new BMenuField(BRect(5, 70, 300, 90), "Field", "Wahl:", menu);
+        field->ResizeToPreferred();
+        field->SetDivider(60);
+        AddChild(field);
+    }
+
+    void MessageReceived(BMessage* message) override {
+        std::lock_guard guard(fMutex);
+        fReceived.push_back(*message);
+        fCondition.notify_all();
+    }
+
+    // Waits until count messages of the code have arrived; answers them all.
+    std::vector<BMessage> WaitFor(uint32 code, size_t count) {
+        std::unique_lock guard(fMutex);
+        fCondition.wait_for(guard, std::chrono::seconds(20),
+                            [&] { return Of(code).size() >= count; });
+        return Of(code);
+    }
+
+    BTextControl* text;
+    BCheckBox* box;
+    BMenu* menu;
+    BMenuField* field;
+
+private:
+    std::vector<BMessage> Of(uint32 code) const {
+        std::vector<BMessage> found;
+        for (const BMessage& message : fReceived)
+            if (message.what == code)
+                found.push_back(message);
+        return found;
+    }
+
+    std::mutex fMutex;
+    std::condition_variable fCondition;
+    std::vector<BMessage> fReceived;
+};
+
+class Controls : public testing::Test {
+protected:
+    void SetUp() override {
+        window = new ControlsWindow;
+        window->Show();
+        ASSERT_TRUE(driver::WaitFor([] { return driver::Window(kTitle).visible; }));
+    }
+    void TearDown() override {
+        if (window->Lock())
+            window->Quit();
+    }
+    // Reads kit state under the window's lock.
+    template <class T>
+    T Read(const std::function<T()>& read) {
+        window->Lock();
+        T value = read();
+        window->Unlock();
+        return value;
+    }
+
+    ControlsWindow* window = nullptr;
+};
+
+} // namespace
+
+TEST(Utf8Prefix, CutsOnlyBetweenWholeCharacters) {
+    struct Case {
+        std::string text;
+        size_t maxBytes;
+        size_t expected;
+    };
+    const Case cases[] = {
+        {"", 4, 0},
+        {"abc", 8, 3},
+        {"abc", 2, 2},
+        {"aü", 2, 1}, // ü takes two bytes: not half of it
+        {"aü", 3, 3},
+        {"€", 2, 0},  // three bytes
+        {"a😀", 4, 1}, // four bytes
+        {"a😀", 5, 5},
+        {"\xff\xfe", 1, 1},     // bytes that begin nothing stand alone
+        {"a\xc3", 2, 2},        // a lead byte without its continuation
+        {"\xc3\xa4\xa4", 2, 2}, // a stray continuation byte after a whole ü
+        {std::string(128, 'x') + "y", 128, 128},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(kit_private::Utf8Prefix(c.text, c.maxBytes), c.expected) << c.text;
+}
+
+TEST_F(Controls, TextControlTellsOfEveryChangeTypedOrSetAndKeepsItsByteLimit) {
+    // Set by the program: one message per change, none for the same text.
+    ASSERT_TRUE(window->Lock());
+    window->text->SetText("abc");
+    window->text->SetText("abc");
+    window->text->SetText("abcdefghijk"); // cut to the limit of 8 bytes
+    window->Unlock();
+    EXPECT_EQ(window->WaitFor(kModified, 2).size(), 2u);
+    EXPECT_EQ(Read<std::string>([&] { return window->text->Text(); }), "abcdefgh");
+    EXPECT_TRUE(driver::WaitFor([] { return driver::LineText(kTitle, "Text") == "abcdefgh"; }));
+
+    // Typed: the line refuses what passes the limit, counted in bytes, and
+    // never takes half of a character.
+    ASSERT_TRUE(window->Lock());
+    window->text->SetText("abcdef");
+    window->Unlock();
+    ASSERT_TRUE(driver::WaitFor([] { return driver::LineText(kTitle, "Text") == "abcdef"; }));
+    ASSERT_TRUE(driver::TypeInto(kTitle, "Text", "€g"));
+    EXPECT_EQ(driver::LineText(kTitle, "Text"), "abcdefg");
+    ASSERT_TRUE(driver::TypeInto(kTitle, "Text", "ü"));
+    EXPECT_EQ(driver::LineText(kTitle, "Text"), "abcdefg");
+    ASSERT_TRUE(driver::TypeInto(kTitle, "Text", "h"));
+    auto messages = window->WaitFor(kModified, 5);
+    EXPECT_EQ(messages.size(), 5u); // "abcdef", then "g" and "h" as typed
+    EXPECT_EQ(Read<std::string>([&] { return window->text->Text(); }), "abcdefgh");
+
+    // A lower limit cuts the text at once, again between characters.
+    ASSERT_TRUE(window->Lock());
+    window->text->SetText("aüü");
+    window->text->TextView()->SetMaxBytes(4);
+    EXPECT_STREQ(window->text->Text(), "aü");
+    window->Unlock();
+}
+
+TEST_F(Controls, TextControlLaysOutItsLabelColumnAndLine) {
+    ASSERT_TRUE(window->Lock());
+    window->text->SetDivider(50);
+    const BRect line = window->text->TextView()->Frame();
+    EXPECT_EQ(window->text->Divider(), 50);
+    EXPECT_EQ(line.left, 50 + BTextControl::kGap);
+    EXPECT_EQ(line.right, window->text->Bounds().right); // the right edge stays
+    window->text->ResizeTo(250, window->text->Frame().Height());
+    EXPECT_EQ(window->text->TextView()->Frame().right, 250); // the line follows
+    window->Unlock();
+    driver::Settle();
+    driver::WidgetInfo shown = driver::Widget(kTitle, "_input_");
+    EXPECT_EQ(shown.x, 52);
+    EXPECT_EQ(shown.width, 250 - 52 + 1);
+}
+
+TEST_F(Controls, CheckBoxFlipsItsValueAndSendsItsMessage) {
+    ASSERT_TRUE(driver::ClickCheckBox(kTitle, "Box"));
+    auto ticked = window->WaitFor(kTicked, 1);
+    ASSERT_EQ(ticked.size(), 1u);
+    EXPECT_EQ(Read<int32>([&] { return window->box->Value(); }), B_CONTROL_ON);
+    ASSERT_TRUE(driver::ClickCheckBox(kTitle, "Box"));
+    EXPECT_EQ(window->WaitFor(kTicked, 2).size(), 2u);
+    EXPECT_EQ(Read<int32>([&] { return window->box->Value(); }), B_CONTROL_OFF);
+
+    // Set by the program: the box follows, and nothing is sent.
+    ASSERT_TRUE(window->Lock());
+    window->box->SetValue(B_CONTROL_ON);
+    window->Unlock();
+    EXPECT_TRUE(driver::WaitFor([] { return driver::CheckBoxTicked(kTitle, "Box"); }));
+}
+
+TEST_F(Controls, MenuFieldMarksTheChosenItemAndShowsItsLabel) {
+    EXPECT_EQ(driver::MenuFieldButton(kTitle, "Field"), "Eins");
+    EXPECT_EQ(driver::MenuFieldChecked(kTitle, "Field"), "Eins");
+
+    // An item without a message only marks itself.
+    ASSERT_TRUE(driver::ChooseFromMenuField(kTitle, "Field", "Zwei"));
+    EXPECT_TRUE(driver::WaitFor([] { return driver::MenuFieldButton(kTitle, "Field") == "Zwei"; }));
+    EXPECT_EQ(driver::MenuFieldChecked(kTitle, "Field"), "Zwei");
+    EXPECT_EQ(Read<std::string>([&] { return window->menu->FindMarked()->Label(); }), "Zwei");
+    EXPECT_FALSE(Read<bool>([&] { return window->menu->ItemAt(0)->IsMarked(); }));
+
+    // One with a message sends it to the window as well.
+    ASSERT_TRUE(driver::ChooseFromMenuField(kTitle, "Field", "Drei"));
+    EXPECT_EQ(window->WaitFor(kChosen, 1).size(), 1u);
+    EXPECT_TRUE(driver::WaitFor([] { return driver::MenuFieldButton(kTitle, "Field") == "Drei"; }));
+
+    // Marking by the program shows too; exactly one item stays marked.
+    ASSERT_TRUE(window->Lock());
+    window->menu->ItemAt(0)->SetMarked(true);
+    int32 marked = 0;
+    for (int32 i = 0; i < window->menu->CountItems(); ++i)
+        marked += window->menu->ItemAt(i)->IsMarked() ? 1 : 0;
+    EXPECT_EQ(marked, 1);
+    EXPECT_EQ(window->field->ButtonLabel(), "Eins");
+    window->Unlock();
+    EXPECT_TRUE(driver::WaitFor([] { return driver::MenuFieldButton(kTitle, "Field") == "Eins"; }));
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+// A running program with a stand-in encoder, and the means to drive a batch
+// run as the user does and to read its state.
+
+#include "src/app/RunningApp.h"
+
+#include "StandInEncoder.h"
+
+#include "app/BRoster.h"
+#include "app/Commands.h"
+#include "encoding/EncoderView.h"
+#include "encoding/ProgressWindow.h"
+#include "filelist/FilesList.h"
+#include "interface/BButton.h"
+#include "interface/BStringView.h"
+#include "mainwindow/TabView.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+constexpr const char* kProgressTitle = "Fortschritt der Kodierung";
+
+struct RunState {
+    bool running = false;
+    int32 fileIndex = 0;
+    team_id team = -1;
+    entry_ref ref;
+};
+
+struct ProgressState {
+    bool hidden = true;
+    BRect frame;
+    std::string fileName;
+    std::string fileNumber;
+    bool skipEnabled = false;
+    bool stopEnabled = false;
+};
+
+class RunFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(running.shown);
+        window = running.window;
+        fWindowMessenger = BMessenger(window);
+        SetEncoderPath(encoder.Path());
+    }
+
+    void TearDown() override {
+        // No stand-in may outlive the test.
+        if (!fWindowMessenger.IsValid())
+            return;
+        Press(cmd::STOP);
+        EXPECT_TRUE(Eventually([&] { return !State().running; }));
+    }
+
+    void SetEncoderPath(const std::string& path) {
+        ASSERT_TRUE(window->Lock());
+        std::strcpy(running.app.encoderPath, path.c_str());
+        window->Unlock();
+    }
+
+    void AddFiles(const std::vector<std::string>& paths) {
+        for (const std::string& path : paths)
+            window->filesList->AddFile(path.c_str());
+    }
+
+    void Press(uint32 code) { ASSERT_EQ(fWindowMessenger.SendMessage(code), B_OK); }
+
+    RunState State() {
+        RunState state;
+        if (!window->Lock())
+            return state;
+        state.running = window->running;
+        state.fileIndex = window->fileIndex;
+        state.team = window->encoderTeam;
+        state.ref = window->encoderRef;
+        window->Unlock();
+        return state;
+    }
+
+    ProgressState Progress() {
+        ProgressState state;
+        ProgressWindow* progress = window->progressWindow;
+        if (!progress->Lock())
+            return state;
+        state.hidden = progress->IsHidden();
+        state.frame = progress->Frame();
+        state.fileName = progress->fileName->Text();
+        state.fileNumber = progress->fileNumber->Text();
+        state.skipEnabled = progress->skipButton->IsEnabled();
+        state.stopEnabled = progress->stopButton->IsEnabled();
+        progress->Unlock();
+        return state;
+    }
+
+    bool Idle() { return !State().running && Progress().hidden; }
+
+    // Waits until the stand-in has been launched count times in all.
+    bool Launched(size_t count) {
+        return Eventually([&] { return encoder.CountCalls() >= count; }) &&
+               encoder.CountCalls() == count;
+    }
+
+    // Posts a quit notice to the application as the roster would.
+    static void PostNotice(const entry_ref* ref, team_id team) {
+        BMessage notice(B_SOME_APP_QUIT);
+        if (ref != nullptr)
+            notice.AddRef("be:ref", ref);
+        if (team >= 0)
+            notice.AddInt32("be:team", team);
+        ASSERT_EQ(be_app_messenger.SendMessage(&notice), B_OK);
+    }
+
+    // Everything posted to the application before this call has been handled
+    // once it returns: the About box it asks for comes after them.
+    static void SyncApplication() {
+        ASSERT_EQ(be_app_messenger.SendMessage(B_ABOUT_REQUESTED), B_OK);
+        ASSERT_TRUE(driver::AnswerAlert("Schließen").has_value());
+    }
+
+    // Waits until a process of ours has ended and been reaped. Signal 0
+    // only asks whether the process is there.
+    static bool Reaped(team_id team) {
+        return Eventually([&] { return ::kill(team, 0) != 0 && errno == ESRCH; });
+    }
+
+    StandInEncoder encoder;
+    RunningApp running;
+    MainWindow* window = nullptr;
+
+private:
+    BMessenger fWindowMessenger;
+};

@@ -1,0 +1,306 @@
+#include "RunFixture.h"
+
+#include "interface/BMenu.h"
+#include "interface/BMenuItem.h"
+#include "interface/BTextControl.h"
+#include "storage/BNode.h"
+#include "support/ControlDriver.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QWidget>
+
+#include <sys/stat.h>
+
+namespace {
+
+const std::string kLaunchFailedText =
+    "Irgendetwas schlechtes passierte beim Versuch, Oggenc zu starten. Sorgen Sie dafür, dass "
+    "Oggenc ist, wo es sein soll und nicht läuft und versuchen Sie es noch einmal.";
+
+std::string EncodeFailedText(const std::string& path) {
+    return path + " nicht gefunden. Gehen Sie bitte zu den Programmoptionen und sorgen Sie dafür, "
+                  "dass das Feld \"Pfad zu Oggenc:\" direkt auf Oggenc oder einen Link darauf "
+                  "verweist (nicht auf das Oggenc-Verzeichnis).";
+}
+
+} // namespace
+
+using BatchRun = RunFixture;
+
+TEST_F(BatchRun, EncodesEveryEntryInListOrderEachAsOneArgument) {
+    ASSERT_TRUE(window->Lock());
+    window->tabView->encoderView->bitrateMenu->ItemAt(3)->SetMarked(true);
+    window->tabView->encoderView->extraParam->SetText("-c \"a b\"");
+    window->Unlock();
+    const std::vector<std::string> files = {"/x/a.wav", "/x/My Music/b c.wav",
+                                            "/x/\"q\" -o \"/tmp/o.ogg.wav", "-dash.wav",
+                                            "/x/\xfe\n$HOME.wav"};
+    AddFiles(files);
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(files.size()));
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+
+    const Arguments options = {"-b", "128", "-c", "a b"};
+    const auto calls = encoder.Calls();
+    for (size_t i = 0; i < files.size(); ++i) {
+        Arguments expected = options;
+        if (files[i][0] == '-')
+            expected.push_back("--");
+        expected.push_back(files[i]);
+        EXPECT_EQ(calls[i], expected) << i;
+    }
+
+    // The run's end leaves the list alone and the run's state at its start.
+    ASSERT_TRUE(window->Lock());
+    EXPECT_STREQ(window->optionsBefore, "-b 128 -c \"a b\"");
+    EXPECT_STREQ(window->optionsAfter, "");
+    EXPECT_EQ(window->fileIndex, 0);
+    EXPECT_EQ(window->filesList->CountItems(), int32(files.size()));
+    EXPECT_EQ(window->encoderRef.path, encoder.Path());
+    const BRect main = window->Frame();
+    window->Unlock();
+    EXPECT_EQ(Progress().frame.LeftTop(), BPoint(main.left + 50, main.top + 50));
+}
+
+TEST_F(BatchRun, EachFileIsShownAndSkipHoldsTheButtonsUntilTheNextFile) {
+    encoder.SetMode("wait");
+    const std::vector<std::string> files = {"/x/eins.wav", "/x/zwei drei.wav", "/x/vier.wav"};
+    const std::vector<std::string> shown = {"/x/eins.wav", "\"/x/zwei drei.wav\"", "/x/vier.wav"};
+    AddFiles(files);
+    Press(cmd::ENCD);
+    for (size_t k = 0; k < files.size(); ++k) {
+        ASSERT_TRUE(Launched(k + 1)) << k;
+        ProgressState progress = Progress();
+        EXPECT_FALSE(progress.hidden);
+        EXPECT_EQ(progress.fileName, shown[k]);
+        EXPECT_EQ(progress.fileNumber, "Datei " + std::to_string(k + 1) + " von 3");
+        EXPECT_TRUE(progress.skipEnabled && progress.stopEnabled) << k;
+        RunState state = State();
+        EXPECT_TRUE(state.running);
+        EXPECT_EQ(state.fileIndex, int32(k + 1));
+        EXPECT_TRUE(driver::WaitFor([&] {
+            return driver::Widget(kProgressTitle, "FileName").text == shown[k] &&
+                   driver::Widget(kProgressTitle, "SkipFile").enabled;
+        }));
+        if (k == 0) {
+            // Floating, modal for the program, without close, zoom, minimise
+            // or resizing, 50 right of and below the main window's corner.
+            driver::WindowTraits traits = driver::Traits(kProgressTitle);
+            EXPECT_TRUE(traits.visible && traits.floating && traits.appModal && traits.fixedSize);
+            EXPECT_FALSE(traits.closeBox || traits.minimizeBox || traits.maximizeBox);
+            driver::WidgetInfo main = driver::Window(kMainTitle);
+            EXPECT_EQ(traits.x, main.x + 50);
+            EXPECT_EQ(traits.y, main.y + 50);
+            EXPECT_EQ(traits.width, 341);
+        }
+
+        // With the application held, the killed encoder's notice waits, and
+        // the buttons stay disabled.
+        ASSERT_TRUE(be_app->Lock());
+        Press(cmd::SKIP);
+        EXPECT_TRUE(Eventually([&] {
+            ProgressState now = Progress();
+            return !now.skipEnabled && !now.stopEnabled;
+        }));
+        EXPECT_TRUE(Reaped(state.team));
+        EXPECT_EQ(encoder.CountCalls(), k + 1);
+        EXPECT_TRUE(State().running);
+        be_app->Unlock();
+    }
+    EXPECT_TRUE(Eventually([&] { return Idle(); }));
+    EXPECT_EQ(encoder.CountCalls(), files.size());
+    EXPECT_EQ(State().fileIndex, 0);
+}
+
+TEST_F(BatchRun, StopEndsEverythingAndALateNoticeChangesNothing) {
+    encoder.SetMode("wait");
+    AddFiles({"/x/a.wav", "/x/b.wav", "/x/c.wav"});
+    // Idle, "SKIP" and "STOP" do nothing.
+    Press(cmd::SKIP);
+    Press(cmd::STOP);
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(1));
+    const RunState during = State();
+    ASSERT_TRUE(during.running);
+
+    Press(cmd::STOP);
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+    EXPECT_TRUE(Reaped(during.team));
+    EXPECT_EQ(State().fileIndex, 0);
+
+    // The killed encoder's own notice, and a forged one after it, find the
+    // run over.
+    PostNotice(&during.ref, during.team);
+    SyncApplication();
+    EXPECT_EQ(encoder.CountCalls(), 1u);
+    EXPECT_TRUE(Idle());
+
+    // The next run starts again from the first entry.
+    encoder.SetMode("exit");
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(4));
+    EXPECT_EQ(encoder.Calls()[1], Arguments{"/x/a.wav"});
+    EXPECT_TRUE(Eventually([&] { return Idle(); }));
+}
+
+TEST_F(BatchRun, AnEmptyListShowsTheWindowAndHidesItAtOnce) {
+    Press(cmd::ENCD);
+    ASSERT_TRUE(window->Lock());
+    const BRect main = window->Frame();
+    window->Unlock();
+    // It was shown and placed, then hidden again; nothing was launched.
+    EXPECT_TRUE(Eventually([&] {
+        return Progress().frame.LeftTop() == BPoint(main.left + 50, main.top + 50) && Idle();
+    }));
+    SyncApplication();
+    EXPECT_EQ(encoder.CountCalls(), 0u);
+    EXPECT_EQ(State().fileIndex, 0);
+    EXPECT_FALSE(driver::AnswerAlert("OK", std::chrono::milliseconds(0)).has_value());
+}
+
+TEST_F(BatchRun, AMissingEncoderIsToldWithThePathAsStored) {
+    const std::string link = encoder.dir.File("kaputt");
+    ASSERT_EQ(::symlink(encoder.dir.File("nirgends").c_str(), link.c_str()), 0);
+    AddFiles({"/x/a.wav"});
+    for (const std::string& path : {encoder.dir.File("kein oggenc"), link, std::string()}) {
+        SetEncoderPath(path);
+        Press(cmd::ENCD);
+        auto alert = driver::AnswerAlert("OK");
+        ASSERT_TRUE(alert.has_value()) << path;
+        EXPECT_EQ(alert->title, "EncodeFailed");
+        EXPECT_EQ(alert->text, EncodeFailedText(path));
+        EXPECT_EQ(alert->buttons, std::vector<std::string>{"OK"});
+        EXPECT_TRUE(Idle());
+        EXPECT_FALSE(State().ref.IsSet()); // no member changed
+    }
+    EXPECT_EQ(encoder.CountCalls(), 0u);
+}
+
+TEST_F(BatchRun, ALaunchThatFailsIsToldAndEndsTheRun) {
+    const std::string plain = encoder.dir.Write("nur text", "kein Programm\n");
+    SetEncoderPath(plain);
+    AddFiles({"/x/a.wav", "/x/b.wav"});
+    Press(cmd::ENCD);
+    auto alert = driver::AnswerAlert("OK");
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->title, "LaunchFailed");
+    EXPECT_EQ(alert->text, kLaunchFailedText);
+    EXPECT_EQ(alert->buttons, std::vector<std::string>{"OK"});
+    EXPECT_TRUE(Eventually([&] { return Idle(); }));
+    EXPECT_EQ(State().fileIndex, 0);
+}
+
+TEST_F(BatchRun, AnAlertOfTheApplicationsThreadBlocksOnlyThatThread) {
+    // The first encoder takes its own execute permission away, so the second
+    // launch fails on the application's thread, which relays the notice.
+    encoder.SetMode("break");
+    AddFiles({"/x/a.wav", "/x/b.wav", "/x/c.wav"});
+    Press(cmd::ENCD);
+    ASSERT_TRUE(driver::WaitFor([] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == "LaunchFailed" && widget->isVisible())
+                return true;
+        return false;
+    }));
+    // The display goes on painting: the main window draws afresh.
+    EXPECT_TRUE(driver::OnDisplay<bool>([] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->windowTitle() == kMainTitle)
+                return !widget->grab().isNull();
+        return false;
+    }));
+    // The progress window's thread is free, and shows the failed entry.
+    ProgressState progress = Progress();
+    EXPECT_FALSE(progress.hidden);
+    EXPECT_EQ(progress.fileNumber, "Datei 2 von 3");
+    EXPECT_EQ(encoder.CountCalls(), 1u);
+
+    auto alert = driver::AnswerAlert("OK");
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->title, "LaunchFailed");
+    EXPECT_TRUE(Eventually([&] { return Idle(); }));
+    EXPECT_EQ(encoder.CountCalls(), 1u); // later entries are not tried
+}
+
+TEST_F(BatchRun, EntriesAddedDuringARunAreEncodedInIt) {
+    encoder.SetMode("wait");
+    AddFiles({"/x/a.wav"});
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(1));
+    EXPECT_EQ(Progress().fileNumber, "Datei 1 von 1");
+    AddFiles({"/x/b.wav", "/x/c.wav"});
+    Press(cmd::SKIP);
+    ASSERT_TRUE(Launched(2));
+    EXPECT_TRUE(Eventually([&] { return Progress().fileNumber == "Datei 2 von 3"; }));
+    encoder.SetMode("exit");
+    Press(cmd::SKIP);
+    ASSERT_TRUE(Launched(3));
+    EXPECT_TRUE(Eventually([&] { return Idle(); }));
+    EXPECT_EQ(encoder.Calls()[2], Arguments{"/x/c.wav"});
+}
+
+TEST_F(BatchRun, OnlyTheNoticeOfTheEncoderLaunchedLastAdvancesTheRun) {
+    encoder.SetMode("wait");
+    AddFiles({"/x/a.wav", "/x/b.wav", "/x/c.wav"});
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(1));
+    const RunState first = State();
+
+    // Another executable's end, a notice without a ref or without a team, and
+    // another process of the encoder's own file, all during the run.
+    entry_ref other;
+    ASSERT_EQ(get_ref_for_path("/bin/sh", &other), B_OK);
+    PostNotice(&other, first.team);
+    PostNotice(nullptr, first.team);
+    PostNotice(&first.ref, -1);
+    PostNotice(&first.ref, first.team + 100000);
+    encoder.SetMode("exit");
+    team_id stranger = -1;
+    const char* const strangerArgs[] = {"fremd"};
+    ASSERT_EQ(be_roster->Launch(&first.ref, 1, strangerArgs, &stranger), B_OK);
+    ASSERT_TRUE(Launched(2));
+    ASSERT_TRUE(Reaped(stranger));
+    SyncApplication();
+    EXPECT_EQ(encoder.CountCalls(), 2u); // the first entry, and the stranger
+    EXPECT_EQ(State().fileIndex, 1);
+
+    // The encoder's own end does.
+    encoder.SetMode("wait");
+    PostNotice(&first.ref, first.team);
+    ASSERT_TRUE(Launched(3));
+    EXPECT_EQ(encoder.Calls()[2], Arguments{"/x/b.wav"});
+    const RunState second = State();
+    EXPECT_EQ(second.fileIndex, 2);
+    EXPECT_NE(second.team, first.team);
+    kill_team(first.team);
+    ASSERT_TRUE(Reaped(first.team));
+
+    // Outside a run, not even the right notice does anything.
+    Press(cmd::STOP);
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+    ASSERT_TRUE(Reaped(second.team));
+    PostNotice(&second.ref, second.team);
+    SyncApplication();
+    EXPECT_EQ(encoder.CountCalls(), 3u);
+    EXPECT_TRUE(Idle());
+}
+
+TEST_F(BatchRun, QuittingDuringARunStoresTheOptionsAndLeavesTheEncoderRunning) {
+    encoder.SetMode("wait");
+    AddFiles({"/x/a.wav"});
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(1));
+    const team_id team = State().team;
+    Press(cmd::CLOS);
+    running.WaitForEnd();
+    // The executable's attribute holds the path the run used.
+    app_info info;
+    ASSERT_EQ(running.app.GetAppInfo(&info), B_OK);
+    char stored[1024] = {};
+    BNode node(&info.ref);
+    ASSERT_GT(node.ReadAttr("encoder_location", B_STRING_TYPE, 0, stored, sizeof stored), 0);
+    EXPECT_EQ(std::string(stored), encoder.Path());
+    EXPECT_EQ(kill_team(team), B_OK); // still ours and still there
+    EXPECT_TRUE(Reaped(team));
+}

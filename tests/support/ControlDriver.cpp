@@ -1,0 +1,149 @@
+#include "support/ControlDriver.h"
+
+#include "support/DisplayDriver.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace driver {
+
+namespace {
+
+QWidget* TopLevel(const std::string& title) {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->windowTitle() == QString::fromStdString(title) &&
+            qobject_cast<QMessageBox*>(widget) == nullptr)
+            return widget;
+    return nullptr;
+}
+
+template <class T>
+T* Child(const std::string& windowTitle, const std::string& name) {
+    QWidget* window = TopLevel(windowTitle);
+    if (window == nullptr)
+        return nullptr;
+    QWidget* found = window->findChild<QWidget*>(QString::fromStdString(name));
+    if (auto* direct = qobject_cast<T*>(found))
+        return direct;
+    return found != nullptr ? found->findChild<T*>() : nullptr;
+}
+
+QMenu* FieldMenu(const std::string& windowTitle, const std::string& fieldName) {
+    auto* button = Child<QPushButton>(windowTitle, fieldName);
+    return button != nullptr ? button->menu() : nullptr;
+}
+
+} // namespace
+
+bool TypeInto(const std::string& windowTitle, const std::string& controlName,
+              const std::string& text) {
+    return OnDisplay<bool>([&] {
+        auto* line = Child<QLineEdit>(windowTitle, controlName);
+        if (line == nullptr)
+            return false;
+        line->setFocus();
+        line->end(false);
+        const QString keys = QString::fromStdString(text);
+        for (int i = 0; i < keys.size(); ++i) {
+            // A character outside the basic plane comes as two UTF-16 units
+            // but is one key.
+            int length = keys[i].isHighSurrogate() && i + 1 < keys.size() ? 2 : 1;
+            QString key = keys.mid(i, length);
+            i += length - 1;
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, key);
+            QApplication::sendEvent(line, &press);
+            QApplication::sendEvent(line, &release);
+        }
+        return true;
+    });
+}
+
+std::string LineText(const std::string& windowTitle, const std::string& controlName) {
+    return OnDisplay<std::string>([&] {
+        auto* line = Child<QLineEdit>(windowTitle, controlName);
+        return line != nullptr ? line->text().toStdString() : std::string("<none>");
+    });
+}
+
+bool ChooseFromMenuField(const std::string& windowTitle, const std::string& fieldName,
+                         const std::string& itemLabel) {
+    return OnDisplay<bool>([&] {
+        QMenu* menu = FieldMenu(windowTitle, fieldName);
+        if (menu == nullptr)
+            return false;
+        for (QAction* action : menu->actions())
+            if (action->objectName() == QString::fromStdString(itemLabel) && action->isEnabled()) {
+                action->trigger();
+                return true;
+            }
+        return false;
+    });
+}
+
+std::string MenuFieldButton(const std::string& windowTitle, const std::string& fieldName) {
+    return OnDisplay<std::string>([&] {
+        auto* button = Child<QPushButton>(windowTitle, fieldName);
+        return button != nullptr ? button->text().toStdString() : std::string("<none>");
+    });
+}
+
+std::string MenuFieldChecked(const std::string& windowTitle, const std::string& fieldName) {
+    return OnDisplay<std::string>([&] {
+        std::string checked;
+        if (QMenu* menu = FieldMenu(windowTitle, fieldName))
+            for (QAction* action : menu->actions())
+                if (action->isChecked())
+                    checked += (checked.empty() ? "" : "|") + action->objectName().toStdString();
+        return checked;
+    });
+}
+
+bool ClickCheckBox(const std::string& windowTitle, const std::string& name) {
+    return OnDisplay<bool>([&] {
+        auto* box = Child<QCheckBox>(windowTitle, name);
+        if (box == nullptr)
+            return false;
+        box->click();
+        return true;
+    });
+}
+
+bool CheckBoxTicked(const std::string& windowTitle, const std::string& name) {
+    return OnDisplay<bool>([&] {
+        auto* box = Child<QCheckBox>(windowTitle, name);
+        return box != nullptr && box->isChecked();
+    });
+}
+
+WindowTraits Traits(const std::string& windowTitle) {
+    return OnDisplay<WindowTraits>([&] {
+        WindowTraits traits;
+        QWidget* window = TopLevel(windowTitle);
+        if (window == nullptr)
+            return traits;
+        const Qt::WindowFlags flags = window->windowFlags();
+        traits.exists = true;
+        traits.visible = window->isVisible();
+        traits.floating = (flags & Qt::WindowType_Mask) == Qt::Tool;
+        traits.appModal = window->windowModality() == Qt::ApplicationModal;
+        traits.closeBox = flags.testFlag(Qt::WindowCloseButtonHint);
+        traits.minimizeBox = flags.testFlag(Qt::WindowMinimizeButtonHint);
+        traits.maximizeBox = flags.testFlag(Qt::WindowMaximizeButtonHint);
+        traits.fixedSize = window->minimumSize() == window->maximumSize();
+        const QRect geometry = window->geometry();
+        traits.x = geometry.x();
+        traits.y = geometry.y();
+        traits.width = geometry.width();
+        traits.height = geometry.height();
+        return traits;
+    });
+}
+
+} // namespace driver

@@ -1,0 +1,42 @@
+#pragma once
+
+// Drives the check boxes, text controls and menu fields of the display as a
+// user would, and reads a window's traits. Every call waits for the display.
+// Thread: a test thread.
+
+#include <string>
+
+namespace driver {
+
+// Types text into the line of a text control, key by key, as the keyboard
+// would; keys that the line refuses change nothing.
+bool TypeInto(const std::string& windowTitle, const std::string& controlName,
+              const std::string& text);
+// What the line of a text control shows.
+std::string LineText(const std::string& windowTitle, const std::string& controlName);
+
+// Chooses an item of a menu field's pop-up menu by its label.
+bool ChooseFromMenuField(const std::string& windowTitle, const std::string& fieldName,
+                         const std::string& itemLabel);
+// What the menu field's button shows, and its checked item.
+std::string MenuFieldButton(const std::string& windowTitle, const std::string& fieldName);
+std::string MenuFieldChecked(const std::string& windowTitle, const std::string& fieldName);
+
+// Clicks a check box; answers whether it is ticked afterwards.
+bool ClickCheckBox(const std::string& windowTitle, const std::string& name);
+bool CheckBoxTicked(const std::string& windowTitle, const std::string& name);
+
+struct WindowTraits {
+    bool exists = false;
+    bool visible = false;
+    bool floating = false; // a tool window over the others
+    bool appModal = false; // blocks input to the application's other windows
+    bool closeBox = false;
+    bool minimizeBox = false;
+    bool maximizeBox = false;
+    bool fixedSize = false;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+WindowTraits Traits(const std::string& windowTitle);
+
+} // namespace driver
