@@ -115,10 +115,10 @@ double ProgramRun(MFApp& app, const std::string& encoder, const std::vector<std:
             window->Unlock();
             break;
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     while (Running(window))
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
