@@ -9,6 +9,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -103,7 +104,18 @@ protected:
         QWidget::resizeEvent(event);
         Arrange();
     }
-    virtual void Arrange() { fLabel->setGeometry(0, 0, std::max(0, fDivider), height()); }
+    virtual void Arrange() {
+        // The column's width is fixed by the program; a label that the
+        // style's font makes wider is drawn a little narrower instead of
+        // being cut off.
+        const int column = std::max(0, fDivider);
+        QFont font = this->font();
+        const int natural = QFontMetrics(font).horizontalAdvance(fLabel->text());
+        if (natural > column && natural > 0)
+            font.setStretch(std::max(70, 100 * column / natural));
+        fLabel->setFont(font);
+        fLabel->setGeometry(0, 0, column, height());
+    }
     int Divider() const { return fDivider; }
 
 private:

@@ -1,6 +1,4 @@
 #include "interface/BScrollView.h"
-#include "display/Widgets.h"
-#include "interface/private/ViewAccess.h"
 
 #include "display/Widgets.h"
 #include "interface/private/ViewAccess.h"

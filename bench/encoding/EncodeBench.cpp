@@ -1,0 +1,238 @@
+// Encodes the same short WAV files with the real oggenc twice per round: by
+// the program's batch run (driven as the "Kodieren!" button would, with "-Q"
+// as the extra parameter) and by a shell loop `for f; do oggenc -Q "$f";
+// done`, and prints the wall times and their ratio. A last run through a
+// stamping stand-in in front of oggenc measures the program's own time
+// between one encoder's end and the next one's start.
+//
+// The program runs in this process as in the real one: the display (Qt,
+// offscreen) on the main thread, the application's and windows' threads
+// beside it, from a copy of this executable in a fresh folder so that its
+// options and file type go there.
+
+#include "app/AppDefs.h"
+#include "app/MFApp.h"
+#include "display/Display.h"
+#include "encoding/EncoderView.h"
+#include "filelist/FilesList.h"
+#include "interface/BTextControl.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/TabView.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+void WriteWav(const std::string& path, double seconds) {
+    const uint32_t rate = 44100, frames = uint32_t(rate * seconds);
+    const uint32_t dataBytes = frames * 4;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + dataBytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(rate);
+    u32(rate * 4);
+    u16(4);
+    u16(16);
+    out.write("data", 4);
+    u32(dataBytes);
+    for (uint32_t i = 0; i < frames; ++i) {
+        const auto sample = int16_t(8000 * std::sin(2 * M_PI * 440 * i / rate));
+        u16(uint16_t(sample));
+        u16(uint16_t(sample));
+    }
+}
+
+int Wait(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+double ShellLoop(const std::vector<std::string>& files) {
+    std::vector<std::string> args = {"sh", "-c", "for f in \"$@\"; do oggenc -Q \"$f\"; done",
+                                     "sh"};
+    args.insert(args.end(), files.begin(), files.end());
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, "sh", nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    Wait(pid);
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool Running(MainWindow* window) {
+    window->Lock();
+    bool running = window->running;
+    window->Unlock();
+    return running;
+}
+
+// One batch run over the files with the given encoder; its wall time from
+// the press of "Kodieren!" to the end of the run.
+double ProgramRun(MFApp& app, const std::string& encoder, const std::vector<std::string>& files) {
+    MainWindow* window = app.mainWindow;
+    window->Lock();
+    std::strcpy(app.encoderPath, encoder.c_str());
+    window->tabView->encoderView->extraParam->SetText("-Q");
+    window->filesList->Clear();
+    window->Unlock();
+    for (const std::string& file : files)
+        window->filesList->AddFile(file.c_str());
+    const auto start = Clock::now();
+    BMessenger(window).SendMessage(four_cc("ENCD"));
+    while (!Running(window)) {
+        if (std::chrono::duration<double>(Clock::now() - start).count() > 1 &&
+            window->Lock()) { // an empty run, or one that failed at once
+            window->Unlock();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    while (Running(window))
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void RemoveOggs(const std::vector<std::string>& files) {
+    for (const std::string& file : files)
+        fs::remove(fs::path(file).replace_extension(".ogg"));
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+int Bench(int count, int rounds, const fs::path& folder) {
+    std::vector<std::string> files;
+    for (int i = 0; i < count; ++i) {
+        files.push_back((folder / ("stück " + std::to_string(i) + ".wav")).string());
+        WriteWav(files.back(), 1.0);
+    }
+    const std::string oggenc = "/usr/bin/oggenc";
+
+    MFApp app;
+    // The benchmark's own arguments are no files for the program.
+    app.SetLaunchArguments({});
+    std::thread runner([&] { app.Run(); });
+    while (true) {
+        if (app.Lock()) {
+            bool ready = app.mainWindow != nullptr;
+            app.Unlock();
+            if (ready)
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
+    std::vector<double> loopTimes, programTimes;
+    for (int round = 0; round < rounds; ++round) {
+        RemoveOggs(files);
+        loopTimes.push_back(ShellLoop(files));
+        RemoveOggs(files);
+        programTimes.push_back(ProgramRun(app, oggenc, files));
+        std::printf("round %d: shell loop %.3f s, program %.3f s\n", round + 1, loopTimes.back(),
+                    programTimes.back());
+    }
+
+    // The gaps, through the stamping stand-in.
+    const fs::path stamps = folder / "stamps";
+    setenv("ENCODE_BENCH_STAMPS", stamps.c_str(), 1);
+    RemoveOggs(files);
+    ProgramRun(app, STAMP_ENCODER, files);
+    std::vector<long long> starts, ends;
+    std::ifstream in(stamps);
+    std::string what;
+    long long when = 0;
+    while (in >> what >> when)
+        (what == "start" ? starts : ends).push_back(when);
+    std::vector<double> gaps;
+    for (size_t i = 0; i + 1 < starts.size() && i < ends.size(); ++i)
+        gaps.push_back(double(starts[i + 1] - ends[i]) / 1e6);
+
+    be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+    runner.join();
+
+    const double loop = Median(loopTimes), program = Median(programTimes);
+    std::printf("\n%d files of 1 s, %d rounds (medians)\n", count, rounds);
+    std::printf("shell loop:  %.3f s\nprogram:     %.3f s\nratio:       %.3f\n", loop, program,
+                program / loop);
+    if (!gaps.empty()) {
+        std::printf("gap from one encoder's end to the next one's start (%zu gaps): median "
+                    "%.3f ms, worst %.3f ms\n",
+                    gaps.size(), Median(gaps), *std::max_element(gaps.begin(), gaps.end()));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int count = argc > 1 ? std::atoi(argv[1]) : 100;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+
+    // Run from a copy in a fresh folder with desktop folders of its own.
+    if (std::getenv("ENCODE_BENCH_SANDBOX") == nullptr) {
+        std::string pattern = (fs::temp_directory_path() / "mfbench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            return 2;
+        const fs::path sandbox = pattern;
+        const fs::path copy = sandbox / "encode_bench";
+        fs::copy_file("/proc/self/exe", copy);
+        for (const char* sub : {"data", "config", "run", "music"})
+            fs::create_directory(sandbox / sub);
+        fs::permissions(sandbox / "run", fs::perms::owner_all, fs::perm_options::replace);
+        setenv("ENCODE_BENCH_SANDBOX", sandbox.c_str(), 1);
+        setenv("XDG_DATA_HOME", (sandbox / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (sandbox / "config").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (sandbox / "run").c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        pid_t child = -1;
+        if (posix_spawn(&child, copy.c_str(), nullptr, nullptr, argv, environ) != 0)
+            return 2;
+        const int status = Wait(child);
+        std::error_code ignored;
+        fs::remove_all(sandbox, ignored);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+    }
+
+    display::Initialize();
+    int result = 1;
+    std::thread bench([&] {
+        result = Bench(count, rounds, fs::path(std::getenv("ENCODE_BENCH_SANDBOX")) / "music");
+        display::Exit();
+    });
+    display::Exec();
+    bench.join();
+    display::Shutdown();
+    return result;
+}
