@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QValidator>
 
 #include <algorithm>
@@ -123,17 +125,40 @@ private:
     int fDivider;
 };
 
+// The button of a menu field. It looks like Qt's button with a menu but opens
+// the menu without a nested event loop: Qt's own would hold up whoever
+// pressed it (an assistive tool waits for its press to be answered) until an
+// item is chosen.
+class MenuButton : public QPushButton {
+public:
+    MenuButton(QWidget* parent, QMenu* menu) : QPushButton(parent), fMenu(menu) {
+        QObject::connect(this, &QPushButton::clicked, this,
+                         [this] { fMenu->popup(mapToGlobal(QPoint(0, height()))); });
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.features |= QStyleOptionButton::HasMenu;
+        painter.drawControl(QStyle::CE_PushButton, option);
+    }
+
+private:
+    QMenu* fMenu;
+};
+
 // A menu field: the label, then a button that pops up the menu and shows the
 // marked item's label. Choosing an item goes to the field as the item's token.
 class MenuFieldWidget : public LabelledWidget {
 public:
     MenuFieldWidget(QWidget* parent, const ViewShape& shape)
-        : LabelledWidget(parent, shape), fButton(new QPushButton(this)), fMenu(new QMenu(this)),
-          fView(shape.view) {
+        : LabelledWidget(parent, shape), fMenu(new QMenu(this)), fView(shape.view) {
+        fButton = new MenuButton(this, fMenu);
         fButton->setObjectName(QStringLiteral("MenuButton"));
         fButton->setAccessibleName(ToQt(shape.label));
         fButton->setAutoDefault(false);
-        fButton->setMenu(fMenu);
         if (!shape.menus.empty())
             SetMenu(shape.menus.front(), shape.text);
     }

@@ -77,6 +77,13 @@ def press(control):
     return action.doAction(0)
 
 
+def press_quietly(control):
+    try:
+        press(control)
+    except Exception:  # the answer may come too late for the bus
+        pass
+
+
 def sensitive(control):
     return control.getState().contains(pyatspi.STATE_SENSITIVE)
 
@@ -150,6 +157,79 @@ def wait_for_accessibility_bus():
 def quit_with_button(process, quit_button):
     press(quit_button)
     assert process.wait(timeout=20) == 0, "the program did not end cleanly"
+
+
+# Helpers for the whole-program tests: dialogs, text fields, lists, tabs.
+
+def set_text(field, text):
+    """Replaces a text field's contents as typing would."""
+    editable = field.queryEditableText()
+    editable.setTextContents(text)
+
+
+def find_in(node, role, name=None, timeout=20.0):
+    def look():
+        return find_where(node, lambda n: n.getRoleName() == role and
+                          (name is None or n.name == name))
+    return wait_until(look, timeout)
+
+
+def dialog(title, timeout=20.0):
+    return find_matching(lambda node: node.getRoleName() in ("dialog", "frame", "window") and
+                         node.name == title, timeout)
+
+
+def choose_in_panel(title, typed, button):
+    """Types a name (or several quoted ones) into a file panel's name field
+    and confirms with the panel's own button."""
+    panel = dialog(title)
+    assert panel is not None, f"the panel {title} did not open"
+    field = find_in(panel, "text", "File name:")
+    assert field is not None, f"no name field in {title}"
+    set_text(field, typed)
+    confirm = find_in(panel, "push button", button)
+    assert confirm is not None, f"no button {button} in {title}"
+    assert wait_until(lambda: sensitive(confirm)), f"{button} cannot be pressed"
+    press(confirm)
+    assert wait_until(lambda: dialog(title, timeout=0.1) is None or
+                      not dialog(title, timeout=0.1).getState().contains(pyatspi.STATE_SHOWING)), \
+        f"the panel {title} did not close"
+
+
+def select_tab(name):
+    tab = find_control("page tab", name)
+    assert tab is not None, name
+    press(tab)
+    page = find_control("filler", name)
+    assert page is not None, name
+    assert wait_until(lambda: page.getState().contains(pyatspi.STATE_SHOWING)), name
+
+
+def list_entries():
+    files = find_control("list", "FilesList")
+    if files is None:
+        return None
+    return [files.getChildAtIndex(i).name for i in range(files.childCount)]
+
+
+def write_wav(path, seconds=0.3, rate=22050):
+    import math
+    import struct
+    import wave
+    with wave.open(path, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(rate)
+        frames = b"".join(struct.pack("<h", int(8000 * math.sin(2 * math.pi * 440 * i / rate)))
+                          for i in range(int(seconds * rate)))
+        out.writeframes(frames)
+
+
+def valid_ogg(path):
+    if not os.path.exists(path):
+        return False
+    result = subprocess.run(["ogginfo", path], capture_output=True, text=True)
+    return result.returncode == 0 and "Vorbis" in result.stdout
 
 
 # The tests. Each takes a fresh sandbox.
@@ -274,6 +354,154 @@ def test_the_about_box_shows_its_text_and_closes(sandbox):
     assert "Siehe liesmich für Anweisungen und Lizenzeinzelheiten." in text.name
     press(close)
     assert wait_until(lambda: find_control("push button", "Schließen", timeout=0.1) is None)
+    quit_with_button(process, quit_button)
+
+
+def test_a_whole_run_encodes_saves_opens_and_takes_a_list_from_the_desktop(sandbox):
+    # No options stored: the encoder's path is set on the options page.
+    songs = []
+    for name in ("eins", "zwei", "drei mit Blank"):
+        path = os.path.join(sandbox.root, name + ".wav")
+        write_wav(path)
+        songs.append(path)
+    process, quit_button = start_and_wait(sandbox)
+    assert len(applications()) == 1, "one accessible application per process"
+
+    select_tab("Programm-Optionen")
+    field = find_control("text", "Pfad zu Oggenc:")
+    assert field is not None
+    set_text(field, shutil.which("oggenc"))
+
+    select_tab("Dateien")
+    press(find_control("push button", "Hinzufügen..."))
+    choose_in_panel("Dateien hinzfügen", " ".join('"%s"' % song for song in songs), "Hinzufügen")
+    assert wait_until(lambda: sorted(list_entries() or []) == sorted(songs)), list_entries()
+    encode = find_control("push button", "Kodieren!")
+    assert wait_until(lambda: sensitive(encode)), "Kodieren! stays disabled"
+
+    select_tab("Oggenc-Optionen")
+    # The pop-up menu runs until an item is chosen, so the press that opens
+    # it answers only then.
+    import threading
+    opener = threading.Thread(target=press_quietly,
+                              args=(find_control("push button", "Bitrate (ungefähr):"),))
+    opener.start()
+    item = find_control("menu item", "192 kbps")
+    assert item is not None, "the bitrate menu did not open"
+    press(item)
+    opener.join(timeout=30)
+
+    press(encode)
+    oggs = [song[:-len(".wav")] + ".ogg" for song in songs]
+    assert wait_until(lambda: all(valid_ogg(ogg) for ogg in oggs), timeout=60), \
+        "the run did not leave three valid .ogg files"
+    assert wait_until(lambda: find_control("push button", "Kodieren abbrechen", timeout=0.1) is None
+                      or not find_control("push button", "Kodieren abbrechen", timeout=0.1)
+                      .getState().contains(pyatspi.STATE_SHOWING), timeout=30)
+    for ogg in oggs:
+        info = subprocess.run(["ogginfo", ogg], capture_output=True, text=True).stdout
+        assert "Nominal bitrate: 192" in info, info
+
+    # Save, clear, open again: the same entries in the same order.
+    entries = list_entries()
+    saved = os.path.join(sandbox.root, "Meine Liste.mvl")
+    press(find_control("menu item", "Speichern..."))
+    choose_in_panel("Liste speichern", saved, "Speichern")
+    assert wait_until(lambda: os.path.exists(saved)), "nothing was saved"
+    press(find_control("menu item", "Neu"))
+    assert wait_until(lambda: list_entries() == []), "Neu left entries"
+    press(find_control("menu item", "Öffnen..."))
+    choose_in_panel("Liste öffnen", saved, "Öffnen")
+    assert wait_until(lambda: list_entries() == entries), list_entries()
+
+    # The desktop opens the list with the running program: the program
+    # installed its file type and itself as its application at start.
+    press(find_control("menu item", "Neu"))
+    assert wait_until(lambda: list_entries() == [])
+    opened = subprocess.run(["gio", "open", saved], env=sandbox.env, capture_output=True,
+                            text=True, timeout=30)
+    assert opened.returncode == 0, opened.stderr
+    assert wait_until(lambda: list_entries() == entries), list_entries()
+    assert process.poll() is None
+    assert len(applications()) == 1, "the second start handed over and ended"
+    quit_with_button(process, quit_button)
+
+
+def test_every_way_of_quitting_ends_cleanly_and_stores_the_options(sandbox):
+    def by_menu(process):
+        press(find_control("menu item", "Beenden"))
+
+    def by_signal(process):
+        process.send_signal(signal.SIGTERM)
+
+    # The button is every other test's way out; the close box is the unit
+    # tests' (Xvfb runs no window manager to send its request).
+    for way in (by_menu, by_signal):
+        for name in OPTIONS:
+            try:
+                os.removexattr(sandbox.program, name)
+            except OSError:
+                pass
+        process, _ = start_and_wait(sandbox)
+        way(process)
+        assert process.wait(timeout=20) == 0, way.__name__
+        assert sandbox.attribute(OPTIONS[3]) == b"BOOL\x01", way.__name__
+
+
+def test_quitting_during_a_run_leaves_the_encoder_running(sandbox):
+    # A stand-in encoder that waits long enough to be seen after the quit.
+    encoder = sandbox.file("langsam", b"#!/bin/sh\nsleep 30\n")
+    os.chmod(encoder, 0o755)
+    os.setxattr(sandbox.program, OPTIONS[0], b"CSTR" + encoder.encode() + b"\0")
+    song = sandbox.file("lied.wav", b"RIFF")
+    process, _ = start_and_wait(sandbox)
+    press(find_control("push button", "Hinzufügen..."))
+    choose_in_panel("Dateien hinzfügen", '"%s"' % song, "Hinzufügen")
+    encode = find_control("push button", "Kodieren!")
+    assert wait_until(lambda: sensitive(encode))
+    press(encode)
+    assert find_control("push button", "Kodieren abbrechen") is not None, "no run under way"
+    process.send_signal(signal.SIGTERM)
+    assert process.wait(timeout=20) == 0
+    running = subprocess.run(["pgrep", "-f", encoder], capture_output=True, text=True)
+    assert running.stdout.strip(), "the encoder was ended with the program"
+    subprocess.run(["pkill", "-f", encoder])
+
+
+def test_an_installed_program_starts_and_finds_its_readme(sandbox):
+    build = os.path.dirname(os.path.dirname(os.path.abspath(sys.argv[1])))
+    prefix = os.path.join(sandbox.root, "installiert mit Blank")
+    done = subprocess.run(["cmake", "--install", build, "--prefix", prefix],
+                          capture_output=True, text=True)
+    assert done.returncode == 0, done.stdout + done.stderr
+    entry = os.path.join(prefix, "share/applications/x-vnd.MirvexOggVorbisFrontend.desktop")
+    checked = subprocess.run(["desktop-file-validate", entry], capture_output=True, text=True)
+    assert checked.returncode == 0 and not checked.stdout.strip(), checked.stdout
+    metainfo = os.path.join(prefix, "share/metainfo/org.example.mirvex.OggVorbisFrontend.metainfo.xml")
+    checked = subprocess.run(["appstreamcli", "validate", "--no-net", metainfo],
+                             capture_output=True, text=True)
+    assert checked.returncode == 0, checked.stdout + checked.stderr
+    link = os.path.join(prefix, "bin/MirvexOggVorbisFrontend")
+    real = os.path.join(prefix, "lib/MirvexOggVorbisFrontend/MirvexOggVorbisFrontend")
+    assert os.path.islink(link) and os.path.realpath(link) == os.path.realpath(real)
+    assert os.path.exists(os.path.join(prefix, "lib/MirvexOggVorbisFrontend/readme"))
+
+    # Started through the link, as the desktop entry does, from elsewhere: the
+    # readme is opened with the desktop's opener, here one that notes it.
+    opener_dir = os.path.join(sandbox.root, "opener")
+    os.mkdir(opener_dir)
+    noted = os.path.join(sandbox.root, "opened")
+    with open(os.path.join(opener_dir, "xdg-open"), "w") as script:
+        script.write("#!/bin/sh\nprintf '%%s\\n' \"$@\" >> '%s'\n" % noted)
+    os.chmod(os.path.join(opener_dir, "xdg-open"), 0o755)
+    sandbox.env["PATH"] = opener_dir + ":" + sandbox.env.get("PATH", "")
+    sandbox.program = real
+    process, quit_button = start_and_wait(sandbox)
+    press(find_control("menu item", "Liesmich"))
+    assert wait_until(lambda: os.path.exists(noted)), "the readme was not opened"
+    with open(noted) as text:
+        assert text.read() == os.path.join(prefix, "lib/MirvexOggVorbisFrontend/readme") + "\n"
+    assert find_control("push button", "OK", timeout=0.5) is None, "ReadmeDialog appeared"
     quit_with_button(process, quit_button)
 
 

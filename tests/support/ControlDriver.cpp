@@ -34,9 +34,9 @@ T* Child(const std::string& windowTitle, const std::string& name) {
     return found != nullptr ? found->findChild<T*>() : nullptr;
 }
 
+// The field's pop-up menu is the field's own child.
 QMenu* FieldMenu(const std::string& windowTitle, const std::string& fieldName) {
-    auto* button = Child<QPushButton>(windowTitle, fieldName);
-    return button != nullptr ? button->menu() : nullptr;
+    return Child<QMenu>(windowTitle, fieldName);
 }
 
 } // namespace
