@@ -1,10 +1,10 @@
-#include "interface/BListView.h"
-#include "display/Widgets.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BListView.h>
+#include <kit/interface/private/ViewAccess.h>
 
-#include "display/ListFeed.h"
-#include "interface/BListItem.h"
-#include "interface/private/InterfacePrivate.h"
+#include <kit/display/ListFeed.h>
+#include <kit/interface/BListItem.h>
+#include <kit/interface/private/InterfacePrivate.h>
 
 #include <algorithm>
 

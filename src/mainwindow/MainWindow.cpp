@@ -1,6 +1,5 @@
 #include "mainwindow/MainWindow.h"
 
-#include "app/BRoster.h"
 #include "app/Commands.h"
 #include "app/MFApp.h"
 #include "encoding/EncoderView.h"
@@ -8,16 +7,17 @@
 #include "encoding/ProgressWindow.h"
 #include "filelist/FilesList.h"
 #include "filelist/FilesView.h"
-#include "interface/BAlert.h"
-#include "interface/BButton.h"
-#include "interface/BMenu.h"
-#include "interface/BMenuBar.h"
-#include "interface/BMenuItem.h"
-#include "interface/BStringItem.h"
-#include "interface/BStringView.h"
 #include "mainwindow/TabView.h"
-#include "storage/BEntry.h"
-#include "storage/BPath.h"
+#include <kit/app/BRoster.h>
+#include <kit/interface/BAlert.h>
+#include <kit/interface/BButton.h>
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BMenuBar.h>
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStringItem.h>
+#include <kit/interface/BStringView.h>
+#include <kit/storage/BEntry.h>
+#include <kit/storage/BPath.h>
 
 #include <cstdio>
 #include <cstring>

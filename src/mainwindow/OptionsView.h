@@ -3,7 +3,7 @@
 // The "Programm-Optionen" page: the encoder's path, three switches and the
 // buttons that install or delete the list file type.
 
-#include "interface/BView.h"
+#include <kit/interface/BView.h>
 
 class OptionsView : public BView {
 public:

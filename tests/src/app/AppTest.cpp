@@ -1,5 +1,5 @@
 #include "RunningApp.h"
-#include "app/BAutolock.h"
+#include <kit/app/BAutolock.h>
 
 #include "app/Commands.h"
 #include "support/TempDir.h"

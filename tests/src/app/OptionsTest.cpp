@@ -4,9 +4,9 @@
 
 #include "RunningApp.h"
 
-#include "storage/BMimeType.h"
 #include "support/Capture.h"
 #include "support/TempDir.h"
+#include <kit/storage/BMimeType.h>
 
 #include <gtest/gtest.h>
 
