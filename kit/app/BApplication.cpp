@@ -2,7 +2,7 @@
 
 #include <kit/app/AppDefs.h>
 #include <kit/app/BAutolock.h>
-#include <kit/app/InstanceChannel.h>
+#include <kit/app/private/InstanceChannel.h>
 #include <kit/app/private/LooperAccess.h>
 #include <kit/app/private/QuitSignals.h>
 #include <kit/app/private/WindowList.h>

@@ -1,6 +1,6 @@
 #include "support/TempDir.h"
-#include <kit/app/InstanceChannel.h>
 #include <kit/app/private/HandOverFrame.h>
+#include <kit/app/private/InstanceChannel.h>
 #include <kit/kernel/OS.h>
 
 #include "ProcessTestSupport.h"

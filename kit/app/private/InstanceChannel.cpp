@@ -1,4 +1,4 @@
-#include <kit/app/InstanceChannel.h>
+#include <kit/app/private/InstanceChannel.h>
 
 #include <kit/app/private/HandOverFrame.h>
 
