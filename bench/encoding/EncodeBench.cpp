@@ -115,10 +115,10 @@ double ProgramRun(MFApp& app, const std::string& encoder, const std::vector<std:
             window->Unlock();
             break;
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     while (Running(window))
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
@@ -141,6 +141,8 @@ int Bench(int count, int rounds, const fs::path& folder) {
     const std::string oggenc = "/usr/bin/oggenc";
 
     MFApp app;
+    // The benchmark's own arguments are no files for the program.
+    app.SetLaunchArguments({});
     std::thread runner([&] { app.Run(); });
     while (true) {
         if (app.Lock()) {

@@ -240,6 +240,24 @@ TEST_F(BatchRun, EntriesAddedDuringARunAreEncodedInIt) {
     EXPECT_EQ(encoder.Calls()[2], Arguments{"/x/c.wav"});
 }
 
+TEST_F(BatchRun, AListThatBecameShorterThanTheRunEndsIt) {
+    encoder.SetMode("wait");
+    AddFiles({"/x/a.wav", "/x/b.wav", "/x/c.wav"});
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(1));
+    Press(cmd::SKIP);
+    ASSERT_TRUE(Launched(2));
+    // A list file opened during the run replaces the list with a shorter one.
+    ASSERT_TRUE(window->Lock());
+    window->filesList->Clear();
+    window->Unlock();
+    AddFiles({"/x/z.wav"});
+    Press(cmd::SKIP);
+    EXPECT_TRUE(Eventually([&] { return Idle(); }));
+    EXPECT_EQ(encoder.CountCalls(), 2u);
+    EXPECT_EQ(State().fileIndex, 0);
+}
+
 TEST_F(BatchRun, OnlyTheNoticeOfTheEncoderLaunchedLastAdvancesTheRun) {
     encoder.SetMode("wait");
     AddFiles({"/x/a.wav", "/x/b.wav", "/x/c.wav"});
