@@ -2,7 +2,7 @@
 // pieces: both must agree, and a frame it takes must be exactly the frame
 // that a sender would write for those paths.
 
-#include "app/private/HandOverFrame.h"
+#include <kit/app/private/HandOverFrame.h>
 
 #include <cstdint>
 #include <cstdlib>

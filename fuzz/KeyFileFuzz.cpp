@@ -2,7 +2,7 @@
 // BMimeType does: the untouched file must come back byte for byte, and an
 // edit must be found again by a fresh reader of the written text.
 
-#include "storage/private/KeyFile.h"
+#include <kit/storage/private/KeyFile.h>
 
 #include <cstdint>
 #include <cstdlib>

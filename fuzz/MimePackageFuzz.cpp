@@ -1,7 +1,7 @@
 // Reads any bytes as a file type's package file. What was read from a
 // well-formed file, written out again, must read back the same.
 
-#include "storage/private/MimePackage.h"
+#include <kit/storage/private/MimePackage.h>
 
 #include <cstdint>
 #include <cstdlib>

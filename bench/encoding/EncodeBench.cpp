@@ -10,14 +10,14 @@
 // beside it, from a copy of this executable in a fresh folder so that its
 // options and file type go there.
 
-#include "app/AppDefs.h"
 #include "app/MFApp.h"
-#include "display/Display.h"
 #include "encoding/EncoderView.h"
 #include "filelist/FilesList.h"
-#include "interface/BTextControl.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TabView.h"
+#include <kit/app/AppDefs.h>
+#include <kit/display/Display.h>
+#include <kit/interface/BTextControl.h>
 
 #include <algorithm>
 #include <chrono>

@@ -8,12 +8,12 @@
 
 #include "BenchLists.h"
 
-#include "app/AppDefs.h"
 #include "app/MFApp.h"
-#include "display/Display.h"
 #include "filelist/FilesList.h"
-#include "interface/BStringItem.h"
 #include "mainwindow/MainWindow.h"
+#include <kit/app/AppDefs.h>
+#include <kit/display/Display.h>
+#include <kit/interface/BStringItem.h>
 
 #include <QApplication>
 #include <QItemSelection>

@@ -3,9 +3,9 @@
 // the high-water mark of its own address space) and quits.
 // Run: list_memory_probe <list file> <entries>
 
-#include "app/AppDefs.h"
 #include "app/MFApp.h"
-#include "display/Display.h"
+#include <kit/app/AppDefs.h>
+#include <kit/display/Display.h>
 
 #include <QApplication>
 #include <QListView>

@@ -3,9 +3,9 @@
 // way "Beenden" does.
 
 #include "ShownReporter.h"
-#include "app/AppDefs.h"
 #include "app/MFApp.h"
-#include "display/Display.h"
+#include <kit/app/AppDefs.h>
+#include <kit/display/Display.h>
 
 int main() {
     MFApp app;

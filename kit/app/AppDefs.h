@@ -2,7 +2,7 @@
 
 // Message codes that the kit itself sends or understands.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 constexpr uint32 B_QUIT_REQUESTED = four_cc("_QRQ");
 constexpr uint32 B_ABOUT_REQUESTED = four_cc("_ABR");

@@ -1,4 +1,4 @@
-#include "app/AppInfo.h"
+#include <kit/app/AppInfo.h>
 
 #include <cerrno>
 #include <climits>

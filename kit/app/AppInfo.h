@@ -2,8 +2,8 @@
 
 // What the kit knows about the running application.
 
-#include "kernel/OS.h"
-#include "storage/entry_ref.h"
+#include <kit/kernel/OS.h>
+#include <kit/storage/entry_ref.h>
 
 #include <string>
 

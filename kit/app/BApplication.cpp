@@ -1,15 +1,15 @@
-#include "app/BApplication.h"
+#include <kit/app/BApplication.h>
 
-#include "app/AppDefs.h"
-#include "app/BAutolock.h"
-#include "app/InstanceChannel.h"
-#include "app/private/LooperAccess.h"
-#include "app/private/QuitSignals.h"
-#include "app/private/WindowList.h"
-#include "display/Alerts.h"
-#include "display/Display.h"
-#include "interface/BWindow.h"
-#include "interface/private/InterfacePrivate.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BAutolock.h>
+#include <kit/app/private/InstanceChannel.h>
+#include <kit/app/private/LooperAccess.h>
+#include <kit/app/private/QuitSignals.h>
+#include <kit/app/private/WindowList.h>
+#include <kit/display/Alerts.h>
+#include <kit/display/Display.h>
+#include <kit/interface/BWindow.h>
+#include <kit/interface/private/InterfacePrivate.h>
 
 #include <fstream>
 #include <iterator>

@@ -4,9 +4,9 @@
 // while the thread that calls Run (the process's main thread) runs the
 // display. There is one per process, reached through be_app.
 
-#include "app/AppInfo.h"
-#include "app/BLooper.h"
-#include "app/BMessenger.h"
+#include <kit/app/AppInfo.h>
+#include <kit/app/BLooper.h>
+#include <kit/app/BMessenger.h>
 
 #include <atomic>
 #include <memory>

@@ -7,8 +7,8 @@
 //
 // Thread: any but the display's; the object stays on the thread that made it.
 
-#include "app/BLooper.h"
-#include "app/BMessenger.h"
+#include <kit/app/BLooper.h>
+#include <kit/app/BMessenger.h>
 
 class BAutolock {
 public:

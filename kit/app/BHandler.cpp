@@ -1,6 +1,6 @@
-#include "app/BHandler.h"
+#include <kit/app/BHandler.h>
 
-#include "app/BLooper.h"
+#include <kit/app/BLooper.h>
 
 #include <atomic>
 

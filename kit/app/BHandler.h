@@ -4,7 +4,7 @@
 // a token that is never reused, so that a message aimed at a handler that has
 // since been deleted finds nothing and is dropped.
 
-#include "app/BMessage.h"
+#include <kit/app/BMessage.h>
 
 #include <string>
 

@@ -1,10 +1,10 @@
-#include "app/BLooper.h"
+#include <kit/app/BLooper.h>
 
-#include "app/private/LooperPort.h"
+#include <kit/app/private/LooperPort.h>
 
-#include "app/AppDefs.h"
-#include "app/Verify.h"
-#include "display/Display.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/Verify.h>
+#include <kit/display/Display.h>
 
 using kit_private::Envelope;
 using kit_private::kQuitNow;

@@ -6,7 +6,7 @@
 //
 // Posting never takes the lock: the queue has its own small mutex.
 
-#include "app/BHandler.h"
+#include <kit/app/BHandler.h>
 
 #include <memory>
 #include <unordered_map>

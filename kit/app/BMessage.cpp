@@ -1,4 +1,4 @@
-#include "app/BMessage.h"
+#include <kit/app/BMessage.h>
 
 #include <algorithm>
 

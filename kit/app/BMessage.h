@@ -5,8 +5,8 @@
 // posting one copies it into the target's queue, so a message is only ever
 // touched by one thread at a time.
 
-#include "app/SupportDefs.h"
-#include "storage/entry_ref.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/storage/entry_ref.h>
 
 #include <string>
 #include <variant>

@@ -1,7 +1,7 @@
-#include "app/BMessenger.h"
+#include <kit/app/BMessenger.h>
 
-#include "app/BLooper.h"
-#include "app/private/LooperAccess.h"
+#include <kit/app/BLooper.h>
+#include <kit/app/private/LooperAccess.h>
 
 using kit_private::Envelope;
 

@@ -4,7 +4,7 @@
 // looper has gone fails with B_BAD_PORT_ID instead of reaching freed memory.
 // Copies are cheap and may be used from any thread.
 
-#include "app/BMessage.h"
+#include <kit/app/BMessage.h>
 
 #include <memory>
 

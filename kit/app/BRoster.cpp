@@ -1,7 +1,7 @@
-#include "app/BRoster.h"
+#include <kit/app/BRoster.h>
 
-#include "kernel/private/ChildSpawn.h"
-#include "kernel/private/ChildWatcher.h"
+#include <kit/kernel/private/ChildSpawn.h>
+#include <kit/kernel/private/ChildWatcher.h>
 
 #include <vector>
 

@@ -11,11 +11,11 @@
 // Reached through be_roster, which is valid for the life of the process. All
 // methods may be called from any thread.
 
-#include "app/AppDefs.h"
-#include "app/BMessage.h"
-#include "app/BMessenger.h"
-#include "kernel/OS.h"
-#include "storage/entry_ref.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BMessage.h>
+#include <kit/app/BMessenger.h>
+#include <kit/kernel/OS.h>
+#include <kit/storage/entry_ref.h>
 
 class BRoster {
 public:

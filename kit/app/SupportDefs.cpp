@@ -1,4 +1,4 @@
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "app/Verify.h"
+#include <kit/app/Verify.h>
 
 #include <cstdio>
 #include <cstdlib>

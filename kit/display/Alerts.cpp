@@ -1,7 +1,7 @@
-#include "display/Alerts.h"
+#include <kit/display/Alerts.h>
 
-#include "display/Display.h"
-#include "display/QtText.h"
+#include <kit/display/Display.h>
+#include <kit/display/QtText.h>
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -3,8 +3,8 @@
 // Kit-private: shows an alert on the display and calls back with the index of
 // the pressed button. Thread: any; the callback runs on the display thread.
 
-#include "app/SupportDefs.h"
-#include "interface/InterfaceDefs.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/interface/InterfaceDefs.h>
 
 #include <functional>
 #include <string>

@@ -3,7 +3,7 @@
 // Kit-private, display thread only: the widgets of the check box, the text
 // control and its line, and the menu field, made for Widgets.cpp.
 
-#include "display/Widgets.h"
+#include <kit/display/Widgets.h>
 
 class QCheckBox;
 class QString;

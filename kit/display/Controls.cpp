@@ -1,9 +1,9 @@
-#include "display/Controls.h"
+#include <kit/display/Controls.h>
 
-#include "display/ControlWidgets.h"
-#include "display/QtText.h"
+#include <kit/display/ControlWidgets.h>
+#include <kit/display/QtText.h>
 
-#include "interface/private/InterfacePrivate.h"
+#include <kit/interface/private/InterfacePrivate.h>
 
 #include <QAction>
 #include <QActionGroup>

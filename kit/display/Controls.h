@@ -4,7 +4,7 @@
 // the menu field: tasks that bring their widgets in line with the kit, and
 // the measurements they need. Like Widgets.h it carries no Qt types.
 
-#include "display/Widgets.h"
+#include <kit/display/Widgets.h>
 
 namespace display {
 

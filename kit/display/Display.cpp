@@ -1,4 +1,4 @@
-#include "display/Display.h"
+#include <kit/display/Display.h>
 
 #include <QApplication>
 #include <QPointer>

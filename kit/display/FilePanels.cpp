@@ -1,11 +1,11 @@
-#include "display/FilePanels.h"
+#include <kit/display/FilePanels.h>
 
-#include "display/QtText.h"
+#include <kit/display/QtText.h>
 
-#include "display/WidgetRegistry.h"
+#include <kit/display/WidgetRegistry.h>
 
-#include "storage/StorageDefs.h"
-#include "storage/entry_ref.h"
+#include <kit/storage/StorageDefs.h>
+#include <kit/storage/entry_ref.h>
 
 #include <QAbstractItemView>
 #include <QDialogButtonBox>

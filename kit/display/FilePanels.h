@@ -10,9 +10,9 @@
 // panel whose dialog is gone (or was never shown) does nothing, except
 // ShowFilePanel, which makes the dialog on its first showing.
 
-#include "app/BMessage.h"
-#include "app/BMessenger.h"
-#include "display/Display.h"
+#include <kit/app/BMessage.h>
+#include <kit/app/BMessenger.h>
+#include <kit/display/Display.h>
 
 #include <atomic>
 #include <memory>

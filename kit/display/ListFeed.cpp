@@ -1,4 +1,4 @@
-#include "display/ListFeed.h"
+#include <kit/display/ListFeed.h>
 
 namespace display {
 

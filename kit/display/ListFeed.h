@@ -14,8 +14,8 @@
 //
 // This header carries no Qt types.
 
-#include "app/SupportDefs.h"
-#include "display/Display.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/display/Display.h>
 
 #include <memory>
 #include <mutex>

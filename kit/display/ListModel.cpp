@@ -1,13 +1,13 @@
-#include "display/ListModel.h"
+#include <kit/display/ListModel.h>
 
-#include "display/ListFeed.h"
-#include "display/QtText.h"
-#include "display/WidgetRegistry.h"
+#include <kit/display/ListFeed.h>
+#include <kit/display/QtText.h>
+#include <kit/display/WidgetRegistry.h>
 
-#include "app/AppDefs.h"
-#include "interface/BScrollView.h"
-#include "interface/private/InterfacePrivate.h"
-#include "storage/entry_ref.h"
+#include <kit/app/AppDefs.h>
+#include <kit/interface/BScrollView.h>
+#include <kit/interface/private/InterfacePrivate.h>
+#include <kit/storage/entry_ref.h>
 
 #include <QAbstractListModel>
 #include <QDragEnterEvent>

@@ -5,7 +5,7 @@
 // rows' texts as bytes and turns only the rows in sight into Qt text; the
 // list view's changes reach the model in batches (see ListFeed.h).
 
-#include "display/Widgets.h"
+#include <kit/display/Widgets.h>
 
 class QWidget;
 

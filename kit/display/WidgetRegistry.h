@@ -7,9 +7,9 @@
 // would touch a widget is stopped at the door. (The thread checker cannot see
 // inside Qt's uninstrumented libraries; this check does not depend on it.)
 
-#include "app/SupportDefs.h"
-#include "app/Verify.h"
-#include "display/Display.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/app/Verify.h>
+#include <kit/display/Display.h>
 
 #include <QPointer>
 

@@ -1,14 +1,14 @@
-#include "display/Widgets.h"
+#include <kit/display/Widgets.h>
 
-#include "display/ControlWidgets.h"
-#include "display/ListModel.h"
-#include "display/QtText.h"
-#include "display/WidgetRegistry.h"
+#include <kit/display/ControlWidgets.h>
+#include <kit/display/ListModel.h>
+#include <kit/display/QtText.h>
+#include <kit/display/WidgetRegistry.h>
 
-#include "app/AppDefs.h"
-#include "interface/Palette.h"
-#include "interface/private/InterfacePrivate.h"
-#include "storage/private/AppResources.h"
+#include <kit/app/AppDefs.h>
+#include <kit/interface/Palette.h>
+#include <kit/interface/private/InterfacePrivate.h>
+#include <kit/storage/private/AppResources.h>
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -9,10 +9,10 @@
 // Input goes the other way as messages (see InterfacePrivate.h) sent through
 // the messenger of the window or view concerned.
 
-#include "app/BMessenger.h"
-#include "display/Display.h"
-#include "interface/BRect.h"
-#include "interface/GraphicsDefs.h"
+#include <kit/app/BMessenger.h>
+#include <kit/display/Display.h>
+#include <kit/interface/BRect.h>
+#include <kit/interface/GraphicsDefs.h>
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "interface/BAlert.h"
+#include <kit/interface/BAlert.h>
 
-#include "app/private/LooperPort.h"
-#include "display/Alerts.h"
-#include "display/Display.h"
+#include <kit/app/private/LooperPort.h>
+#include <kit/display/Alerts.h>
+#include <kit/display/Display.h>
 
 #include <future>
 #include <memory>

@@ -5,7 +5,7 @@
 // the calling thread waits: the display keeps running, and the alert is modal
 // for the whole application.
 
-#include "interface/InterfaceDefs.h"
+#include <kit/interface/InterfaceDefs.h>
 
 #include <string>
 #include <vector>

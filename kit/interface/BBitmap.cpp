@@ -1,6 +1,6 @@
-#include "interface/BBitmap.h"
+#include <kit/interface/BBitmap.h>
 
-#include "interface/Palette.h"
+#include <kit/interface/Palette.h>
 
 #include <algorithm>
 #include <array>

@@ -8,9 +8,9 @@
 //
 // Thread: a bitmap belongs to the thread that uses it; it holds no lock.
 
-#include "app/SupportDefs.h"
-#include "interface/BRect.h"
-#include "interface/GraphicsDefs.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/interface/BRect.h>
+#include <kit/interface/GraphicsDefs.h>
 
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
-#include "interface/BButton.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/interface/BButton.h>
+#include <kit/interface/private/ViewAccess.h>
 
 BButton::BButton(BRect frame, const char* name, const char* label, BMessage* message,
                  uint32 resizingMode, uint32 flags)

@@ -2,7 +2,7 @@
 
 // A push button.
 
-#include "interface/BControl.h"
+#include <kit/interface/BControl.h>
 
 class BButton : public BControl {
 public:

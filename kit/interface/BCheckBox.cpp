@@ -1,6 +1,6 @@
-#include "interface/BCheckBox.h"
-#include "display/Widgets.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BCheckBox.h>
+#include <kit/interface/private/ViewAccess.h>
 
 BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage* message,
                      uint32 resizingMode, uint32 flags)

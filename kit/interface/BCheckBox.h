@@ -3,7 +3,7 @@
 // A box that the user ticks on and off. Its value is B_CONTROL_ON or
 // B_CONTROL_OFF; a click flips it and then sends the control's message.
 
-#include "interface/BControl.h"
+#include <kit/interface/BControl.h>
 
 class BCheckBox : public BControl {
 public:

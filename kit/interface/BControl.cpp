@@ -1,8 +1,8 @@
-#include "interface/BControl.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/interface/BControl.h>
+#include <kit/interface/private/ViewAccess.h>
 
-#include "interface/BWindow.h"
-#include "interface/private/InterfacePrivate.h"
+#include <kit/interface/BWindow.h>
+#include <kit/interface/private/InterfacePrivate.h>
 
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
                    uint32 resizingMode, uint32 flags)

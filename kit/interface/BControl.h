@@ -4,8 +4,8 @@
 // a message that it sends to its target when it is invoked. A control without
 // a target sends to the window that holds it.
 
-#include "app/BMessenger.h"
-#include "interface/BView.h"
+#include <kit/app/BMessenger.h>
+#include <kit/interface/BView.h>
 
 #include <memory>
 #include <string>

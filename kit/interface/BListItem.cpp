@@ -1,4 +1,4 @@
-#include "interface/BListItem.h"
+#include <kit/interface/BListItem.h>
 
 BListItem::BListItem(uint32 outlineLevel, bool expanded)
     : fOutlineLevel(outlineLevel), fExpanded(expanded) {}

@@ -7,7 +7,7 @@
 // Thread: an item belongs to the list that holds it and is used under that
 // list's window lock, or by any one thread while it is in no list.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 class BListView;
 

@@ -1,10 +1,12 @@
-#include "interface/BListView.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BListView.h>
+#include <kit/interface/private/ViewAccess.h>
 
-#include "display/ListFeed.h"
-#include "display/Widgets.h"
-#include "interface/BListItem.h"
-#include "interface/private/InterfacePrivate.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/display/ListFeed.h>
+#include <kit/display/Widgets.h>
+#include <kit/interface/BListItem.h>
+#include <kit/interface/private/InterfacePrivate.h>
+#include <kit/interface/private/ViewAccess.h>
 
 #include <algorithm>
 

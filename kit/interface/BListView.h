@@ -14,7 +14,7 @@
 // Files dropped on the list arrive at its window as one B_SIMPLE_DATA message
 // with the files as "refs", handled by MessageReceived.
 
-#include "interface/BView.h"
+#include <kit/interface/BView.h>
 
 #include <memory>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "interface/BMenu.h"
-#include "display/Widgets.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BMenu.h>
 
-#include "interface/BMenuItem.h"
-#include "interface/BView.h"
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BView.h>
 
 #include <atomic>
 #include <cstring>

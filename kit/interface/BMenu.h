@@ -3,8 +3,8 @@
 // A list of menu items, shown by a menu bar or a menu field. A menu in radio
 // mode keeps exactly one item marked.
 
-#include "app/SupportDefs.h"
-#include "interface/InterfaceDefs.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/interface/InterfaceDefs.h>
 
 #include <memory>
 #include <string>

@@ -1,10 +1,10 @@
-#include "interface/BMenuBar.h"
-#include "display/Widgets.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BMenuBar.h>
+#include <kit/interface/private/ViewAccess.h>
 
-#include "interface/BMenuItem.h"
-#include "interface/BWindow.h"
-#include "interface/private/InterfacePrivate.h"
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BWindow.h>
+#include <kit/interface/private/InterfacePrivate.h>
 
 BMenuBar::BMenuBar(BRect frame, const char* name, uint32 resizingMode, menu_layout layout,
                    bool resizeToFit)

@@ -3,8 +3,8 @@
 // The bar of menus at the top of a window. Added to a window, it takes the
 // window's width and the height its font needs.
 
-#include "interface/BMenu.h"
-#include "interface/BView.h"
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BView.h>
 
 #include <memory>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "interface/BMenuField.h"
-#include "display/Widgets.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BMenuField.h>
+#include <kit/interface/private/ViewAccess.h>
 
-#include "display/Controls.h"
-#include "interface/BMenuItem.h"
-#include "interface/private/InterfacePrivate.h"
+#include <kit/display/Controls.h>
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/private/InterfacePrivate.h>
 
 #include <algorithm>
 

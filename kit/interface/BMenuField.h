@@ -6,8 +6,8 @@
 // otherwise the menu's name. Choosing an item marks it (in radio mode) and
 // sends its message, if it has one.
 
-#include "interface/BMenu.h"
-#include "interface/BView.h"
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BView.h>
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
-#include "interface/BMenuItem.h"
-#include "display/Widgets.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BMenuItem.h>
 
-#include "interface/BMenu.h"
-#include "interface/BWindow.h"
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BWindow.h>
 
 #include <atomic>
 

@@ -3,7 +3,7 @@
 // An item of a menu: a label and a message sent to the item's target (the
 // window of the menu when no target is set), or a submenu.
 
-#include "app/BMessenger.h"
+#include <kit/app/BMessenger.h>
 
 #include <memory>
 #include <string>

@@ -3,7 +3,7 @@
 // Points and rectangles in the kit's inclusive coordinates: a rectangle
 // (0, 0, 75, 25) covers 76 by 26 pixels, and its Width() is 75.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 struct BPoint {
     float x = 0;

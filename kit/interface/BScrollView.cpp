@@ -1,7 +1,9 @@
-#include "interface/BScrollView.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BScrollView.h>
+#include <kit/interface/private/ViewAccess.h>
 
-#include "display/Widgets.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/private/ViewAccess.h>
 
 namespace {
 

@@ -6,7 +6,7 @@
 // the bottom (horizontal bar); the target becomes its child, inside the border.
 // A list view as the target scrolls its rows with the bars.
 
-#include "interface/BView.h"
+#include <kit/interface/BView.h>
 
 namespace display {
 struct ViewShape;

@@ -1,4 +1,4 @@
-#include "interface/BStringItem.h"
+#include <kit/interface/BStringItem.h>
 
 #include <cstring>
 

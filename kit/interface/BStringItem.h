@@ -7,7 +7,7 @@
 //
 // Thread: as BListItem.
 
-#include "interface/BListItem.h"
+#include <kit/interface/BListItem.h>
 
 #include <string>
 

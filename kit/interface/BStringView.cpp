@@ -1,5 +1,5 @@
-#include "interface/BStringView.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/interface/BStringView.h>
+#include <kit/interface/private/ViewAccess.h>
 
 BStringView::BStringView(BRect frame, const char* name, const char* text, uint32 resizingMode,
                          uint32 flags)

@@ -2,7 +2,7 @@
 
 // One line of text that the user cannot edit.
 
-#include "interface/BView.h"
+#include <kit/interface/BView.h>
 
 #include <string>
 

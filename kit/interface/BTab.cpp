@@ -1,7 +1,7 @@
-#include "interface/BTab.h"
-#include "display/Widgets.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BTab.h>
 
-#include "interface/BTabView.h"
+#include <kit/interface/BTabView.h>
 
 BTab::BTab(BView* view) : fView(view) {}
 

@@ -1,7 +1,7 @@
-#include "interface/BTabView.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/interface/BTabView.h>
+#include <kit/interface/private/ViewAccess.h>
 
-#include "interface/private/InterfacePrivate.h"
+#include <kit/interface/private/InterfacePrivate.h>
 
 BTabView::BTabView(BRect frame, const char* name, button_width width, uint32 resizingMode,
                    uint32 flags)

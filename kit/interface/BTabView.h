@@ -4,8 +4,8 @@
 // Every page view is a child of the tab view, so the controls on pages that
 // are not in front stay in the window and keep working.
 
-#include "interface/BTab.h"
-#include "interface/BView.h"
+#include <kit/interface/BTab.h>
+#include <kit/interface/BView.h>
 
 #include <memory>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "interface/BTextControl.h"
-#include "display/Widgets.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BTextControl.h>
+#include <kit/interface/private/ViewAccess.h>
 
-#include "display/Controls.h"
+#include <kit/display/Controls.h>
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 // Every change of the text, typed by the user or set by the program, sends
 // the modification message (if one is set) to the control's target.
 
-#include "interface/BControl.h"
-#include "interface/BTextView.h"
+#include <kit/interface/BControl.h>
+#include <kit/interface/BTextView.h>
 
 #include <memory>
 

@@ -1,9 +1,9 @@
-#include "interface/BTextView.h"
-#include "display/Widgets.h"
-#include "interface/private/ViewAccess.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BTextView.h>
+#include <kit/interface/private/ViewAccess.h>
 
-#include "display/Controls.h"
-#include "interface/private/InterfacePrivate.h"
+#include <kit/display/Controls.h>
+#include <kit/interface/private/InterfacePrivate.h>
 
 namespace kit_private {
 

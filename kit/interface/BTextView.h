@@ -4,7 +4,7 @@
 // text's length in bytes of UTF-8; a text that would pass the limit is cut
 // at the last whole character that fits, never inside a character.
 
-#include "interface/BView.h"
+#include <kit/interface/BView.h>
 
 #include <string>
 

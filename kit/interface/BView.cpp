@@ -1,7 +1,7 @@
-#include "interface/BView.h"
-#include "display/Widgets.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BView.h>
 
-#include "interface/BWindow.h"
+#include <kit/interface/BWindow.h>
 
 #include <algorithm>
 #include <cstring>

@@ -5,10 +5,10 @@
 // display mirrors it. A view outside any window has no widget yet: attaching
 // it creates the widgets of its whole subtree.
 
-#include "app/BHandler.h"
-#include "interface/BRect.h"
-#include "interface/GraphicsDefs.h"
-#include "interface/InterfaceDefs.h"
+#include <kit/app/BHandler.h>
+#include <kit/interface/BRect.h>
+#include <kit/interface/GraphicsDefs.h>
+#include <kit/interface/InterfaceDefs.h>
 
 #include <functional>
 #include <vector>

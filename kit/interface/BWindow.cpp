@@ -1,11 +1,11 @@
-#include "interface/BWindow.h"
-#include "display/Widgets.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BWindow.h>
 
-#include "app/BAutolock.h"
-#include "app/private/LooperAccess.h"
-#include "app/private/WindowList.h"
-#include "interface/BView.h"
-#include "interface/private/InterfacePrivate.h"
+#include <kit/app/BAutolock.h>
+#include <kit/app/private/LooperAccess.h>
+#include <kit/app/private/WindowList.h>
+#include <kit/interface/BView.h>
+#include <kit/interface/private/InterfacePrivate.h>
 
 namespace {
 

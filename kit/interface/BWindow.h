@@ -6,9 +6,9 @@
 //
 // A window deletes itself when it quits.
 
-#include "app/BLooper.h"
-#include "interface/BRect.h"
-#include "interface/InterfaceDefs.h"
+#include <kit/app/BLooper.h>
+#include <kit/interface/BRect.h>
+#include <kit/interface/InterfaceDefs.h>
 
 #include <functional>
 #include <mutex>

@@ -1,7 +1,7 @@
-#include "interface/GraphicsDefs.h"
+#include <kit/interface/GraphicsDefs.h>
 
-#include "display/Display.h"
-#include "display/Widgets.h"
+#include <kit/display/Display.h>
+#include <kit/display/Widgets.h>
 
 #include <mutex>
 

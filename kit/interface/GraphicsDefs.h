@@ -2,7 +2,7 @@
 
 // Colours.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 struct rgb_color {
     uint8 red = 0;

@@ -2,7 +2,7 @@
 
 // Constants of windows, views and controls.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 // Resizing modes: how a view follows its parent's edges when the parent
 // changes size. The horizontal rule sits in the low nibble, the vertical one

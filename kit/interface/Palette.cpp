@@ -1,4 +1,4 @@
-#include "interface/Palette.h"
+#include <kit/interface/Palette.h>
 
 namespace {
 

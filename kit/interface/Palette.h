@@ -9,7 +9,7 @@
 //
 // Thread: any; the table is built at compile time and never changes.
 
-#include "interface/GraphicsDefs.h"
+#include <kit/interface/GraphicsDefs.h>
 
 #include <array>
 

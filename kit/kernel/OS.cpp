@@ -1,6 +1,6 @@
-#include "kernel/OS.h"
+#include <kit/kernel/OS.h>
 
-#include "kernel/private/ChildWatcher.h"
+#include <kit/kernel/private/ChildWatcher.h>
 
 status_t kill_team(team_id team) {
     if (team <= 0)

@@ -2,7 +2,7 @@
 
 // Kernel-level types and calls: processes are teams.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 // A process id of a child of ours.
 using team_id = int32;

@@ -1,4 +1,4 @@
-#include "storage/AtomicFile.h"
+#include <kit/storage/AtomicFile.h>
 
 #include <cerrno>
 #include <climits>

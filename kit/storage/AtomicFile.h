@@ -21,7 +21,7 @@
 // Thread: any. Two writers of the same file at once each leave a whole file;
 // the last rename wins.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <functional>
 #include <string>

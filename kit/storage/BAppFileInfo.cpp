@@ -1,8 +1,8 @@
-#include "storage/BAppFileInfo.h"
+#include <kit/storage/BAppFileInfo.h>
 
-#include "interface/BBitmap.h"
-#include "storage/BFile.h"
-#include "storage/private/AppResources.h"
+#include <kit/interface/BBitmap.h>
+#include <kit/storage/BFile.h>
+#include <kit/storage/private/AppResources.h>
 
 #include <cerrno>
 #include <cstring>

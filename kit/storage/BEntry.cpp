@@ -1,7 +1,7 @@
-#include "storage/BEntry.h"
+#include <kit/storage/BEntry.h>
 
-#include "storage/BPath.h"
-#include "storage/StorageDefs.h"
+#include <kit/storage/BPath.h>
+#include <kit/storage/StorageDefs.h>
 
 #include <cerrno>
 #include <climits>

@@ -8,8 +8,8 @@
 //
 // Thread: an entry is a plain value; any thread may use its own object.
 
-#include "app/SupportDefs.h"
-#include "storage/entry_ref.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/storage/entry_ref.h>
 
 class BPath;
 

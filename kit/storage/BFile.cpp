@@ -1,6 +1,6 @@
-#include "storage/BFile.h"
+#include <kit/storage/BFile.h>
 
-#include "storage/BEntry.h"
+#include <kit/storage/BEntry.h>
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -10,7 +10,7 @@
 //
 // Thread: a file belongs to the thread that made it; it holds no lock.
 
-#include "storage/BNode.h"
+#include <kit/storage/BNode.h>
 
 class BFile : public BNode {
 public:

@@ -1,8 +1,8 @@
-#include "storage/BFilePanel.h"
+#include <kit/storage/BFilePanel.h>
 
-#include "app/AppDefs.h"
-#include "app/BApplication.h"
-#include "display/FilePanels.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BApplication.h>
+#include <kit/display/FilePanels.h>
 
 namespace {
 

@@ -21,12 +21,12 @@
 // thread of the window or application that owns the panel. The panel may be
 // deleted on such a thread; its window then goes on the display thread.
 
-#include "app/AppDefs.h"
-#include "app/BMessage.h"
-#include "app/BMessenger.h"
-#include "storage/BFilePanelWindow.h"
-#include "storage/StorageDefs.h"
-#include "storage/entry_ref.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BMessage.h>
+#include <kit/app/BMessenger.h>
+#include <kit/storage/BFilePanelWindow.h>
+#include <kit/storage/StorageDefs.h>
+#include <kit/storage/entry_ref.h>
 
 #include <atomic>
 #include <memory>

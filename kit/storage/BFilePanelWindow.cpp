@@ -1,6 +1,6 @@
-#include "storage/BFilePanelWindow.h"
+#include <kit/storage/BFilePanelWindow.h>
 
-#include "storage/BFilePanel.h"
+#include <kit/storage/BFilePanel.h>
 
 void BFilePanelWindow::SetTitle(const char* title) {
     fPanel->SetTitle(title);

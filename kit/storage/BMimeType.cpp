@@ -1,15 +1,15 @@
-#include "storage/BMimeType.h"
+#include <kit/storage/BMimeType.h>
 
-#include "app/AppInfo.h"
-#include "app/BMessage.h"
-#include "interface/BBitmap.h"
-#include "storage/AtomicFile.h"
-#include "storage/BNodeInfo.h"
-#include "storage/private/DesktopSide.h"
-#include "storage/private/MimePackage.h"
-#include "storage/private/StorageFiles.h"
-#include "storage/private/ToolRunner.h"
-#include "storage/private/XdgPlaces.h"
+#include <kit/app/AppInfo.h>
+#include <kit/app/BMessage.h>
+#include <kit/interface/BBitmap.h>
+#include <kit/storage/AtomicFile.h>
+#include <kit/storage/BNodeInfo.h>
+#include <kit/storage/private/DesktopSide.h>
+#include <kit/storage/private/MimePackage.h>
+#include <kit/storage/private/StorageFiles.h>
+#include <kit/storage/private/ToolRunner.h>
+#include <kit/storage/private/XdgPlaces.h>
 
 #include <algorithm>
 #include <cstring>

@@ -26,8 +26,8 @@
 // Delete() block while the database tools run; two threads or processes
 // installing the same type at once are not guarded against.
 
-#include "app/SupportDefs.h"
-#include "storage/StorageDefs.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/storage/StorageDefs.h>
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "storage/BNode.h"
+#include <kit/storage/BNode.h>
 
-#include "storage/BEntry.h"
+#include <kit/storage/BEntry.h>
 
 #include <algorithm>
 #include <cerrno>

@@ -14,9 +14,9 @@
 //
 // Thread: a node belongs to the thread that made it; it holds no lock.
 
-#include "app/SupportDefs.h"
-#include "storage/StorageDefs.h"
-#include "storage/entry_ref.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/storage/StorageDefs.h>
+#include <kit/storage/entry_ref.h>
 
 #include <sys/types.h>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "storage/BNodeInfo.h"
+#include <kit/storage/BNodeInfo.h>
 
-#include "storage/BNode.h"
+#include <kit/storage/BNode.h>
 
 #include <cerrno>
 #include <cstring>

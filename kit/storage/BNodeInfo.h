@@ -6,8 +6,8 @@
 //
 // Thread: as the node it works on.
 
-#include "app/SupportDefs.h"
-#include "storage/StorageDefs.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/storage/StorageDefs.h>
 
 class BNode;
 

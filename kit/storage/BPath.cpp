@@ -1,4 +1,4 @@
-#include "storage/BPath.h"
+#include <kit/storage/BPath.h>
 
 #include <cerrno>
 #include <climits>

@@ -9,9 +9,9 @@
 //
 // Thread: a BPath is a plain value; any thread may use its own object.
 
-#include "app/SupportDefs.h"
-#include "storage/StorageDefs.h"
-#include "storage/entry_ref.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/storage/StorageDefs.h>
+#include <kit/storage/entry_ref.h>
 
 #include <string>
 

@@ -2,7 +2,7 @@
 
 // Limits, open modes and small types shared by the storage classes.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <fcntl.h>
 #include <sys/types.h>

@@ -1,4 +1,4 @@
-#include "storage/entry_ref.h"
+#include <kit/storage/entry_ref.h>
 
 #include <cerrno>
 #include <climits>

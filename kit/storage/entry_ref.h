@@ -5,7 +5,7 @@
 // name. The absolute path the reference was made from travels along, so that
 // it can be turned back into a path without searching for the folder.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <string>
 #include <sys/types.h>

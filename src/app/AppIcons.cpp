@@ -1,7 +1,7 @@
 #include "app/AppIcons.h"
 
-#include "interface/Palette.h"
-#include "storage/private/AppResources.h"
+#include <kit/interface/Palette.h>
+#include <kit/storage/private/AppResources.h>
 
 #include <array>
 #include <string_view>

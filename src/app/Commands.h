@@ -6,7 +6,7 @@
 // B_QUIT_REQUESTED, B_ABOUT_REQUESTED). None of them carries fields except
 // the three panel replies noted below.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 namespace cmd {
 

@@ -1,15 +1,15 @@
 #include "app/MFApp.h"
 
 #include "app/AppIcons.h"
-#include "app/BAutolock.h"
-#include "app/BRoster.h"
 #include "app/Commands.h"
-#include "interface/BAlert.h"
-#include "interface/BBitmap.h"
 #include "mainwindow/MainWindow.h"
-#include "storage/BAppFileInfo.h"
-#include "storage/BFile.h"
-#include "storage/BMimeType.h"
+#include <kit/app/BAutolock.h>
+#include <kit/app/BRoster.h>
+#include <kit/interface/BAlert.h>
+#include <kit/interface/BBitmap.h>
+#include <kit/storage/BAppFileInfo.h>
+#include <kit/storage/BFile.h>
+#include <kit/storage/BMimeType.h>
 
 #include <cstring>
 

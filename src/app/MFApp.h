@@ -5,8 +5,8 @@
 // was started with, relays the file panels' replies and the encoder's quit
 // notices to the main window, and shows the About box.
 
-#include "app/BApplication.h"
-#include "storage/entry_ref.h"
+#include <kit/app/BApplication.h>
+#include <kit/storage/entry_ref.h>
 
 class MainWindow;
 

@@ -1,9 +1,9 @@
 #include "encoding/EncoderView.h"
 
-#include "interface/BMenu.h"
-#include "interface/BMenuField.h"
-#include "interface/BMenuItem.h"
-#include "interface/BTextControl.h"
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BMenuField.h>
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BTextControl.h>
 
 #include <cstdio>
 #include <cstring>

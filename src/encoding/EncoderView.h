@@ -3,7 +3,7 @@
 // The "Oggenc-Optionen" page: the approximate bitrate and extra parameters
 // for the encoder, and the two strings of encoder options made from them.
 
-#include "interface/BView.h"
+#include <kit/interface/BView.h>
 
 class BMenu;
 class BMenuField;

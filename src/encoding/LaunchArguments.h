@@ -13,7 +13,7 @@
 //
 // Thread: any; an object belongs to the thread that made it.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <cstddef>
 

@@ -1,7 +1,7 @@
 #include "encoding/MirvexLaunch.h"
 
-#include "app/BRoster.h"
 #include "encoding/LaunchArguments.h"
+#include <kit/app/BRoster.h>
 
 status_t MirvexLaunch(const entry_ref* ref, const char* optionsBefore, const char* file,
                       const char* optionsAfter, team_id* team) {

@@ -2,8 +2,8 @@
 
 // Starts the encoder for one file.
 
-#include "kernel/OS.h"
-#include "storage/entry_ref.h"
+#include <kit/kernel/OS.h>
+#include <kit/storage/entry_ref.h>
 
 // Starts the executable ref names as a process of its own with these
 // arguments: the options before the file split by the quoting rule of

@@ -1,8 +1,8 @@
 #include "encoding/ProgressWindow.h"
 
 #include "app/Commands.h"
-#include "interface/BButton.h"
-#include "interface/BStringView.h"
+#include <kit/interface/BButton.h>
+#include <kit/interface/BStringView.h>
 
 ProgressWindow::ProgressWindow(BWindow* parent)
     : BWindow(BRect(0, 0, 1, 1), "Fortschritt der Kodierung", B_FLOATING_WINDOW_LOOK,

@@ -4,7 +4,7 @@
 // which file, "Datei %d von %d", and the buttons to skip the file or stop the
 // run, both aimed at the main window. It has no logic of its own.
 
-#include "interface/BWindow.h"
+#include <kit/interface/BWindow.h>
 
 class BButton;
 class BStringView;

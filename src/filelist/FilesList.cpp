@@ -3,14 +3,14 @@
 #include "app/Commands.h"
 #include "app/MFApp.h"
 #include "filelist/ListFile.h"
-#include "interface/BAlert.h"
-#include "interface/BButton.h"
-#include "interface/BStringItem.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TabView.h"
-#include "storage/BEntry.h"
-#include "storage/BFilePanel.h"
-#include "storage/BPath.h"
+#include <kit/interface/BAlert.h>
+#include <kit/interface/BButton.h>
+#include <kit/interface/BStringItem.h>
+#include <kit/storage/BEntry.h>
+#include <kit/storage/BFilePanel.h>
+#include <kit/storage/BPath.h>
 
 #include <cstdio>
 #include <sys/stat.h>

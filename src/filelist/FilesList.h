@@ -9,7 +9,7 @@
 // lock themselves (the application's thread calls them too); Save takes it
 // while it reads the entries; the others expect the caller to hold it.
 
-#include "interface/BListView.h"
+#include <kit/interface/BListView.h>
 
 class BButton;
 class BFilePanel;

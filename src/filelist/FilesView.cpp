@@ -2,9 +2,9 @@
 
 #include "app/Commands.h"
 #include "filelist/FilesList.h"
-#include "interface/BButton.h"
-#include "interface/BScrollView.h"
-#include "storage/BFilePanel.h"
+#include <kit/interface/BButton.h>
+#include <kit/interface/BScrollView.h>
+#include <kit/storage/BFilePanel.h>
 
 FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     : BView(frame, "Dateien", B_FOLLOW_NONE, 0) {

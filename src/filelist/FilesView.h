@@ -6,7 +6,7 @@
 // behaviour of its own: the buttons send their commands to the main window,
 // and the list keeps the buttons' states.
 
-#include "interface/BView.h"
+#include <kit/interface/BView.h>
 
 class BButton;
 class BFilePanel;

@@ -1,11 +1,11 @@
 #include "filelist/ListFile.h"
 
 #include "app/MFApp.h"
-#include "storage/AtomicFile.h"
-#include "storage/BEntry.h"
-#include "storage/BNode.h"
-#include "storage/BNodeInfo.h"
-#include "storage/BPath.h"
+#include <kit/storage/AtomicFile.h>
+#include <kit/storage/BEntry.h>
+#include <kit/storage/BNode.h>
+#include <kit/storage/BNodeInfo.h>
+#include <kit/storage/BPath.h>
 
 #include <cerrno>
 #include <cstring>

@@ -7,7 +7,7 @@
 //
 // Thread: any; the functions touch nothing but their arguments and the file.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <cstdio>
 #include <string>

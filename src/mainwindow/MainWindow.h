@@ -4,9 +4,9 @@
 // with the three pages, and the buttons "Kodieren!" and "Beenden". Nearly
 // every command of the program arrives here.
 
-#include "interface/BWindow.h"
-#include "kernel/OS.h"
-#include "storage/entry_ref.h"
+#include <kit/interface/BWindow.h>
+#include <kit/kernel/OS.h>
+#include <kit/storage/entry_ref.h>
 
 class BButton;
 class BCheckBox;

@@ -2,10 +2,10 @@
 
 #include "app/Commands.h"
 #include "app/MFApp.h"
-#include "interface/BButton.h"
-#include "interface/BCheckBox.h"
-#include "interface/BTextControl.h"
-#include "storage/BFilePanel.h"
+#include <kit/interface/BButton.h>
+#include <kit/interface/BCheckBox.h>
+#include <kit/interface/BTextControl.h>
+#include <kit/storage/BFilePanel.h>
 
 namespace {
 

@@ -6,7 +6,7 @@
 // it is built, and from then on every control sends its command to the main
 // window, which writes the new value into the application's options.
 
-#include "interface/BView.h"
+#include <kit/interface/BView.h>
 
 class BButton;
 class BCheckBox;

@@ -4,7 +4,7 @@
 // list ("Dateien"), the encoder options ("Oggenc-Optionen") and the program
 // options ("Programm-Optionen").
 
-#include "interface/BTabView.h"
+#include <kit/interface/BTabView.h>
 
 class BButton;
 class EncoderView;

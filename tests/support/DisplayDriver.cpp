@@ -1,6 +1,6 @@
 #include "support/DisplayDriver.h"
 
-#include "display/Display.h"
+#include <kit/display/Display.h>
 
 #include <QAbstractButton>
 #include <QAction>

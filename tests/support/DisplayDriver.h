@@ -4,7 +4,7 @@
 // by object name (the view's name) or label, clicks them, and reads what they
 // show. Every call waits for the display. Thread: a test thread.
 
-#include "display/Display.h"
+#include <kit/display/Display.h>
 
 #include <chrono>
 #include <functional>

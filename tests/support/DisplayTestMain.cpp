@@ -7,7 +7,7 @@
 // keeps its options on its own executable and installs file types for the
 // user, and neither may touch the build or the user's desktop.
 
-#include "display/Display.h"
+#include <kit/display/Display.h>
 
 #include <gtest/gtest.h>
 

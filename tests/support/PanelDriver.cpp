@@ -1,7 +1,7 @@
 #include "support/PanelDriver.h"
 
-#include "display/Display.h"
 #include "support/DisplayDriver.h"
+#include <kit/display/Display.h>
 
 #include <QAbstractItemView>
 #include <QApplication>

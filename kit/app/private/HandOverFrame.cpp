@@ -1,4 +1,4 @@
-#include "app/private/HandOverFrame.h"
+#include <kit/app/private/HandOverFrame.h>
 
 #include <algorithm>
 #include <cstring>

@@ -13,7 +13,7 @@
 //
 // Thread: an object belongs to the thread that made it.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <string>
 #include <string_view>

@@ -4,8 +4,8 @@
 // messenger, the application's shutdown, the window) and for white-box tests.
 // Thread: any; what the port allows each thread is said in LooperPort.h.
 
-#include "app/BLooper.h"
-#include "app/private/LooperPort.h"
+#include <kit/app/BLooper.h>
+#include <kit/app/private/LooperPort.h>
 
 namespace kit_private {
 

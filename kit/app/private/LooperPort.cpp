@@ -1,6 +1,6 @@
-#include "app/private/LooperPort.h"
+#include <kit/app/private/LooperPort.h>
 
-#include "app/Verify.h"
+#include <kit/app/Verify.h>
 
 #include <vector>
 

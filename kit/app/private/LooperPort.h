@@ -7,7 +7,7 @@
 //
 // Kit-private: application code uses BLooper and BMessenger.
 
-#include "app/BMessage.h"
+#include <kit/app/BMessage.h>
 
 #include <atomic>
 #include <condition_variable>

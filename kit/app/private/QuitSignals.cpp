@@ -1,6 +1,6 @@
-#include "app/private/QuitSignals.h"
+#include <kit/app/private/QuitSignals.h>
 
-#include "app/AppDefs.h"
+#include <kit/app/AppDefs.h>
 
 #include <atomic>
 #include <cerrno>

@@ -9,7 +9,7 @@
 //
 // Kit-private: BApplication::Run owns one while the program runs.
 
-#include "app/BMessenger.h"
+#include <kit/app/BMessenger.h>
 
 #include <thread>
 

@@ -1,9 +1,9 @@
-#include "app/private/WindowList.h"
+#include <kit/app/private/WindowList.h>
 
-#include "app/AppDefs.h"
-#include "app/BLooper.h"
-#include "app/private/LooperPort.h"
-#include "display/Alerts.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BLooper.h>
+#include <kit/app/private/LooperPort.h>
+#include <kit/display/Alerts.h>
 
 #include <algorithm>
 #include <mutex>

@@ -3,7 +3,7 @@
 // Kit-private: the application's windows, by messenger, in the order they were
 // made. A window enters the list when it is built and leaves it when it has quit.
 
-#include "app/BMessenger.h"
+#include <kit/app/BMessenger.h>
 
 #include <vector>
 

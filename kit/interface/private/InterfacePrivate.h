@@ -4,7 +4,7 @@
 // window or view concerned. They never reach the application's hooks: the
 // window turns them into state changes and the controls' own messages.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 namespace kit_private {
 

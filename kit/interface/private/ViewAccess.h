@@ -8,8 +8,8 @@
 //
 // Thread: the window's lock holder, or any while the view is in no window.
 
-#include "display/Widgets.h"
-#include "interface/BView.h"
+#include <kit/display/Widgets.h>
+#include <kit/interface/BView.h>
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "kernel/private/ChildSpawn.h"
+#include <kit/kernel/private/ChildSpawn.h>
 
 #include <algorithm>
 #include <cerrno>

@@ -11,7 +11,7 @@
 //
 // Thread: any.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
-#include "kernel/private/ChildWatcher.h"
+#include <kit/kernel/private/ChildWatcher.h>
 
-#include "app/AppDefs.h"
-#include "kernel/private/ChildSpawn.h"
+#include <kit/app/AppDefs.h>
+#include <kit/kernel/private/ChildSpawn.h>
 
 #include <algorithm>
 #include <cerrno>

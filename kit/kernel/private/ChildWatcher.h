@@ -14,9 +14,9 @@
 //
 // Kit-private: application code uses BRoster and kill_team.
 
-#include "app/BMessenger.h"
-#include "kernel/OS.h"
-#include "storage/entry_ref.h"
+#include <kit/app/BMessenger.h>
+#include <kit/kernel/OS.h>
+#include <kit/storage/entry_ref.h>
 
 #include <mutex>
 #include <pthread.h>

@@ -1,4 +1,4 @@
-#include "storage/private/AppResources.h"
+#include <kit/storage/private/AppResources.h>
 
 #include <mutex>
 

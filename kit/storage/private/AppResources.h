@@ -7,8 +7,8 @@
 //
 // Thread: any; the registry has a lock of its own.
 
-#include "app/SupportDefs.h"
-#include "storage/StorageDefs.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/storage/StorageDefs.h>
 
 #include <vector>
 

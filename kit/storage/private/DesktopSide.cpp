@@ -1,9 +1,9 @@
-#include "storage/private/DesktopSide.h"
+#include <kit/storage/private/DesktopSide.h>
 
-#include "storage/AtomicFile.h"
-#include "storage/private/KeyFile.h"
-#include "storage/private/StorageFiles.h"
-#include "storage/private/ToolRunner.h"
+#include <kit/storage/AtomicFile.h>
+#include <kit/storage/private/KeyFile.h>
+#include <kit/storage/private/StorageFiles.h>
+#include <kit/storage/private/ToolRunner.h>
 
 #include <algorithm>
 #include <cerrno>

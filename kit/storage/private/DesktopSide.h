@@ -17,8 +17,8 @@
 // Thread: an object belongs to the thread that made it; the steps block
 // while files are written and tools run.
 
-#include "app/SupportDefs.h"
-#include "storage/private/XdgPlaces.h"
+#include <kit/app/SupportDefs.h>
+#include <kit/storage/private/XdgPlaces.h>
 
 #include <string>
 

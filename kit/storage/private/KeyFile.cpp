@@ -1,4 +1,4 @@
-#include "storage/private/KeyFile.h"
+#include <kit/storage/private/KeyFile.h>
 
 #include <algorithm>
 

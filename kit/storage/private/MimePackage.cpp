@@ -1,6 +1,6 @@
-#include "storage/private/MimePackage.h"
+#include <kit/storage/private/MimePackage.h>
 
-#include "storage/private/XdgPlaces.h"
+#include <kit/storage/private/XdgPlaces.h>
 
 #include <QByteArray>
 #include <QXmlStreamReader>

@@ -10,7 +10,7 @@
 //
 // Thread: any.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <string>
 #include <vector>

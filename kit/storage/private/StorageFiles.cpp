@@ -1,4 +1,4 @@
-#include "storage/private/StorageFiles.h"
+#include <kit/storage/private/StorageFiles.h>
 
 #include <cerrno>
 #include <fcntl.h>

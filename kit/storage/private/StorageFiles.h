@@ -4,7 +4,7 @@
 //
 // Thread: any.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <string>
 

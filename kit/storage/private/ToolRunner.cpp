@@ -1,6 +1,6 @@
-#include "storage/private/ToolRunner.h"
+#include <kit/storage/private/ToolRunner.h>
 
-#include "kernel/private/ChildSpawn.h"
+#include <kit/kernel/private/ChildSpawn.h>
 
 #include <cerrno>
 #include <sys/wait.h>

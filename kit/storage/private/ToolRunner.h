@@ -8,7 +8,7 @@
 //
 // Thread: any; it waits only for its own child.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "storage/private/XdgPlaces.h"
+#include <kit/storage/private/XdgPlaces.h>
 
 #include <cstdlib>
 #include <pwd.h>

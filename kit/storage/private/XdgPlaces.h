@@ -6,7 +6,7 @@
 //
 // Thread: any; the environment is read on each call.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "app/AppDefs.h"
-#include "app/BLooper.h"
-#include "app/BMessenger.h"
-#include "app/private/LooperAccess.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BLooper.h>
+#include <kit/app/BMessenger.h>
+#include <kit/app/private/LooperAccess.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/AppDefs.h"
-#include "app/BMessage.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BMessage.h>
 
 #include <gtest/gtest.h>
 

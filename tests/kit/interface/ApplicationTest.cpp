@@ -1,8 +1,8 @@
-#include "app/AppDefs.h"
-#include "app/BApplication.h"
-#include "interface/BWindow.h"
 #include "support/DisplayDriver.h"
 #include "support/TempDir.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BApplication.h>
+#include <kit/interface/BWindow.h>
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "interface/BCheckBox.h"
-#include "interface/BMenu.h"
-#include "interface/BMenuField.h"
-#include "interface/BMenuItem.h"
-#include "interface/BTextControl.h"
-#include "interface/BWindow.h"
 #include "support/ControlDriver.h"
 #include "support/DisplayDriver.h"
+#include <kit/interface/BCheckBox.h>
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BMenuField.h>
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BTextControl.h>
+#include <kit/interface/BWindow.h>
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // How an application and its windows end: a window is asked at most once per
 // quit, and every way of ending ends every looper, so that Run returns.
 
-#include "app/AppDefs.h"
-#include "app/BApplication.h"
-#include "interface/BAlert.h"
-#include "interface/BWindow.h"
 #include "support/DisplayDriver.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BApplication.h>
+#include <kit/interface/BAlert.h>
+#include <kit/interface/BWindow.h>
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
-#include "app/AppDefs.h"
-#include "app/BAutolock.h"
-#include "app/private/LooperAccess.h"
-#include "interface/BAlert.h"
-#include "interface/BButton.h"
-#include "interface/BMenu.h"
-#include "interface/BMenuBar.h"
-#include "interface/BMenuItem.h"
-#include "interface/BStringView.h"
-#include "interface/BTabView.h"
-#include "interface/BWindow.h"
 #include "support/DisplayDriver.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BAutolock.h>
+#include <kit/app/private/LooperAccess.h>
+#include <kit/interface/BAlert.h>
+#include <kit/interface/BButton.h>
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BMenuBar.h>
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStringView.h>
+#include <kit/interface/BTabView.h>
+#include <kit/interface/BWindow.h>
 
 #include <gtest/gtest.h>
 

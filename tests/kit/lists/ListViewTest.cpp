@@ -1,14 +1,14 @@
-#include "app/AppDefs.h"
-#include "app/BMessenger.h"
-#include "interface/BListView.h"
-#include "interface/BScrollView.h"
-#include "interface/BStringItem.h"
-#include "interface/BWindow.h"
-#include "interface/private/InterfacePrivate.h"
-#include "storage/BPath.h"
 #include "support/DisplayDriver.h"
 #include "support/ListDriver.h"
 #include "support/TempDir.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BMessenger.h>
+#include <kit/interface/BListView.h>
+#include <kit/interface/BScrollView.h>
+#include <kit/interface/BStringItem.h>
+#include <kit/interface/BWindow.h>
+#include <kit/interface/private/InterfacePrivate.h>
+#include <kit/storage/BPath.h>
 
 #include <gtest/gtest.h>
 

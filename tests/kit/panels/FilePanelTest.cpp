@@ -1,9 +1,9 @@
-#include "app/AppDefs.h"
-#include "app/BApplication.h"
-#include "storage/BFilePanel.h"
 #include "support/DisplayDriver.h"
 #include "support/PanelDriver.h"
 #include "support/TempDir.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BApplication.h>
+#include <kit/storage/BFilePanel.h>
 
 #include <gtest/gtest.h>
 

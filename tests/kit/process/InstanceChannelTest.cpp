@@ -1,7 +1,7 @@
-#include "app/InstanceChannel.h"
-#include "app/private/HandOverFrame.h"
-#include "kernel/OS.h"
 #include "support/TempDir.h"
+#include <kit/app/private/HandOverFrame.h>
+#include <kit/app/private/InstanceChannel.h>
+#include <kit/kernel/OS.h>
 
 #include "ProcessTestSupport.h"
 

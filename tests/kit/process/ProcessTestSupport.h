@@ -4,8 +4,8 @@
 // the test process as /proc shows them, and environment variables set for
 // the length of a test.
 
-#include "app/BRoster.h"
 #include "support/TempDir.h"
+#include <kit/app/BRoster.h>
 
 #include "RecordingLooper.h"
 

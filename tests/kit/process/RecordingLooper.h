@@ -3,7 +3,7 @@
 // A looper for tests that keeps every message it receives and lets the test
 // wait, with a generous limit, until what it expects has arrived.
 
-#include "app/BLooper.h"
+#include <kit/app/BLooper.h>
 
 #include <chrono>
 #include <condition_variable>

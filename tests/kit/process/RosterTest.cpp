@@ -1,7 +1,7 @@
-#include "app/BRoster.h"
-#include "kernel/OS.h"
-#include "kernel/private/ChildWatcher.h"
 #include "support/TempDir.h"
+#include <kit/app/BRoster.h>
+#include <kit/kernel/OS.h>
+#include <kit/kernel/private/ChildWatcher.h>
 
 #include "ProcessTestSupport.h"
 

@@ -1,10 +1,10 @@
 #include "app/AppIcons.h"
-#include "interface/BBitmap.h"
-#include "interface/Palette.h"
-#include "storage/BAppFileInfo.h"
-#include "storage/BFile.h"
-#include "storage/private/AppResources.h"
 #include "support/TempDir.h"
+#include <kit/interface/BBitmap.h>
+#include <kit/interface/Palette.h>
+#include <kit/storage/BAppFileInfo.h>
+#include <kit/storage/BFile.h>
+#include <kit/storage/private/AppResources.h>
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 #include "app/AppIcons.h"
-#include "app/AppInfo.h"
-#include "app/BMessage.h"
-#include "interface/BBitmap.h"
-#include "storage/BAppFileInfo.h"
-#include "storage/BFile.h"
-#include "storage/BMimeType.h"
-#include "storage/private/AppResources.h"
 #include "support/Capture.h"
 #include "support/TempDir.h"
+#include <kit/app/AppInfo.h>
+#include <kit/app/BMessage.h>
+#include <kit/interface/BBitmap.h>
+#include <kit/storage/BAppFileInfo.h>
+#include <kit/storage/BFile.h>
+#include <kit/storage/BMimeType.h>
+#include <kit/storage/private/AppResources.h>
 
 #include <gtest/gtest.h>
 

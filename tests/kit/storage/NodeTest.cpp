@@ -1,6 +1,6 @@
-#include "storage/BFile.h"
-#include "storage/BNodeInfo.h"
 #include "support/TempDir.h"
+#include <kit/storage/BFile.h>
+#include <kit/storage/BNodeInfo.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "storage/BEntry.h"
-#include "storage/BPath.h"
 #include "support/TempDir.h"
+#include <kit/storage/BEntry.h>
+#include <kit/storage/BPath.h>
 
 #include <gtest/gtest.h>
 

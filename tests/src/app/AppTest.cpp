@@ -1,6 +1,6 @@
 #include "FakeOpener.h"
 #include "RunningApp.h"
-#include "app/BAutolock.h"
+#include <kit/app/BAutolock.h>
 
 #include "app/Commands.h"
 #include "support/TempDir.h"

@@ -6,20 +6,20 @@
 #include "RunningApp.h"
 #include "StoredOptions.h"
 
-#include "app/BAutolock.h"
 #include "app/Commands.h"
 #include "filelist/FilesList.h"
 #include "filelist/FilesView.h"
-#include "interface/BButton.h"
-#include "interface/BCheckBox.h"
-#include "interface/BStringItem.h"
-#include "interface/BTextControl.h"
 #include "mainwindow/OptionsView.h"
 #include "mainwindow/TabView.h"
-#include "storage/BFilePanel.h"
 #include "support/ControlDriver.h"
 #include "support/PanelDriver.h"
 #include "support/TempDir.h"
+#include <kit/app/BAutolock.h>
+#include <kit/interface/BButton.h>
+#include <kit/interface/BCheckBox.h>
+#include <kit/interface/BStringItem.h>
+#include <kit/interface/BTextControl.h>
+#include <kit/storage/BFilePanel.h>
 
 #include <gtest/gtest.h>
 

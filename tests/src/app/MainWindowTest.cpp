@@ -1,19 +1,19 @@
 #include "RunningApp.h"
-#include "app/BAutolock.h"
+#include <kit/app/BAutolock.h>
 
 #include "app/Commands.h"
 #include "encoding/EncoderView.h"
 #include "encoding/ProgressWindow.h"
 #include "filelist/FilesView.h"
-#include "interface/BButton.h"
-#include "interface/BMenu.h"
-#include "interface/BMenuBar.h"
-#include "interface/BMenuItem.h"
-#include "interface/BStringView.h"
-#include "interface/Palette.h"
 #include "mainwindow/OptionsView.h"
 #include "mainwindow/TabView.h"
-#include "storage/private/AppResources.h"
+#include <kit/interface/BButton.h>
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BMenuBar.h>
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStringView.h>
+#include <kit/interface/Palette.h>
+#include <kit/storage/private/AppResources.h>
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include "RunningApp.h"
 #include "StoredOptions.h"
 
-#include "storage/BMimeType.h"
 #include "support/Capture.h"
 #include "support/TempDir.h"
+#include <kit/storage/BMimeType.h>
 
 #include <gtest/gtest.h>
 

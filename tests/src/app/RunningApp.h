@@ -3,11 +3,11 @@
 // Runs the program's application object on a thread of the test, as main
 // would, and waits until the main window is on the screen.
 
-#include "app/AppDefs.h"
-#include "app/BAutolock.h"
 #include "app/MFApp.h"
 #include "mainwindow/MainWindow.h"
 #include "support/DisplayDriver.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BAutolock.h>
 
 #include <gtest/gtest.h>
 

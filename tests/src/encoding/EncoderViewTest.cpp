@@ -2,13 +2,13 @@
 
 #include "app/Commands.h"
 #include "encoding/EncoderView.h"
-#include "interface/BMenu.h"
-#include "interface/BMenuField.h"
-#include "interface/BMenuItem.h"
-#include "interface/BTextControl.h"
-#include "interface/private/InterfacePrivate.h"
 #include "mainwindow/TabView.h"
 #include "support/ControlDriver.h"
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BMenuField.h>
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BTextControl.h>
+#include <kit/interface/private/InterfacePrivate.h>
 
 #include "StandInEncoder.h"
 

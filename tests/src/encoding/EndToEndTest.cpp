@@ -3,9 +3,9 @@
 
 #include "RunFixture.h"
 
-#include "interface/BMenu.h"
-#include "interface/BMenuItem.h"
 #include "support/ControlDriver.h"
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BMenuItem.h>
 
 #include <cmath>
 #include <cstdint>

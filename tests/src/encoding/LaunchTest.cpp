@@ -2,7 +2,7 @@
 
 #include "encoding/LaunchArguments.h"
 #include "encoding/MirvexLaunch.h"
-#include "kernel/OS.h"
+#include <kit/kernel/OS.h>
 
 #include <gtest/gtest.h>
 

@@ -7,14 +7,14 @@
 
 #include "StandInEncoder.h"
 
-#include "app/BRoster.h"
 #include "app/Commands.h"
 #include "encoding/EncoderView.h"
 #include "encoding/ProgressWindow.h"
 #include "filelist/FilesList.h"
-#include "interface/BButton.h"
-#include "interface/BStringView.h"
 #include "mainwindow/TabView.h"
+#include <kit/app/BRoster.h>
+#include <kit/interface/BButton.h>
+#include <kit/interface/BStringView.h>
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "RunFixture.h"
 
-#include "interface/BMenu.h"
-#include "interface/BMenuItem.h"
-#include "interface/BTextControl.h"
-#include "storage/BNode.h"
 #include "support/ControlDriver.h"
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BTextControl.h>
+#include <kit/storage/BNode.h>
 
 #include <QApplication>
 #include <QPixmap>

@@ -6,10 +6,10 @@
 
 #include "filelist/FilesList.h"
 #include "filelist/FilesView.h"
-#include "interface/BButton.h"
-#include "interface/BStringItem.h"
 #include "mainwindow/TabView.h"
 #include "src/app/RunningApp.h"
+#include <kit/interface/BButton.h>
+#include <kit/interface/BStringItem.h>
 
 #include <algorithm>
 #include <chrono>

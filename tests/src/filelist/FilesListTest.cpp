@@ -2,11 +2,11 @@
 
 #include "app/Commands.h"
 #include "filelist/ListFile.h"
-#include "interface/BScrollView.h"
-#include "storage/BFilePanel.h"
 #include "support/ListDriver.h"
 #include "support/PanelDriver.h"
 #include "support/TempDir.h"
+#include <kit/interface/BScrollView.h>
+#include <kit/storage/BFilePanel.h>
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // at any moment of saving one of two lists over and over.
 
 #include "filelist/ListFile.h"
-#include "storage/AtomicFile.h"
+#include <kit/storage/AtomicFile.h>
 
 #include <csignal>
 #include <cstring>

@@ -41,7 +41,7 @@
 // Thread: the methods are called by the thread that starts the application;
 // the callback runs on the channel's own listener thread.
 
-#include "app/SupportDefs.h"
+#include <kit/app/SupportDefs.h>
 
 #include <functional>
 #include <pthread.h>

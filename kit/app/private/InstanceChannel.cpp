@@ -1,6 +1,6 @@
-#include "app/InstanceChannel.h"
+#include <kit/app/private/InstanceChannel.h>
 
-#include "app/private/HandOverFrame.h"
+#include <kit/app/private/HandOverFrame.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -533,8 +533,7 @@ void InstanceChannel::Loop() {
         // lines up with them.
         size_t kept = 0;
         for (size_t i = 0; i < connections.size(); ++i) {
-            if (fds[i + 2].revents != 0 &&
-                !Serve(&connections[i], buffer.data(), buffer.size())) {
+            if (fds[i + 2].revents != 0 && !Serve(&connections[i], buffer.data(), buffer.size())) {
                 drop(connections[i]);
                 continue;
             }
