@@ -242,17 +242,29 @@ private:
 } // namespace
 
 QString WrapCheckBoxLabel(const QCheckBox& box, const QString& label, int width) {
-    const QStyle* style = box.style();
-    const int room = width - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &box) -
-                     style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &box) - 2;
+    // The room for the text is what the style leaves of the width beside the
+    // box and its spacing, asked of the style the way the check box asks it
+    // for its own size: so a label wrapped here never makes the box wider
+    // than the width.
+    QStyleOptionButton option;
+    option.initFrom(&box);
+    option.text = label;
     const QFontMetrics metrics = box.fontMetrics();
-    if (metrics.horizontalAdvance(label) <= room)
+    const int overhead =
+        box.style()
+            ->sizeFromContents(QStyle::CT_CheckBox, &option, QSize(0, metrics.height()), &box)
+            .width();
+    const int room = width - overhead;
+    auto widthOf = [&](const QString& text) {
+        return metrics.size(Qt::TextShowMnemonic, text).width();
+    };
+    if (widthOf(label) <= room)
         return label;
     QString wrapped;
     QString line;
     for (const QString& word : label.split(QLatin1Char(' '))) {
         const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > room) {
+        if (!line.isEmpty() && widthOf(longer) > room) {
             wrapped += line + QLatin1Char('\n');
             line = word;
         } else {

@@ -6,6 +6,28 @@
 #include <kit/interface/BScrollView.h>
 #include <kit/storage/BFilePanel.h>
 
+#include <algorithm>
+
+namespace {
+
+// The row's arithmetic: buttons 5 apart, the two on the right in slots of
+// 74 (inclusive widths, as frames are).
+constexpr float kGap = 5;
+constexpr float kSlot = 74;
+
+float SlotWidth(BButton* button) {
+    return std::max(kSlot, button->Frame().Width());
+}
+
+float PreferredWidth(const char* label) {
+    BButton probe(BRect(0, 0, 74, 24), "", label, nullptr);
+    float width = 0;
+    probe.GetPreferredSize(&width, nullptr);
+    return width;
+}
+
+} // namespace
+
 FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     : BView(frame, "Dateien", B_FOLLOW_NONE, 0) {
     SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
@@ -16,7 +38,10 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     addPanel->SetButtonLabel(B_DEFAULT_BUTTON, "Hinzufügen");
 
     // The buttons stand in a row below the list; each takes the size its
-    // label needs, keeping its left and top edges.
+    // label needs, keeping its left and top edges. The two on the right keep
+    // their places while their labels fit the layout's slots; a longer label
+    // moves its button left by what it needs more, so that it never covers
+    // its neighbour.
     const float right = Bounds().right;
     const float bottom = Bounds().bottom;
 
@@ -24,6 +49,7 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
         new BButton(BRect(right - 74, bottom - 24, right, bottom), "RemoveFiles", "Entfernen",
                     new BMessage(cmd::REMV), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
     removeButton->ResizeToPreferred();
+    removeButton->MoveTo(right - SlotWidth(removeButton), bottom - 24);
     removeButton->SetEnabled(false);
     AddChild(removeButton);
 
@@ -31,6 +57,7 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
         new BButton(BRect(right - 153, bottom - 24, right, bottom), "AddFiles", "Hinzufügen...",
                     new BMessage(cmd::ADDF), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
     addButton->ResizeToPreferred();
+    addButton->MoveTo(removeButton->Frame().left - kGap - SlotWidth(addButton), bottom - 24);
     AddChild(addButton);
 
     upButton = new BButton(BRect(-1, bottom - 24, right, bottom), "MoveUp", "Nach oben schieben",
@@ -39,7 +66,7 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     upButton->SetEnabled(false);
     AddChild(upButton);
 
-    downButton = new BButton(BRect(upButton->Frame().right + 5, bottom - 24, right, bottom),
+    downButton = new BButton(BRect(upButton->Frame().right + kGap, bottom - 24, right, bottom),
                              "MoveDown", "Nach unten schieben", new BMessage(cmd::MVDN),
                              B_FOLLOW_LEFT | B_FOLLOW_BOTTOM);
     downButton->ResizeToPreferred();
@@ -60,6 +87,15 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     scrollView = new BScrollView("FilesScroll", filesList, B_FOLLOW_ALL_SIDES, B_WILL_DRAW, false,
                                  true, B_FANCY_BORDER);
     AddChild(scrollView);
+}
+
+float FilesView::RowWidth() {
+    // From the left: "Nach oben schieben" at -1, "Nach unten schieben" 5 to
+    // its right, then a gap of 5 before the two slots on the right.
+    const float moveButtons =
+        -1 + PreferredWidth("Nach oben schieben") + kGap + PreferredWidth("Nach unten schieben");
+    return moveButtons + kGap + std::max(kSlot, PreferredWidth("Hinzufügen...")) + kGap +
+           std::max(kSlot, PreferredWidth("Entfernen"));
 }
 
 FilesView::~FilesView() {

@@ -20,6 +20,12 @@ public:
     FilesView(BRect frame, BButton* encodeButton, MainWindow* window);
     ~FilesView() override;
 
+    // The least right edge of the page's bounds at which the row of buttons
+    // fits at the desktop's font, no two of them touching. The main window
+    // widens itself to it when its fixed width is too narrow.
+    // Thread: any.
+    static float RowWidth();
+
     BButton* addButton;
     BButton* removeButton;
     BButton* upButton;

@@ -27,6 +27,7 @@
 #include <kit/storage/BNodeInfo.h>
 #include <kit/storage/BPath.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -35,6 +36,17 @@ namespace {
 
 constexpr const char* kTitle = "Mirvex OggVorbis Frontend 1.2a";
 
+// The window is 441 by 281 pixels, unless the row of buttons of the files
+// page needs more width at the desktop's font: then it is as wide as that
+// row needs, and everything else keeps its arithmetic. A page is 32 narrower
+// than the window: the tab view stands 5 in from either side, the page 10 in
+// from the tab view's left and 12 from its right.
+BRect WindowFrame() {
+    BRect frame(100, 100, 540, 380);
+    frame.right = std::max(frame.right, frame.left + FilesView::RowWidth() + 32);
+    return frame;
+}
+
 MFApp* App() {
     return static_cast<MFApp*>(be_app);
 }
@@ -42,7 +54,7 @@ MFApp* App() {
 } // namespace
 
 MainWindow::MainWindow(entry_ref* listFile)
-    : BWindow(BRect(100, 100, 540, 380), kTitle, B_TITLED_WINDOW,
+    : BWindow(WindowFrame(), kTitle, B_TITLED_WINDOW,
               B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS, B_CURRENT_WORKSPACE) {
     encoderRef = entry_ref();
     fileIndex = 0;

@@ -179,11 +179,15 @@ TEST_F(FilesListTest, TheFilesPageIsLaidOutAndWiredAsDesigned) {
             uint32 mode;
             bool enabled;
         };
+        // The right pair stays at W - 74 and W - 153 unless a label needs more
+        // than its slot of 74.
+        auto slot = [](BButton* button) { return std::max(74.0f, button->Frame().Width()); };
+        const float removeLeft = W - slot(page->removeButton);
         const Expected buttons[] = {
-            {page->removeButton, "RemoveFiles", "Entfernen", cmd::REMV, W - 74,
+            {page->removeButton, "RemoveFiles", "Entfernen", cmd::REMV, removeLeft,
              B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, false},
-            {page->addButton, "AddFiles", "Hinzufügen...", cmd::ADDF, W - 153,
-             B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, true},
+            {page->addButton, "AddFiles", "Hinzufügen...", cmd::ADDF,
+             removeLeft - 5 - slot(page->addButton), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, true},
             {page->upButton, "MoveUp", "Nach oben schieben", cmd::MVUP, -1,
              B_FOLLOW_LEFT | B_FOLLOW_BOTTOM, false},
             {page->downButton, "MoveDown", "Nach unten schieben", cmd::MVDN,
