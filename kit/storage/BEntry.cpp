@@ -62,6 +62,10 @@ status_t BEntry::SetTo(const char* path, bool traverse) {
     entry_ref ref;
     if (status_t status = get_ref_for_path(path, &ref); status != B_OK)
         return fStatus = status;
+    return Take(std::move(ref), traverse);
+}
+
+status_t BEntry::Take(entry_ref ref, bool traverse) {
     if (ref.path.size() >= B_PATH_NAME_LENGTH)
         return fStatus = B_NAME_TOO_LONG;
     if (traverse) {
@@ -78,7 +82,13 @@ status_t BEntry::SetTo(const entry_ref* ref, bool traverse) {
     Unset();
     if (ref == nullptr || !ref->IsSet() || ref->path.empty())
         return fStatus = B_BAD_VALUE;
-    return SetTo(ref->path.c_str(), traverse);
+    // A reference names its folder already: the path it carries was made
+    // from the resolved folder, so only a path that is not absolute needs
+    // resolving again. Walking every folder of the path once more per
+    // reference would make a drop of many files wait on the file system.
+    if (ref->path.front() != '/')
+        return SetTo(ref->path.c_str(), traverse);
+    return Take(*ref, traverse);
 }
 
 void BEntry::Unset() {

@@ -45,6 +45,10 @@ public:
     bool operator!=(const BEntry& other) const { return !(*this == other); }
 
 private:
+    // Keeps a resolved reference, following the links at its leaf first
+    // when asked to.
+    status_t Take(entry_ref ref, bool traverse);
+
     entry_ref fRef;
     status_t fStatus = B_NO_INIT;
 };

@@ -197,6 +197,31 @@ def choose_in_panel(title, folder, typed, button):
     press(confirm)
 
 
+KEYSYMS = {"Down": 0xFF54, "Return": 0xFF0D}
+
+
+def type_key(name):
+    """Presses and releases a key on the X server, as the keyboard would."""
+    pyatspi.Registry.generateKeyboardEvent(KEYSYMS[name], None, pyatspi.KEY_SYM)
+
+
+def choose_in_menu_field(shown, wanted):
+    """Opens a menu field's pop-up with its button and walks down to an item
+    with the keyboard. The pop-up itself is not on the accessibility bus (Qt
+    leaves pop-up menus out of an application's children), but it holds the
+    keyboard while it is open, as it does for a user."""
+    button = find_control("push button", shown)
+    assert button is not None, f"no menu field showing {shown}"
+    items = ["Standard", "112 kbps", "128 kbps", "160 kbps", "192 kbps", "256 kbps", "350 kbps"]
+    press(button)
+    time.sleep(0.5)
+    for _ in range(items.index(wanted) + 1):
+        type_key("Down")
+        time.sleep(0.05)
+    type_key("Return")
+    assert find_control("push button", wanted) is not None, f"the field does not show {wanted}"
+
+
 def select_tab(name):
     tab = find_control("page tab", name)
     assert tab is not None, name
@@ -382,12 +407,8 @@ def test_a_whole_run_encodes_saves_opens_and_takes_a_list_from_the_desktop(sandb
     encode = find_control("push button", "Kodieren!")
     assert wait_until(lambda: sensitive(encode)), "Kodieren! stays disabled"
 
-    # The bitrate menu's pop-up is not on the accessibility bus (Qt leaves
-    # pop-up windows out of an application's children); its "192 kbps" is
-    # chosen through the real widget in the encoder page's tests. Here the
-    # same bitrate goes through the extra parameters.
     select_tab("Oggenc-Optionen")
-    set_text(find_control("text", "Zusätzliche Parameter:"), "-b 192")
+    choose_in_menu_field("Standard", "192 kbps")
 
     press(encode)
     oggs = [song[:-len(".wav")] + ".ogg" for song in songs]
@@ -506,8 +527,9 @@ def test_an_installed_program_starts_and_finds_its_readme(sandbox):
 def main():
     program = os.path.abspath(sys.argv[1])
     wait_for_accessibility_bus()
+    only = sys.argv[2] if len(sys.argv) > 2 else ""
     tests = [(name, function) for name, function in sorted(globals().items())
-             if name.startswith("test_") and callable(function)]
+             if name.startswith("test_") and callable(function) and only in name]
     passed = failed = 0
     for name, function in tests:
         sandbox = Sandbox(program)
