@@ -205,21 +205,20 @@ def type_key(name):
     pyatspi.Registry.generateKeyboardEvent(KEYSYMS[name], None, pyatspi.KEY_SYM)
 
 
-def choose_in_menu_field(shown, wanted):
-    """Opens a menu field's pop-up with its button and walks down to an item
-    with the keyboard. The pop-up itself is not on the accessibility bus (Qt
-    leaves pop-up menus out of an application's children), but it holds the
+def choose_in_menu_field(label, position):
+    """Opens a menu field's pop-up with its button and walks down to the
+    item at a position (counting the items one can choose) with the
+    keyboard. The pop-up itself is not on the accessibility bus (Qt leaves
+    pop-up menus out of an application's children), but it holds the
     keyboard while it is open, as it does for a user."""
-    button = find_control("push button", shown)
-    assert button is not None, f"no menu field showing {shown}"
-    items = ["Standard", "112 kbps", "128 kbps", "160 kbps", "192 kbps", "256 kbps", "350 kbps"]
+    button = find_control("push button", label)
+    assert button is not None, f"no menu field {label}"
     press(button)
     time.sleep(0.5)
-    for _ in range(items.index(wanted) + 1):
+    for _ in range(position + 1):
         type_key("Down")
         time.sleep(0.05)
     type_key("Return")
-    assert find_control("push button", wanted) is not None, f"the field does not show {wanted}"
 
 
 def select_tab(name):
@@ -408,7 +407,9 @@ def test_a_whole_run_encodes_saves_opens_and_takes_a_list_from_the_desktop(sandb
     assert wait_until(lambda: sensitive(encode)), "Kodieren! stays disabled"
 
     select_tab("Oggenc-Optionen")
-    choose_in_menu_field("Standard", "192 kbps")
+    # "Standard", then 112, 128, 160 and 192 kbps: the run's files tell
+    # which was chosen.
+    choose_in_menu_field("Bitrate (ungefähr):", 4)
 
     press(encode)
     oggs = [song[:-len(".wav")] + ".ogg" for song in songs]

@@ -4,4 +4,4 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 program=$1
 exec xvfb-run -a -s "-screen 0 1024x768x24" \
-    dbus-run-session -- /usr/bin/python3 "$here/desktop_e2e.py" "$program"
+    dbus-run-session -- /usr/bin/python3 "$here/desktop_e2e.py" "$@"
