@@ -15,6 +15,12 @@ namespace {
 constexpr float kGap = 5;
 constexpr float kSlot = 74;
 
+// The labels, shared by the buttons and the row's measure.
+constexpr const char* kRemoveLabel = "Entfernen";
+constexpr const char* kAddLabel = "Hinzufügen...";
+constexpr const char* kUpLabel = "Nach oben schieben";
+constexpr const char* kDownLabel = "Nach unten schieben";
+
 float SlotWidth(BButton* button) {
     return std::max(kSlot, button->Frame().Width());
 }
@@ -46,29 +52,28 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     const float bottom = Bounds().bottom;
 
     removeButton =
-        new BButton(BRect(right - 74, bottom - 24, right, bottom), "RemoveFiles", "Entfernen",
+        new BButton(BRect(right - 74, bottom - 24, right, bottom), "RemoveFiles", kRemoveLabel,
                     new BMessage(cmd::REMV), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
     removeButton->ResizeToPreferred();
     removeButton->MoveTo(right - SlotWidth(removeButton), bottom - 24);
     removeButton->SetEnabled(false);
     AddChild(removeButton);
 
-    addButton =
-        new BButton(BRect(right - 153, bottom - 24, right, bottom), "AddFiles", "Hinzufügen...",
-                    new BMessage(cmd::ADDF), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
+    addButton = new BButton(BRect(right - 153, bottom - 24, right, bottom), "AddFiles", kAddLabel,
+                            new BMessage(cmd::ADDF), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
     addButton->ResizeToPreferred();
     addButton->MoveTo(removeButton->Frame().left - kGap - SlotWidth(addButton), bottom - 24);
     AddChild(addButton);
 
-    upButton = new BButton(BRect(-1, bottom - 24, right, bottom), "MoveUp", "Nach oben schieben",
+    upButton = new BButton(BRect(-1, bottom - 24, right, bottom), "MoveUp", kUpLabel,
                            new BMessage(cmd::MVUP), B_FOLLOW_LEFT | B_FOLLOW_BOTTOM);
     upButton->ResizeToPreferred();
     upButton->SetEnabled(false);
     AddChild(upButton);
 
-    downButton = new BButton(BRect(upButton->Frame().right + kGap, bottom - 24, right, bottom),
-                             "MoveDown", "Nach unten schieben", new BMessage(cmd::MVDN),
-                             B_FOLLOW_LEFT | B_FOLLOW_BOTTOM);
+    downButton =
+        new BButton(BRect(upButton->Frame().right + kGap, bottom - 24, right, bottom), "MoveDown",
+                    kDownLabel, new BMessage(cmd::MVDN), B_FOLLOW_LEFT | B_FOLLOW_BOTTOM);
     downButton->ResizeToPreferred();
     downButton->SetEnabled(false);
     AddChild(downButton);
@@ -92,10 +97,9 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
 float FilesView::RowWidth() {
     // From the left: "Nach oben schieben" at -1, "Nach unten schieben" 5 to
     // its right, then a gap of 5 before the two slots on the right.
-    const float moveButtons =
-        -1 + PreferredWidth("Nach oben schieben") + kGap + PreferredWidth("Nach unten schieben");
-    return moveButtons + kGap + std::max(kSlot, PreferredWidth("Hinzufügen...")) + kGap +
-           std::max(kSlot, PreferredWidth("Entfernen"));
+    const float moveButtons = -1 + PreferredWidth(kUpLabel) + kGap + PreferredWidth(kDownLabel);
+    return moveButtons + kGap + std::max(kSlot, PreferredWidth(kAddLabel)) + kGap +
+           std::max(kSlot, PreferredWidth(kRemoveLabel));
 }
 
 FilesView::~FilesView() {
