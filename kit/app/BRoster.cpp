@@ -13,8 +13,8 @@ const BRoster sRoster;
 
 const BRoster* be_roster = &sRoster;
 
-status_t BRoster::Launch(const entry_ref* ref, int argc, const char* const* argv,
-                         team_id* team) const {
+status_t BRoster::Launch(const entry_ref* ref, int argc, const char* const* argv, team_id* team,
+                         int64* launch) const {
     if (ref == nullptr || ref->path.empty() || argc < 0 || (argc > 0 && argv == nullptr))
         return B_BAD_VALUE;
     std::vector<const char*> arguments;
@@ -25,7 +25,7 @@ status_t BRoster::Launch(const entry_ref* ref, int argc, const char* const* argv
             return B_BAD_VALUE;
         arguments.push_back(argv[i]);
     }
-    return kit_private::ChildWatcher::Instance().Spawn(ref->path, arguments, *ref, team);
+    return kit_private::ChildWatcher::Instance().Spawn(ref->path, arguments, *ref, team, launch);
 }
 
 status_t BRoster::Launch(const entry_ref* ref, const BMessage*, team_id* team) const {

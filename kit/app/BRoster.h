@@ -5,8 +5,11 @@
 // Every program started here is a child process of ours. It is reaped as soon
 // as it ends, whether or not anybody watches, and from StartWatching on each
 // watcher receives one B_SOME_APP_QUIT per ended child, with the entry_ref
-// "be:ref" (the executable it was started from) and the int32 "be:team" (its
-// process id). Children are never reported as launched: nothing needs it.
+// "be:ref" (the executable it was started from), the int32 "be:team" (its
+// process id) and the int64 "kit:launch" (its launch number). A process id may
+// be given again once its child has been reaped; the launch number never is,
+// so only it tells the end of a child from that of an earlier one. Children
+// are never reported as launched: nothing needs it.
 //
 // Reached through be_roster, which is valid for the life of the process. All
 // methods may be called from any thread.
@@ -23,12 +26,13 @@ public:
 
     // Starts the executable ref names with the argc arguments of argv (which
     // need not end with a null pointer); the child's own argv[0] is the
-    // executable's path. On B_OK the new process id is stored in team (if
-    // given). Any other status means nothing was started and team is left
-    // alone: a missing file, a folder, a file without execute permission or
-    // one that is neither a binary nor a script.
+    // executable's path. On B_OK the new process id is stored in team and
+    // the launch number, which its quit notice carries, in launch (each if
+    // given). Any other status means nothing was started and team and launch
+    // are left alone: a missing file, a folder, a file without execute
+    // permission or one that is neither a binary nor a script.
     status_t Launch(const entry_ref* ref, int argc, const char* const* argv,
-                    team_id* team = nullptr) const;
+                    team_id* team = nullptr, int64* launch = nullptr) const;
 
     // Opens the document ref names with the desktop's preferred application
     // (xdg-open, looked up in the absolute folders of PATH when called). The message is not passed

@@ -101,12 +101,16 @@ void MFApp::RelayQuitNotice(BMessage* message) {
     if (!lock.IsLocked())
         return;
     // Only the end of the encoder this run launched last advances it: the
-    // same executable and the same process. Another program started from the
-    // encoder's file, or an encoder of an earlier run, must not.
+    // same executable and the same launch. Another program started from the
+    // encoder's file, or an encoder of an earlier run, must not, even when
+    // its process id has been given to the new encoder since.
     entry_ref quitting;
     int32 team = -1;
+    int64 launch = 0;
     if (message->FindRef("be:ref", &quitting) == B_OK &&
-        message->FindInt32("be:team", &team) == B_OK && mainWindow->IsEncoderNotice(quitting, team))
+        message->FindInt32("be:team", &team) == B_OK &&
+        message->FindInt64("kit:launch", &launch) == B_OK &&
+        mainWindow->IsEncoderNotice(quitting, team, launch))
         mainWindow->EncodeNext();
 }
 

@@ -4,7 +4,7 @@
 #include <kit/app/BRoster.h>
 
 status_t MirvexLaunch(const entry_ref* ref, const char* optionsBefore, const char* file,
-                      const char* optionsAfter, team_id* team) {
+                      const char* optionsAfter, team_id* team, int64* launch) {
     LaunchArguments arguments;
     if (status_t status = arguments.Split(optionsBefore); status != B_OK)
         return status;
@@ -17,5 +17,5 @@ status_t MirvexLaunch(const entry_ref* ref, const char* optionsBefore, const cha
     }
     if (status_t status = arguments.Split(optionsAfter); status != B_OK)
         return status;
-    return be_roster->Launch(ref, arguments.Count(), arguments.Vector(), team);
+    return be_roster->Launch(ref, arguments.Count(), arguments.Vector(), team, launch);
 }

@@ -11,8 +11,9 @@
 // (preceded by "--" when it begins with "-", so that the encoder never takes
 // it for an option), then the options after the file split the same way.
 // file may be null: then the options alone are passed. The new process id is
-// stored in team. The result is the launch's own status, B_OK when the
+// stored in team, and the launch number its quit notice will carry in launch
+// (if given). The result is the launch's own status, B_OK when the
 // process was started; arguments beyond the storage's bounds are refused
 // with B_BAD_VALUE and start nothing. Thread: any.
 status_t MirvexLaunch(const entry_ref* ref, const char* optionsBefore, const char* file,
-                      const char* optionsAfter, team_id* team);
+                      const char* optionsAfter, team_id* team, int64* launch = nullptr);

@@ -391,7 +391,8 @@ void MainWindow::EncodeNext() {
         progressWindow->Unlock();
     }
 
-    if (MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter, &encoderTeam) != B_OK) {
+    if (MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter, &encoderTeam,
+                     &encoderLaunch) != B_OK) {
         char text[256];
         std::snprintf(text, sizeof text,
                       "Irgendetwas schlechtes passierte beim Versuch, %s zu starten. Sorgen Sie "
@@ -430,8 +431,8 @@ void MainWindow::StopRun() {
     progressWindow->Hide();
 }
 
-bool MainWindow::IsEncoderNotice(const entry_ref& ref, team_id team) const {
-    return running && team == encoderTeam && ref == encoderRef;
+bool MainWindow::IsEncoderNotice(const entry_ref& ref, team_id team, int64 launch) const {
+    return running && launch == encoderLaunch && team == encoderTeam && ref == encoderRef;
 }
 
 void MainWindow::EndRun() {

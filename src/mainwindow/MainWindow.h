@@ -35,8 +35,10 @@ public:
     // window's or the application's, with the window locked.
     void EncodeNext();
     // Whether a quit notice names the encoder this run launched last: its
-    // executable and its process id. Thread: the window's lock holder.
-    bool IsEncoderNotice(const entry_ref& ref, team_id team) const;
+    // executable, its process id and its launch number, which alone tells it
+    // from an earlier encoder that had the same process id. Thread: the
+    // window's lock holder.
+    bool IsEncoderNotice(const entry_ref& ref, team_id team, int64 launch) const;
 
     // The window's state, shared with the application object and the pages.
     BView* backView;
@@ -48,6 +50,7 @@ public:
     char optionsAfter[256];
     int32 fileIndex;
     team_id encoderTeam = -1;
+    int64 encoderLaunch = 0;
     entry_ref encoderRef;
     FilesList* filesList = nullptr;
     TabView* tabView;

@@ -77,7 +77,7 @@ void* ChildWatcher::ThreadEntry(void* self) {
 }
 
 status_t ChildWatcher::Spawn(const std::string& path, const std::vector<const char*>& argv,
-                             const entry_ref& ref, team_id* team) {
+                             const entry_ref& ref, team_id* team, int64* launch) {
     if (path.empty() || argv.empty())
         return B_BAD_VALUE;
     if (std::find(argv.begin(), argv.end(), nullptr) != argv.end())
@@ -97,9 +97,11 @@ status_t ChildWatcher::Spawn(const std::string& path, const std::vector<const ch
         return status_from_errno(openError);
     }
 
+    int64 number = 0;
     {
         std::lock_guard guard(fChildrenMutex);
-        fChildren[pid] = Child{pidfd, ref};
+        number = ++fLastLaunch;
+        fChildren[pid] = Child{pidfd, ref, number};
         epoll_event event{};
         event.events = EPOLLIN;
         event.data.u64 = static_cast<uint64>(pid);
@@ -118,6 +120,8 @@ status_t ChildWatcher::Spawn(const std::string& path, const std::vector<const ch
 
     if (team != nullptr)
         *team = pid;
+    if (launch != nullptr)
+        *launch = number;
     return B_OK;
 }
 
@@ -202,21 +206,24 @@ void ChildWatcher::Reap(team_id team) {
     // Reaped now, or (ECHILD) taken by somebody else's wait: either way the
     // child is gone and is reported once.
     entry_ref ref;
+    int64 launch = 0;
     {
         std::lock_guard guard(fChildrenMutex);
         auto found = fChildren.find(team);
         ref = std::move(found->second.ref);
+        launch = found->second.launch;
         ::epoll_ctl(fEpoll, EPOLL_CTL_DEL, pidfd, nullptr);
         ::close(pidfd);
         fChildren.erase(found);
     }
-    Notify(ref, team);
+    Notify(ref, team, launch);
 }
 
-void ChildWatcher::Notify(const entry_ref& ref, team_id team) {
+void ChildWatcher::Notify(const entry_ref& ref, team_id team, int64 launch) {
     BMessage notice(B_SOME_APP_QUIT);
     notice.AddRef("be:ref", &ref);
     notice.AddInt32("be:team", team);
+    notice.AddInt64("kit:launch", launch);
 
     // Sent with the watchers' mutex held, so that a watcher removed by
     // StopWatching receives nothing once that call has returned. Sending only

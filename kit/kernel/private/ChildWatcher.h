@@ -35,11 +35,12 @@ public:
     // included; the vector need not end with a null pointer), standard input
     // from /dev/null, no descriptor inherited beyond the standard three, an
     // empty signal mask and every signal at its default action. On success the
-    // child is in the table and will be reported as ref when it ends, and its
-    // process id is stored in team (if given). On failure nothing was started
-    // and team is left alone. Thread: any.
+    // child is in the table and will be reported as ref when it ends, its
+    // process id is stored in team (if given) and its launch number in launch
+    // (if given). On failure nothing was started and team and launch are left
+    // alone. Thread: any.
     status_t Spawn(const std::string& path, const std::vector<const char*>& argv,
-                   const entry_ref& ref, team_id* team);
+                   const entry_ref& ref, team_id* team, int64* launch = nullptr);
 
     // Sends SIGKILL to a child of ours that has not been reaped yet.
     // B_BAD_TEAM_ID, with nothing signalled, for any other process id.
@@ -59,6 +60,9 @@ private:
     struct Child {
         int pidfd = -1;
         entry_ref ref;
+        // Counts the launches of this process from 1, so that it tells a
+        // child from an earlier one that had the same process id.
+        int64 launch = 0;
     };
     struct Watcher {
         BMessenger target;
@@ -72,13 +76,14 @@ private:
     static void* ThreadEntry(void* self);
     void Loop();
     void Reap(team_id team);
-    void Notify(const entry_ref& ref, team_id team);
+    void Notify(const entry_ref& ref, team_id team, int64 launch);
 
     std::mutex fStartMutex;
     int fEpoll = -1; // set once under fStartMutex, before the thread starts
 
     mutable std::mutex fChildrenMutex;
     std::unordered_map<team_id, Child> fChildren;
+    int64 fLastLaunch = 0;
 
     std::mutex fWatchersMutex;
     std::vector<Watcher> fWatchers;

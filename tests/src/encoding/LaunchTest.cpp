@@ -1,10 +1,16 @@
 #include "StandInEncoder.h"
 
+#include "kit/process/ProcessTestSupport.h"
+
 #include "encoding/LaunchArguments.h"
 #include "encoding/MirvexLaunch.h"
 #include <kit/kernel/OS.h>
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <set>
 
 namespace {
 
@@ -88,12 +94,18 @@ TEST(MirvexLaunch, TheFileReachesTheEncoderAsExactlyOneArgument) {
     ASSERT_EQ(get_ref_for_path(encoder.Path().c_str(), &ref), B_OK);
     struct Case {
         const char* before;
-        std::string file;
+        std::optional<std::string> file; // none: a launch without a file
         const char* after;
         Arguments expected;
     };
+    // Options and file that fill the argument text to its last byte: 7 bytes
+    // for "-b", "128" and their NULs, 2 for "x", the rest for the file.
+    const std::string fills(LaunchArguments::kTextSize - 7 - 2 - 1, 'f');
     const Case cases[] = {
         {"", "/m/a.wav", "", {"/m/a.wav"}},
+        {"", std::nullopt, "", {}},
+        {"-b 128", std::nullopt, "-x", {"-b", "128", "-x"}},
+        {"-b 128", fills, "x", {"-b", "128", fills, "x"}},
         {"-b 128", "/m/My Music/a b.wav", "", {"-b", "128", "/m/My Music/a b.wav"}},
         // A double quote in a name stays in it and hands over no options.
         {"", "/m/x\" -o \"/tmp/evil.ogg", "", {"/m/x\" -o \"/tmp/evil.ogg"}},
@@ -103,14 +115,31 @@ TEST(MirvexLaunch, TheFileReachesTheEncoderAsExactlyOneArgument) {
         {"", "-", "", {"--", "-"}},
         {"", "/m/a.wav", "-x \"y z\"", {"/m/a.wav", "-x", "y z"}},
     };
-    // One after the other, as the run launches them.
+    // One after the other, as the run launches them. Each launch's quit
+    // notice carries the launch number the launch gave, and no two are alike.
+    Watcher watcher;
+    std::map<team_id, int64> launches;
+    int64 last = 0;
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         team_id team = -1;
-        ASSERT_EQ(MirvexLaunch(&ref, c.before, c.file.c_str(), c.after, &team), B_OK);
+        int64 launch = 0;
+        ASSERT_EQ(MirvexLaunch(&ref, c.before, c.file ? c.file->c_str() : nullptr, c.after, &team,
+                               &launch),
+                  B_OK);
         EXPECT_GT(team, 0);
-        ASSERT_TRUE(Eventually([&] { return encoder.CountCalls() == i + 1; }));
+        EXPECT_GT(launch, last);
+        last = launches[team] = launch;
+        ASSERT_TRUE(encoder.WaitForCalls(i + 1));
         EXPECT_EQ(encoder.Calls()[i], c.expected) << "case " << i;
+    }
+    std::set<team_id> teams;
+    for (const auto& [team, launch] : launches)
+        teams.insert(team);
+    for (const BMessage& notice : watcher->WaitUntil(HasNoticesFor(teams))) {
+        int64 launch = 0;
+        EXPECT_EQ(notice.FindInt64("kit:launch", &launch), B_OK);
+        EXPECT_EQ(launch, launches[TeamOf(notice)]) << TeamOf(notice);
     }
 }
 
@@ -123,6 +152,9 @@ TEST(MirvexLaunch, RefusesWhatDoesNotFitOrCannotRun) {
     EXPECT_NE(MirvexLaunch(&ref, tooLong.c_str(), "/m/a.wav", "", &team), B_OK);
     EXPECT_NE(MirvexLaunch(&ref, std::string(300, ' ').c_str(), "/m/a.wav", "", &team), B_OK);
     EXPECT_NE(MirvexLaunch(&ref, "", std::string(4096, 'f').c_str(), "", &team), B_OK);
+    // One byte more than fills the text, in the options after the file.
+    const std::string fills(LaunchArguments::kTextSize - 7 - 2 - 1, 'f');
+    EXPECT_NE(MirvexLaunch(&ref, "-b 128", fills.c_str(), "xy", &team), B_OK);
     EXPECT_EQ(team, -1);
 
     // A file that is not executable.
@@ -132,4 +164,35 @@ TEST(MirvexLaunch, RefusesWhatDoesNotFitOrCannotRun) {
     EXPECT_NE(MirvexLaunch(&plainRef, "", "/m/a.wav", "", &team), B_OK);
     EXPECT_EQ(team, -1);
     EXPECT_EQ(encoder.CountCalls(), 0u);
+}
+
+TEST(MirvexLaunch, AWatcherStartedAgainTakesItsNewMask) {
+    // The run starts watching for every run anew; whatever mask it asks for
+    // last decides whether its quit notices come.
+    StandInEncoder encoder;
+    entry_ref ref;
+    ASSERT_EQ(get_ref_for_path(encoder.Path().c_str(), &ref), B_OK);
+    Watcher changed;
+    // Registered after the other, so once it has a notice, the other's was
+    // posted before it.
+    Watcher witness;
+    struct Case {
+        uint32 mask;
+        bool notified;
+    };
+    const Case cases[] = {
+        {B_REQUEST_QUIT, true},
+        {B_REQUEST_LAUNCHED, false},
+        {B_REQUEST_LAUNCHED | B_REQUEST_QUIT, true},
+        {0, false},
+        {B_REQUEST_QUIT, true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(be_roster->StartWatching(changed.Messenger(), c.mask), B_OK);
+        team_id team = -1;
+        ASSERT_EQ(be_roster->Launch(&ref, 0, nullptr, &team), B_OK);
+        witness->WaitUntil(HasNoticesFor({team}));
+        EXPECT_EQ(NoticedTeams(changed->Sync()).count(team), c.notified ? 1u : 0u)
+            << "mask " << c.mask;
+    }
 }

@@ -28,6 +28,7 @@ struct RunState {
     bool running = false;
     int32 fileIndex = 0;
     team_id team = -1;
+    int64 launch = 0;
     entry_ref ref;
 };
 
@@ -77,6 +78,7 @@ protected:
         state.running = window->running;
         state.fileIndex = window->fileIndex;
         state.team = window->encoderTeam;
+        state.launch = window->encoderLaunch;
         state.ref = window->encoderRef;
         window->Unlock();
         return state;
@@ -99,19 +101,22 @@ protected:
 
     bool Idle() { return !State().running && Progress().hidden; }
 
-    // Waits until the stand-in has been launched count times in all.
+    // Waits until the stand-in has been launched count times in all, and
+    // the last one has taken its mode.
     bool Launched(size_t count) {
-        return Eventually([&] { return encoder.CountCalls() >= count; }) &&
-               encoder.CountCalls() == count;
+        return encoder.WaitForCalls(count) && encoder.CountCalls() == count;
     }
 
-    // Posts a quit notice to the application as the roster would.
-    static void PostNotice(const entry_ref* ref, team_id team) {
+    // Posts a quit notice to the application as the roster would, leaving
+    // out a null ref, a negative team and a launch number of 0.
+    static void PostNotice(const entry_ref* ref, team_id team, int64 launch) {
         BMessage notice(B_SOME_APP_QUIT);
         if (ref != nullptr)
             notice.AddRef("be:ref", ref);
         if (team >= 0)
             notice.AddInt32("be:team", team);
+        if (launch != 0)
+            notice.AddInt64("kit:launch", launch);
         ASSERT_EQ(be_app_messenger.SendMessage(&notice), B_OK);
     }
 

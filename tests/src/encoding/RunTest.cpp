@@ -131,7 +131,7 @@ TEST_F(BatchRun, StopEndsEverythingAndALateNoticeChangesNothing) {
 
     // The killed encoder's own notice, and a forged one after it, find the
     // run over.
-    PostNotice(&during.ref, during.team);
+    PostNotice(&during.ref, during.team, during.launch);
     SyncApplication();
     EXPECT_EQ(encoder.CountCalls(), 1u);
     EXPECT_TRUE(Idle());
@@ -265,14 +265,17 @@ TEST_F(BatchRun, OnlyTheNoticeOfTheEncoderLaunchedLastAdvancesTheRun) {
     ASSERT_TRUE(Launched(1));
     const RunState first = State();
 
-    // Another executable's end, a notice without a ref or without a team, and
-    // another process of the encoder's own file, all during the run.
+    // Another executable's end, a notice without a ref, a team or a launch
+    // number, another process of the encoder's own file, and an earlier
+    // launch whose process id the encoder was given again, all during the run.
     entry_ref other;
     ASSERT_EQ(get_ref_for_path("/bin/sh", &other), B_OK);
-    PostNotice(&other, first.team);
-    PostNotice(nullptr, first.team);
-    PostNotice(&first.ref, -1);
-    PostNotice(&first.ref, first.team + 100000);
+    PostNotice(&other, first.team, first.launch);
+    PostNotice(nullptr, first.team, first.launch);
+    PostNotice(&first.ref, -1, first.launch);
+    PostNotice(&first.ref, first.team, 0);
+    PostNotice(&first.ref, first.team + 100000, first.launch);
+    PostNotice(&first.ref, first.team, first.launch - 1);
     encoder.SetMode("exit");
     team_id stranger = -1;
     const char* const strangerArgs[] = {"fremd"};
@@ -285,12 +288,13 @@ TEST_F(BatchRun, OnlyTheNoticeOfTheEncoderLaunchedLastAdvancesTheRun) {
 
     // The encoder's own end does.
     encoder.SetMode("wait");
-    PostNotice(&first.ref, first.team);
+    PostNotice(&first.ref, first.team, first.launch);
     ASSERT_TRUE(Launched(3));
     EXPECT_EQ(encoder.Calls()[2], Arguments{"/x/b.wav"});
     const RunState second = State();
     EXPECT_EQ(second.fileIndex, 2);
     EXPECT_NE(second.team, first.team);
+    EXPECT_GT(second.launch, first.launch + 1); // the stranger's came between
     kill_team(first.team);
     ASSERT_TRUE(Reaped(first.team));
 
@@ -298,7 +302,7 @@ TEST_F(BatchRun, OnlyTheNoticeOfTheEncoderLaunchedLastAdvancesTheRun) {
     Press(cmd::STOP);
     ASSERT_TRUE(Eventually([&] { return Idle(); }));
     ASSERT_TRUE(Reaped(second.team));
-    PostNotice(&second.ref, second.team);
+    PostNotice(&second.ref, second.team, second.launch);
     SyncApplication();
     EXPECT_EQ(encoder.CountCalls(), 3u);
     EXPECT_TRUE(Idle());
@@ -321,4 +325,111 @@ TEST_F(BatchRun, QuittingDuringARunStoresTheOptionsAndLeavesTheEncoderRunning) {
     EXPECT_EQ(std::string(stored), encoder.Path());
     EXPECT_EQ(kill_team(team), B_OK); // still ours and still there
     EXPECT_TRUE(Reaped(team));
+}
+
+TEST_F(BatchRun, EveryWayARunEndsStopsWatchingTheEncodersEnd) {
+    // The run watches for quit notices only while it runs. The kit answers
+    // B_BAD_VALUE to StopWatching for a target that no longer watches, so the
+    // call tells whether the run's end stopped watching.
+    struct Case {
+        const char* name;
+        std::function<void(size_t calls)> run; // calls: the launches so far
+    };
+    const Case cases[] = {
+        {"after the last file",
+         [&](size_t calls) {
+             encoder.SetMode("exit");
+             AddFiles({"/x/a.wav", "/x/b.wav"});
+             Press(cmd::ENCD);
+             ASSERT_TRUE(Launched(calls + 2));
+         }},
+        {"after \"Kodieren abbrechen\"",
+         [&](size_t calls) {
+             encoder.SetMode("wait");
+             AddFiles({"/x/a.wav"});
+             Press(cmd::ENCD);
+             ASSERT_TRUE(Launched(calls + 1));
+             Press(cmd::STOP);
+         }},
+        {"after a failed launch",
+         [&](size_t) {
+             SetEncoderPath(encoder.dir.Write("nur text", "kein Programm\n"));
+             AddFiles({"/x/a.wav"});
+             Press(cmd::ENCD);
+             auto alert = driver::AnswerAlert("OK");
+             ASSERT_TRUE(alert.has_value());
+             EXPECT_EQ(alert->title, "LaunchFailed");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(window->Lock());
+        window->filesList->Clear();
+        window->Unlock();
+        SetEncoderPath(encoder.Path());
+        c.run(encoder.CountCalls());
+        ASSERT_TRUE(Eventually([&] { return Idle(); }));
+        EXPECT_EQ(be_roster->StopWatching(BMessenger(be_app)), B_BAD_VALUE);
+    }
+}
+
+TEST_F(BatchRun, TheProgressWindowsViewsStandWhereTheirTextsNeedThem) {
+    ProgressWindow* progress = window->progressWindow;
+    struct Row {
+        const char* name;
+        const char* text;
+        uint32 flags;
+    };
+    const Row rows[] = {
+        {"NowEncoding", "Bitte warten während der Kodierung von:", B_WILL_DRAW},
+        {"FileName", "#", B_WILL_DRAW},
+        {"FileNumber", "#", B_WILL_DRAW},
+        {"SkipFile", "Datei auslassen", B_WILL_DRAW | B_NAVIGABLE},
+        {"StopEncoding", "Kodieren abbrechen", B_WILL_DRAW | B_NAVIGABLE},
+    };
+    ASSERT_TRUE(progress->Lock());
+    BView* back = progress->backView;
+    ASSERT_GE(back->CountChildren(), int32(std::size(rows)));
+    std::vector<BRect> frames;
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.name);
+        BView* view = back->ChildAt(int32(i));
+        ASSERT_NE(view, nullptr);
+        EXPECT_STREQ(view->Name(), row.name);
+        const char* text = nullptr;
+        if (auto* label = dynamic_cast<BStringView*>(view))
+            text = label->Text();
+        else if (auto* button = dynamic_cast<BButton*>(view))
+            text = button->Label();
+        ASSERT_NE(text, nullptr);
+        EXPECT_STREQ(text, row.text);
+        EXPECT_EQ(view->ResizingMode(), uint32(B_FOLLOW_LEFT | B_FOLLOW_TOP));
+        EXPECT_EQ(view->Flags(), row.flags);
+        frames.push_back(view->Frame());
+    }
+    // The label and the buttons take their preferred sizes; the two lines
+    // between keep fixed frames, 15 high and from x 5 to x 335.
+    auto preferred = [&](int32 index, float left, float top) {
+        float width = 0, height = 0;
+        back->ChildAt(index)->GetPreferredSize(&width, &height);
+        return BRect(left, top, left + width, top + height);
+    };
+    const float b2 = frames[0].bottom, b3 = frames[1].bottom, b4 = frames[2].bottom;
+    EXPECT_EQ(frames[0], preferred(0, 5, 5));
+    EXPECT_EQ(frames[1], BRect(5, b2 + 6, 335, b2 + 21));
+    EXPECT_EQ(frames[2], BRect(5, b3 + 6, 335, b3 + 21));
+    EXPECT_EQ(frames[3], preferred(3, 5, b4 + 6));
+    EXPECT_EQ(frames[4], preferred(4, frames[3].right + 5, b4 + 6));
+    progress->Unlock();
+
+    // Shown for a run, the display carries the same label and buttons.
+    encoder.SetMode("wait");
+    AddFiles({"/x/a.wav"});
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(1));
+    for (const Row& row : {rows[0], rows[3], rows[4]})
+        EXPECT_TRUE(driver::WaitFor([&] {
+            return driver::Widget(kProgressTitle, row.name).text == row.text;
+        })) << row.name;
 }

@@ -1,18 +1,26 @@
 #pragma once
 
-// A stand-in for the encoder: a small shell script that appends its argument
-// vector to a file and then exits, fails, waits until it is killed, or takes
-// its own execute permission away (so that the next launch fails), as the
-// test tells it through a mode file beside it.
+// A stand-in for the encoder: a small shell script that reads its mode from a
+// file beside it, appends its argument vector to another, and then exits,
+// fails, waits until it is killed, or takes its own execute permission away
+// (so that the next launch fails), as the mode tells it.
+//
+// The mode is read before the record is written, so once a launch's record is
+// there, that stand-in has taken its mode, and the test may change the mode
+// for the next launches without a race.
 
 #include "support/TempDir.h"
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
+#include <poll.h>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using Arguments = std::vector<std::string>;
@@ -21,12 +29,12 @@ class StandInEncoder {
 public:
     StandInEncoder() {
         const std::string script = "#!/bin/sh\n"
-                                   "printf '%s\\0' \"$$\" \"$#\" \"$@\" >> '" +
-                                   dir.File("calls") +
-                                   "'\n"
                                    "read -r mode < '" +
                                    dir.File("mode") +
                                    "' 2>/dev/null\n"
+                                   "printf '%s\\0' \"$$\" \"$#\" \"$@\" >> '" +
+                                   dir.File("calls") +
+                                   "'\n"
                                    "case \"$mode\" in\n"
                                    "wait) exec sleep 600 ;;\n"
                                    "fail) exit 1 ;;\n"
@@ -36,10 +44,26 @@ public:
         fPath = dir.Write("oggenc", script);
         ::chmod(fPath.c_str(), 0755);
         SetMode("exit");
+        // Every write to the folder wakes WaitForCalls, so that it waits for
+        // the records being written, not for the clock.
+        fChanges = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fChanges >= 0)
+            ::inotify_add_watch(fChanges, dir.Path().c_str(), IN_MODIFY | IN_CLOSE_WRITE);
     }
+    ~StandInEncoder() {
+        if (fChanges >= 0)
+            ::close(fChanges);
+    }
+    StandInEncoder(const StandInEncoder&) = delete;
+    StandInEncoder& operator=(const StandInEncoder&) = delete;
 
     const std::string& Path() const { return fPath; }
-    void SetMode(const std::string& mode) const { dir.Write("mode", mode + "\n"); }
+    // Replaces the mode file whole, so that a stand-in starting meanwhile
+    // reads the old mode or the new one, never an empty file.
+    void SetMode(const std::string& mode) const {
+        const std::string next = dir.Write("mode.next", mode + "\n");
+        ::rename(next.c_str(), dir.File("mode").c_str());
+    }
 
     struct Call {
         pid_t pid;
@@ -77,10 +101,33 @@ public:
     }
     size_t CountCalls() const { return Calls().size(); }
 
+    // Waits until at least count launches have written their records, with a
+    // generous limit that only guards against a hang.
+    bool WaitForCalls(size_t count,
+                      std::chrono::milliseconds limit = std::chrono::seconds(60)) const {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (CountCalls() < count) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return false;
+            pollfd change{fChanges, POLLIN, 0};
+            // Without a change descriptor, look again every millisecond.
+            const int wait = fChanges >= 0 ? int(left.count()) : 1;
+            if (::poll(&change, 1, wait) > 0) {
+                char events[4096];
+                while (::read(fChanges, events, sizeof events) > 0) {
+                }
+            }
+        }
+        return true;
+    }
+
     TempDir dir;
 
 private:
     std::string fPath;
+    int fChanges = -1;
 };
 
 // Waits, with a generous limit that only guards against a hang, until the
