@@ -2,6 +2,10 @@
 # than one of Qt Core's, or when the application includes Qt at all. Only
 # kit/display may draw; the rest of the kit may use a Qt Core class where it
 # is the right tool; the application is written against the kit alone.
+# The rest of the kit reaches a display only through its seam
+# (kit/interface/DisplaySeam.h), never through a header of kit/display. The
+# application uses the kit's public API alone: no header from a kit's
+# private/ folder and nothing of the namespace kit_private.
 #
 # Run as: cmake -DSOURCE_DIR=<project> -DQT_CORE_DIR=<QtCore headers> -DSTAMP=<file> -P CheckLayers.cmake
 
@@ -27,8 +31,26 @@ foreach(source ${kit_files} ${app_files})
     endforeach()
 endforeach()
 
+foreach(source ${kit_files})
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]kit/display/")
+    foreach(line ${includes})
+        list(APPEND faults "${source}: the kit reaches past its display seam (${line})")
+    endforeach()
+endforeach()
+
+foreach(source ${app_files})
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]kit/.*/private/")
+    foreach(line ${includes})
+        list(APPEND faults "${source}: the application includes a kit's private header (${line})")
+    endforeach()
+    file(STRINGS ${source} names REGEX "kit_private")
+    foreach(line ${names})
+        list(APPEND faults "${source}: the application names kit_private (${line})")
+    endforeach()
+endforeach()
+
 if(faults)
     list(JOIN faults "\n  " text)
-    message(FATAL_ERROR "Only kit/display may include Qt Widgets or Qt Gui:\n  ${text}")
+    message(FATAL_ERROR "The layers are crossed:\n  ${text}")
 endif()
 file(TOUCH ${STAMP})
