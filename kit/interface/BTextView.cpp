@@ -30,7 +30,6 @@ size_t utf8_prefix(const std::string& text, size_t maxBytes) {
     return end;
 }
 
-
 BTextView::BTextView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
     : BView(frame, name, resizingMode, flags) {}
 
@@ -74,8 +73,7 @@ void BTextView::HandleDisplayEvent(BMessage* message) {
     if (message->what != kit_private::kTextEdited || message->FindString("text", &typed) != B_OK)
         return;
     std::string text = typed;
-    const bool tooLong =
-        utf8_prefix(text, static_cast<size_t>(fMaxBytes)) < text.size();
+    const bool tooLong = utf8_prefix(text, static_cast<size_t>(fMaxBytes)) < text.size();
     const bool changed = Take(std::move(text));
     // The line refuses what passes the limit; should a longer text come all
     // the same, the line is given the cut text back.

@@ -1,8 +1,8 @@
 #include <kit/storage/BAppFileInfo.h>
 
 #include <kit/interface/BBitmap.h>
-#include <kit/storage/BFile.h>
 #include <kit/storage/AppResources.h>
+#include <kit/storage/BFile.h>
 
 #include <cerrno>
 #include <cstring>

@@ -56,7 +56,6 @@ bool mode_allows_writing(mode_t mode) {
     return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
 
-
 BNode::BNode(const char* path) {
     SetTo(path);
 }

@@ -2,9 +2,9 @@
 #include "support/TempDir.h"
 #include <kit/interface/BBitmap.h>
 #include <kit/interface/Palette.h>
+#include <kit/storage/AppResources.h>
 #include <kit/storage/BAppFileInfo.h>
 #include <kit/storage/BFile.h>
-#include <kit/storage/AppResources.h>
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #include <kit/app/AppInfo.h>
 #include <kit/app/BMessage.h>
 #include <kit/interface/BBitmap.h>
+#include <kit/storage/AppResources.h>
 #include <kit/storage/BAppFileInfo.h>
 #include <kit/storage/BFile.h>
 #include <kit/storage/BMimeType.h>
-#include <kit/storage/AppResources.h>
 
 #include <gtest/gtest.h>
 
