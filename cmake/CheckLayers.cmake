@@ -2,6 +2,10 @@
 # than one of Qt Core's, or when the application includes Qt at all. Only
 # kit/display may draw; the rest of the kit may use a Qt Core class where it
 # is the right tool; the application is written against the kit alone.
+# The rest of the kit reaches a display only through its seam
+# (kit/interface/DisplaySeam.h), never through a header of kit/display. The
+# application uses the kit's public API alone: no header from a kit's
+# private/ folder and nothing of the namespace kit_private.
 #
 # Run as: cmake -DSOURCE_DIR=<project> -DQT_CORE_DIR=<QtCore headers> -DSTAMP=<file> -P CheckLayers.cmake
 
@@ -27,8 +31,25 @@ foreach(source ${kit_files} ${app_files})
     endforeach()
 endforeach()
 
+# Adds a fault for every line of the files that matches the expression.
+function(forbid files expression what)
+    foreach(source ${files})
+        file(STRINGS ${source} lines REGEX "${expression}")
+        foreach(line ${lines})
+            list(APPEND faults "${source}: ${what} (${line})")
+        endforeach()
+    endforeach()
+    set(faults ${faults} PARENT_SCOPE)
+endfunction()
+
+forbid("${kit_files}" "^[ \t]*#[ \t]*include[ \t]*[<\"]kit/display/"
+       "the kit reaches past its display seam")
+forbid("${app_files}" "^[ \t]*#[ \t]*include[ \t]*[<\"]kit/.*/private/"
+       "the application includes a kit's private header")
+forbid("${app_files}" "kit_private" "the application names kit_private")
+
 if(faults)
     list(JOIN faults "\n  " text)
-    message(FATAL_ERROR "Only kit/display may include Qt Widgets or Qt Gui:\n  ${text}")
+    message(FATAL_ERROR "The layers are crossed:\n  ${text}")
 endif()
 file(TOUCH ${STAMP})

@@ -17,6 +17,7 @@
 #include "mainwindow/TabView.h"
 #include <kit/app/AppDefs.h>
 #include <kit/display/Display.h>
+#include <kit/display/QtDisplay.h>
 #include <kit/interface/BTextControl.h>
 
 #include <algorithm>
@@ -225,6 +226,7 @@ int main(int argc, char** argv) {
         return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
     }
 
+    seam::Install(&display::Qt());
     display::Initialize();
     int result = 1;
     std::thread bench([&] {

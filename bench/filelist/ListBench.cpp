@@ -13,6 +13,7 @@
 #include "mainwindow/MainWindow.h"
 #include <kit/app/AppDefs.h>
 #include <kit/display/Display.h>
+#include <kit/display/QtDisplay.h>
 #include <kit/interface/BStringItem.h>
 
 #include <QApplication>
@@ -310,6 +311,7 @@ int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
+    seam::Install(&display::Qt());
     display::Initialize();
     int result = 1;
     std::thread bench([&] {

@@ -6,6 +6,7 @@
 #include "app/MFApp.h"
 #include <kit/app/AppDefs.h>
 #include <kit/display/Display.h>
+#include <kit/display/QtDisplay.h>
 
 #include <QApplication>
 #include <QListView>
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     if (argc != 3)
         return 2;
     const int expected = std::atoi(argv[2]);
+    seam::Install(&display::Qt());
     MFApp app;
     app.SetLaunchArguments({argv[1]});
     display::Announce();

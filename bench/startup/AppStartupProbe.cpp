@@ -6,8 +6,10 @@
 #include "app/MFApp.h"
 #include <kit/app/AppDefs.h>
 #include <kit/display/Display.h>
+#include <kit/display/QtDisplay.h>
 
 int main() {
+    seam::Install(&display::Qt());
     MFApp app;
     // The watch is set up as the display's first task, before any window
     // of the program exists; the start-up itself is left as it is.

@@ -6,9 +6,8 @@
 #include <kit/app/private/LooperAccess.h>
 #include <kit/app/private/QuitSignals.h>
 #include <kit/app/private/WindowList.h>
-#include <kit/display/Alerts.h>
-#include <kit/display/Display.h>
 #include <kit/interface/BWindow.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/private/InterfacePrivate.h>
 
 #include <fstream>
@@ -68,7 +67,7 @@ BApplication::~BApplication() {
 }
 
 void BApplication::SetProgramName(const char* name) {
-    display::SetProgramName(name != nullptr ? name : "");
+    seam::Need().SetProgramName(name != nullptr ? name : "");
 }
 
 void BApplication::SetLaunchArguments(std::vector<std::string> arguments) {
@@ -109,21 +108,22 @@ void BApplication::Run() {
     // The application's thread starts on its first messages while this
     // thread is still setting up the display; what it asks of the display
     // waits until the display runs.
-    fRunsDisplay = !display::IsInitialized() || display::IsDisplayThread();
-    display::Announce();
+    seam::Display& display = seam::Need();
+    fRunsDisplay = !display.IsInitialized() || display.IsDisplayThread();
+    display.Announce();
     DeliverLaunchFiles(paths);
     PostMessage(B_READY_TO_RUN);
     BLooper::Run();
     if (fRunsDisplay) {
-        display::Initialize();
-        display::Exec();
+        display.Initialize();
+        display.Exec();
     }
     kit_private::LooperAccess::Port(*this)->Join();
     channel.Close();
     // Windows that quit on their own have ended their threads; join them.
     kit_private::LooperPort::JoinAll();
     if (fRunsDisplay)
-        display::Shutdown();
+        display.Shutdown();
 }
 
 std::vector<std::string> BApplication::LaunchPaths() const {
@@ -157,7 +157,7 @@ void BApplication::LoopEnded() {
     // stack: it is not deleted here.
     kit_private::QuitAllWindows();
     if (fRunsDisplay)
-        display::Exit();
+        seam::Need().Exit();
 }
 
 bool BApplication::QuitRequested() {

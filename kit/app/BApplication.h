@@ -41,7 +41,7 @@ public:
     // True until ReadyToRun has returned. Thread: any.
     bool IsLaunching() const { return fLaunching.load(); }
     // Thread: any.
-    status_t GetAppInfo(app_info* info) const;
+    [[nodiscard]] status_t GetAppInfo(app_info* info) const;
     const char* Signature() const { return fSignature.c_str(); }
     int32 CountWindows() const;
 

@@ -4,7 +4,7 @@
 
 #include <kit/app/AppDefs.h>
 #include <kit/app/Verify.h>
-#include <kit/display/Display.h>
+#include <kit/interface/DisplaySeam.h>
 
 using kit_private::Envelope;
 using kit_private::kQuitNow;
@@ -141,7 +141,9 @@ status_t BLooper::PostMessage(const BMessage* message, BHandler* handler) {
 bool BLooper::Lock() {
     // The display waits for no looper; a looper may wait for the display.
     // The other way round is a deadlock waiting to happen.
-    KIT_VERIFY(!display::IsDisplayThread(), "the display thread locking a looper");
+    seam::Display* display = seam::Installed();
+    KIT_VERIFY(display == nullptr || !display->IsDisplayThread(),
+               "the display thread locking a looper");
     return fPort->Lock();
 }
 

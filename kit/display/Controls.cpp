@@ -108,6 +108,7 @@ public:
     void SetLabel(const std::string& label) {
         fLabel->setText(ToQt(label));
         setAccessibleName(ToQt(label));
+        Arrange();
     }
 
 protected:
@@ -227,6 +228,13 @@ public:
         setAccessibleName(QString(label).replace(QStringLiteral("&&"), QStringLiteral("&")));
     }
 
+    // The label is kept whole: every later resize wraps it anew.
+    void SetLabel(const QString& label) {
+        fLabel = label;
+        setAccessibleName(QString(label).replace(QStringLiteral("&&"), QStringLiteral("&")));
+        setText(WrapCheckBoxLabel(*this, fLabel, width()));
+    }
+
 protected:
     void resizeEvent(QResizeEvent* event) override {
         QCheckBox::resizeEvent(event);
@@ -272,6 +280,18 @@ QString WrapCheckBoxLabel(const QCheckBox& box, const QString& label, int width)
         }
     }
     return wrapped + line;
+}
+
+bool SetControlLabel(QWidget* widget, const std::string& label) {
+    if (auto* box = dynamic_cast<WrappingCheckBox*>(widget)) {
+        box->SetLabel(Literal(label));
+        return true;
+    }
+    if (auto* control = dynamic_cast<LabelledWidget*>(widget)) {
+        control->SetLabel(label);
+        return true;
+    }
+    return false;
 }
 
 QWidget* MakeControlWidget(const ViewShape& shape, QWidget* parent) {

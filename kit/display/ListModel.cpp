@@ -1,8 +1,8 @@
 #include <kit/display/ListModel.h>
 
-#include <kit/display/ListFeed.h>
 #include <kit/display/QtText.h>
 #include <kit/display/WidgetRegistry.h>
+#include <kit/interface/ListFeed.h>
 
 #include <kit/app/AppDefs.h>
 #include <kit/interface/BScrollView.h>
@@ -23,6 +23,10 @@
 #include <unistd.h>
 
 namespace display {
+
+using seam::ListFeed;
+using seam::ListOp;
+using seam::RowRange;
 
 namespace {
 
@@ -393,7 +397,7 @@ QWidget* MakeScrollWidget(const ViewShape& shape, QWidget* parent) {
     return new ScrollFrame(parent, shape.value);
 }
 
-Task FeedList(uint64 id, std::shared_ptr<ListFeed> feed) {
+Task FeedList(WidgetId id, std::shared_ptr<ListFeed> feed) {
     return [id, feed = std::move(feed)] {
         uint64 generation = 0;
         std::vector<ListOp> ops = feed->Take(&generation);

@@ -8,7 +8,7 @@
 #include <kit/app/AppDefs.h>
 #include <kit/interface/Palette.h>
 #include <kit/interface/private/InterfacePrivate.h>
-#include <kit/storage/private/AppResources.h>
+#include <kit/storage/AppResources.h>
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -102,8 +102,7 @@ QIcon ApplicationIcon() {
     for (icon_size size : {B_MINI_ICON, B_LARGE_ICON}) {
         std::vector<uint8> bits;
         const int side = int(size);
-        if (kit_private::registered_app_icon(size, &bits) != B_OK ||
-            bits.size() < size_t(side * side))
+        if (registered_app_icon(size, &bits) != B_OK || bits.size() < size_t(side * side))
             continue;
         QImage image(side, side, QImage::Format_ARGB32);
         const auto& palette = system_palette();
@@ -457,10 +456,12 @@ Task SetViewColor(WidgetId id, rgb_color color) {
 Task SetViewLabel(WidgetId id, std::string label) {
     return [id, label = std::move(label)] {
         QWidget* widget = Find(id);
-        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-            button->setText(Literal(label));
-            button->setAccessibleName(ToQt(label));
-        }
+        if (widget == nullptr || SetControlLabel(widget, label))
+            return;
+        auto* button = qobject_cast<QPushButton*>(widget);
+        KIT_VERIFY(button != nullptr, "a label for a widget that shows none");
+        button->setText(Literal(label));
+        button->setAccessibleName(ToQt(label));
     };
 }
 
@@ -502,141 +503,6 @@ Task SetTabs(WidgetId id, std::vector<std::string> labels, std::vector<WidgetId>
         if (auto* tabs = dynamic_cast<TabViewWidget*>(Find(id)))
             tabs->SetTabs(labels, pages, selected, tabHeight, sameWidth);
     };
-}
-
-namespace {
-
-template <class T>
-T Measure(const std::function<T()>& measure) {
-    T result{};
-    Invoke([&] { result = measure(); });
-    return result;
-}
-
-// Measurements do not change while the program runs, so each is asked of the
-// display once; later requests are answered on the calling thread. The cache
-// is keyed by what was measured and the text.
-Size CachedSize(const std::string& key, const std::function<Size()>& measure) {
-    static std::mutex mutex;
-    static std::unordered_map<std::string, Size> cache;
-    {
-        std::lock_guard guard(mutex);
-        if (auto it = cache.find(key); it != cache.end())
-            return it->second;
-    }
-    Size size = Measure<Size>(measure);
-    if (size.height > 0) {
-        std::lock_guard guard(mutex);
-        cache.emplace(key, size);
-    }
-    return size;
-}
-
-Size HintOf(QWidget& widget) {
-    QSize hint = widget.sizeHint();
-    return Size{float(hint.width()), float(hint.height())};
-}
-
-// One hidden widget of each kind answers every measurement of that kind:
-// made and polished once, then only given the next text. It goes with the
-// other top-level widgets when the display shuts down.
-template <class Widget>
-Widget& Prototype() {
-    static QPointer<Widget> widget;
-    if (widget.isNull())
-        widget = new Widget;
-    return *widget;
-}
-
-} // namespace
-
-constexpr float kButtonWidth = 75;
-
-Size PreferredButtonSize(const std::string& label) {
-    return CachedSize("button:" + label, [&] {
-        auto& button = Prototype<QPushButton>();
-        button.setText(Literal(label));
-        Size size = HintOf(button);
-        // Qt's styles give a labelled button at least 80 pixels, which pushes
-        // a short button of the application's fixed layouts over the edge
-        // of its window. A button needs what its label needs with the
-        // style's margins; those margins are found by asking the style for
-        // a label far wider than any floor. The layouts place buttons in
-        // 75-pixel slots, 4 apart: a shorter button still fills its slot,
-        // so that two neighbours never touch.
-        QStyleOptionButton option;
-        option.initFrom(&button);
-        option.text = button.text();
-        const QSize text = button.fontMetrics().size(Qt::TextShowMnemonic, button.text());
-        const int probe = text.width() + 1000;
-        const int margins = button.style()
-                                ->sizeFromContents(QStyle::CT_PushButton, &option,
-                                                   QSize(probe, text.height()), &button)
-                                .width() -
-                            probe;
-        size.width = std::min(size.width, std::max(kButtonWidth, float(text.width() + margins)));
-        return size;
-    });
-}
-
-Size PreferredLabelSize(const std::string& text) {
-    return CachedSize("label:" + text, [&] {
-        auto& label = Prototype<QLabel>();
-        label.setTextFormat(Qt::PlainText);
-        label.setText(ToQt(text));
-        return HintOf(label);
-    });
-}
-
-Size PreferredCheckBoxSize(const std::string& label, int maxWidth) {
-    return CachedSize("checkbox:" + std::to_string(maxWidth) + ":" + label, [&] {
-        auto& box = Prototype<QCheckBox>();
-        const QString text = Literal(label);
-        box.setText(maxWidth > 0 ? WrapCheckBoxLabel(box, text, maxWidth) : text);
-        return HintOf(box);
-    });
-}
-
-float MenuBarHeight() {
-    return CachedSize("menubar",
-                      [] {
-                          QMenuBar bar;
-                          bar.setNativeMenuBar(false);
-                          bar.addMenu(QStringLiteral("Liste"));
-                          return HintOf(bar);
-                      })
-        .height;
-}
-
-float TabHeight() {
-    return CachedSize("tabbar",
-                      [] {
-                          QTabBar bar;
-                          bar.addTab(QStringLiteral("Xg"));
-                          return HintOf(bar);
-                      })
-        .height;
-}
-
-float LabelWidth(const std::string& text) {
-    return Measure<float>(
-        [&] { return float(QFontMetrics(QApplication::font()).horizontalAdvance(ToQt(text))); });
-}
-
-float LineEditHeight() {
-    return CachedSize("lineedit",
-                      [] {
-                          QLineEdit edit;
-                          return HintOf(edit);
-                      })
-        .height;
-}
-
-rgb_color PanelBackgroundColor() {
-    return Measure<rgb_color>([] {
-        QColor color = QApplication::palette().color(QPalette::Window);
-        return rgb_color{uint8(color.red()), uint8(color.green()), uint8(color.blue()), 255};
-    });
 }
 
 } // namespace display

@@ -1,8 +1,7 @@
 #include <kit/interface/BAlert.h>
 
 #include <kit/app/private/LooperPort.h>
-#include <kit/display/Alerts.h>
-#include <kit/display/Display.h>
+#include <kit/interface/DisplaySeam.h>
 
 #include <future>
 #include <memory>
@@ -25,7 +24,8 @@ const char* BAlert::ButtonLabel(int32 index) const {
 
 int32 BAlert::Go() {
     std::unique_ptr<BAlert> self(this);
-    if (!display::IsAvailable() || display::IsDisplayThread())
+    seam::Display& display = seam::Need();
+    if (!display.IsAvailable() || display.IsDisplayThread())
         return -1;
     // A looper that is quitting gets no new alert: the program is winding
     // down and nobody would answer it.
@@ -46,9 +46,9 @@ int32 BAlert::Go() {
         auto port = caller.lock();
         return !port || port->IsQuitting();
     };
-    display::ShowAlert(
+    display.ShowAlert(seam::AlertRequest{
         fTitle, fText, fButtons, fType,
-        [answer = std::move(answer)](int32 index) { answer->set_value(index); }, givenUp);
+        [answer = std::move(answer)](int32 index) { answer->set_value(index); }, givenUp});
     // A display that stops before the answer drops the request; that counts
     // as no answer.
     try {

@@ -6,7 +6,7 @@ BButton::BButton(BRect frame, const char* name, const char* label, BMessage* mes
     : BControl(frame, name, label, message, resizingMode, flags) {}
 
 void BButton::GetPreferredSize(float* width, float* height) {
-    display::Size size = display::PreferredButtonSize(Label());
+    seam::Size size = seam::Need().PreferredButtonSize(Label());
     // Sizes here are inclusive: one less than the pixel count.
     if (width != nullptr)
         *width = size.width - 1;
@@ -14,8 +14,8 @@ void BButton::GetPreferredSize(float* width, float* height) {
         *height = size.height - 1;
 }
 
-display::ViewShape BButton::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
-    shape.kind = display::Kind::Button;
+seam::ViewShape BButton::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
+    shape.kind = seam::Kind::Button;
     return shape;
 }

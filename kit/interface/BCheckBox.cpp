@@ -1,5 +1,5 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BCheckBox.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/private/ViewAccess.h>
 
 BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage* message,
@@ -7,7 +7,7 @@ BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage*
     : BControl(frame, name, label, message, resizingMode, flags) {}
 
 void BCheckBox::GetPreferredSize(float* width, float* height) {
-    display::Size size = display::PreferredCheckBoxSize(Label());
+    seam::Size size = seam::Need().PreferredCheckBoxSize(Label(), 0);
     // Sizes here are inclusive: one less than the pixel count.
     if (width != nullptr)
         *width = size.width - 1;
@@ -16,15 +16,15 @@ void BCheckBox::GetPreferredSize(float* width, float* height) {
 }
 
 void BCheckBox::GetPreferredSizeWithin(float maxWidth, float* width, float* height) {
-    display::Size size = display::PreferredCheckBoxSize(Label(), int(maxWidth) + 1);
+    seam::Size size = seam::Need().PreferredCheckBoxSize(Label(), int(maxWidth) + 1);
     if (width != nullptr)
         *width = size.width - 1;
     if (height != nullptr)
         *height = size.height - 1;
 }
 
-display::ViewShape BCheckBox::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
-    shape.kind = display::Kind::CheckBox;
+seam::ViewShape BCheckBox::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
+    shape.kind = seam::Kind::CheckBox;
     return shape;
 }

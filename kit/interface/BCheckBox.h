@@ -23,5 +23,5 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    display::ViewShape WidgetShape() const override;
+    seam::ViewShape WidgetShape() const override;
 };

@@ -12,21 +12,21 @@ BControl::~BControl() = default;
 
 void BControl::SetLabel(const char* label) {
     fLabel = label ? label : "";
-    kit_private::ViewAccess::Queue(this, display::SetViewLabel(Token(), fLabel));
+    kit_private::ViewAccess::Queue(this, seam::ViewLabel{Token(), fLabel});
 }
 
 void BControl::SetValue(int32 value) {
     if (value == fValue)
         return;
     fValue = value;
-    kit_private::ViewAccess::Queue(this, display::SetViewValue(Token(), fValue));
+    kit_private::ViewAccess::Queue(this, seam::ViewValue{Token(), fValue});
 }
 
 void BControl::SetEnabled(bool enabled) {
     if (enabled == fEnabled)
         return;
     fEnabled = enabled;
-    kit_private::ViewAccess::Queue(this, display::SetViewEnabled(Token(), fEnabled));
+    kit_private::ViewAccess::Queue(this, seam::ViewEnabled{Token(), fEnabled});
 }
 
 void BControl::SetMessage(BMessage* message) {
@@ -59,8 +59,8 @@ status_t BControl::Invoke(const BMessage* message) {
     return B_BAD_HANDLER;
 }
 
-display::ViewShape BControl::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
+seam::ViewShape BControl::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
     shape.label = fLabel;
     shape.enabled = fEnabled;
     shape.value = fValue;

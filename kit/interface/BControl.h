@@ -40,7 +40,7 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    display::ViewShape WidgetShape() const override;
+    seam::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
     std::string fLabel;

@@ -1,9 +1,7 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BListView.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/private/ViewAccess.h>
 
-#include <kit/display/ListFeed.h>
-#include <kit/display/Widgets.h>
 #include <kit/interface/BListItem.h>
 #include <kit/interface/private/InterfacePrivate.h>
 #include <kit/interface/private/ViewAccess.h>
@@ -13,8 +11,8 @@
 namespace {
 
 // The sorted rows as runs of neighbours.
-std::vector<display::RowRange> RangesOf(const std::vector<int32>& rows) {
-    std::vector<display::RowRange> ranges;
+std::vector<seam::RowRange> RangesOf(const std::vector<int32>& rows) {
+    std::vector<seam::RowRange> ranges;
     for (int32 row : rows) {
         if (!ranges.empty() && ranges.back().last + 1 == row)
             ranges.back().last = row;
@@ -29,7 +27,7 @@ std::vector<display::RowRange> RangesOf(const std::vector<int32>& rows) {
 BListView::BListView(BRect frame, const char* name, list_view_type type, uint32 resizingMode,
                      uint32 flags)
     : BView(frame, name, resizingMode, flags), fType(type),
-      fFeed(std::make_shared<display::ListFeed>()) {}
+      fFeed(std::make_shared<seam::ListFeed>()) {}
 
 BListView::~BListView() {
     // The items outlive the list; they may go into another one.
@@ -70,8 +68,8 @@ bool BListView::InsertItems(const std::vector<BListItem*>& items, int32 index) {
         return true;
     const auto count = static_cast<int32>(items.size());
     fItems.insert(fItems.begin() + index, items.begin(), items.end());
-    display::ListOp op;
-    op.type = display::ListOp::Type::Insert;
+    seam::ListOp op;
+    op.type = seam::ListOp::Type::Insert;
     op.index = index;
     op.texts.reserve(items.size());
     for (BListItem* item : items) {
@@ -111,8 +109,8 @@ bool BListView::RemoveItems(int32 index, int32 count) {
         fItems[static_cast<size_t>(i)]->fList = nullptr;
     }
     fItems.erase(fItems.begin() + index, fItems.begin() + index + count);
-    display::ListOp op;
-    op.type = display::ListOp::Type::Remove;
+    seam::ListOp op;
+    op.type = seam::ListOp::Type::Remove;
     op.index = index;
     op.count = count;
     Send(std::move(op));
@@ -152,8 +150,8 @@ std::vector<BListItem*> BListView::RemoveSelectedItems() {
               fItems.begin() + static_cast<ptrdiff_t>(kept));
     kept += fItems.size() - next;
     fItems.resize(kept);
-    display::ListOp op;
-    op.type = display::ListOp::Type::RemoveRanges;
+    seam::ListOp op;
+    op.type = seam::ListOp::Type::RemoveRanges;
     op.ranges = RangesOf(fSelection);
     fSelection.clear();
     Send(std::move(op));
@@ -168,8 +166,8 @@ void BListView::MakeEmpty() {
     }
     fItems.clear();
     fSelection.clear();
-    display::ListOp op;
-    op.type = display::ListOp::Type::Reset;
+    seam::ListOp op;
+    op.type = seam::ListOp::Type::Reset;
     Send(std::move(op));
 }
 
@@ -183,8 +181,8 @@ bool BListView::MoveItem(int32 from, int32 to) {
         std::rotate(at + from, at + from + 1, at + to + 1);
     else
         std::rotate(at + to, at + from, at + from + 1);
-    display::ListOp op;
-    op.type = display::ListOp::Type::Move;
+    seam::ListOp op;
+    op.type = seam::ListOp::Type::Move;
     op.index = from;
     op.count = to;
     Send(std::move(op));
@@ -275,8 +273,8 @@ int32 BListView::CurrentSelection(int32 k) const {
 void BListView::ScrollToSelection() {
     if (fSelection.empty())
         return;
-    display::ListOp op;
-    op.type = display::ListOp::Type::ScrollTo;
+    seam::ListOp op;
+    op.type = seam::ListOp::Type::ScrollTo;
     op.index = fSelection.front();
     Send(std::move(op), false);
 }
@@ -292,25 +290,25 @@ bool BListView::SetSelection(std::vector<int32> rows) {
     return true;
 }
 
-void BListView::Send(display::ListOp op, bool newGeneration) {
+void BListView::Send(seam::ListOp op, bool newGeneration) {
     if (Window() == nullptr)
         return;
     if (newGeneration)
         ++fGeneration;
     if (fFeed->Push(std::move(op), fGeneration))
-        kit_private::ViewAccess::Queue(this, display::FeedList(Token(), fFeed));
+        kit_private::ViewAccess::Queue(this, seam::FeedList{Token(), fFeed});
 }
 
 void BListView::SendSelection() {
-    display::ListOp op;
-    op.type = display::ListOp::Type::Select;
+    seam::ListOp op;
+    op.type = seam::ListOp::Type::Select;
     op.ranges = RangesOf(fSelection);
     Send(std::move(op));
 }
 
 void BListView::SendAll() {
-    display::ListOp op;
-    op.type = display::ListOp::Type::Reset;
+    seam::ListOp op;
+    op.type = seam::ListOp::Type::Reset;
     op.texts.reserve(fItems.size());
     for (BListItem* item : fItems)
         op.texts.emplace_back(item->DisplayText());
@@ -324,9 +322,9 @@ void BListView::AttachedToWindow() {
     SendAll();
 }
 
-display::ViewShape BListView::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = display::Kind::ListView;
+seam::ViewShape BListView::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
+    shape.kind = seam::Kind::ListView;
     shape.value = fType == B_MULTIPLE_SELECTION_LIST ? 1 : 0;
     return shape;
 }

@@ -21,11 +21,11 @@
 
 class BListItem;
 
-namespace display {
+namespace seam {
 class ListFeed;
 struct ListOp;
 struct ViewShape;
-} // namespace display
+} // namespace seam
 
 namespace kit_private {
 class ViewAccess;
@@ -100,13 +100,13 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    display::ViewShape WidgetShape() const override;
+    seam::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
     // Sets the selection to exactly these sorted rows; true if it changed.
     bool SetSelection(std::vector<int32> rows);
     bool InsertItems(const std::vector<BListItem*>& items, int32 index);
-    void Send(display::ListOp op, bool newGeneration = true);
+    void Send(seam::ListOp op, bool newGeneration = true);
     void SendSelection();
     void SendAll();
 
@@ -116,5 +116,5 @@ private:
     // items' own flags follow it.
     std::vector<int32> fSelection;
     uint64 fGeneration = 0;
-    std::shared_ptr<display::ListFeed> fFeed;
+    std::shared_ptr<seam::ListFeed> fFeed;
 };

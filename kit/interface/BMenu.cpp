@@ -1,5 +1,5 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BMenu.h>
+#include <kit/interface/DisplaySeam.h>
 
 #include <kit/interface/BMenuItem.h>
 #include <kit/interface/BView.h>
@@ -120,13 +120,13 @@ BWindow* BMenu::Window() const {
     return owner != nullptr ? owner->Window() : nullptr;
 }
 
-display::MenuShape BMenu::Shape() const {
-    display::MenuShape shape;
+seam::MenuShape BMenu::Shape() const {
+    seam::MenuShape shape;
     shape.id = fToken;
     shape.label = fName;
     shape.radio = fRadioMode;
     for (const auto& item : fItems) {
-        display::MenuItemShape itemShape;
+        seam::MenuItemShape itemShape;
         itemShape.id = item->Token();
         itemShape.label = item->Label();
         itemShape.separator = item->IsSeparator();

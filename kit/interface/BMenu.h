@@ -16,7 +16,7 @@ class BMenuItem;
 class BView;
 class BWindow;
 
-namespace display {
+namespace seam {
 struct MenuShape;
 }
 
@@ -76,7 +76,7 @@ private:
     void SetOwner(BView* owner);
     BView* Owner() const;
     BWindow* Window() const;
-    display::MenuShape Shape() const;
+    seam::MenuShape Shape() const;
     // Finds an item by its token, in this menu and its submenus.
     BMenuItem* FindItemByToken(uint64 token) const;
     // Called when an item changed; radio mode is kept here.

@@ -1,5 +1,5 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BMenuBar.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/private/ViewAccess.h>
 
 #include <kit/interface/BMenuItem.h>
@@ -38,7 +38,7 @@ void BMenuBar::GetPreferredSize(float* width, float* height) {
     if (width != nullptr)
         *width = Frame().Width();
     if (height != nullptr)
-        *height = display::MenuBarHeight() - 1;
+        *height = seam::Need().MenuBarHeight() - 1;
 }
 
 void BMenuBar::AttachedToWindow() {
@@ -49,22 +49,22 @@ void BMenuBar::AttachedToWindow() {
     }
 }
 
-std::vector<display::MenuShape> BMenuBar::Shapes() const {
-    std::vector<display::MenuShape> shapes;
+std::vector<seam::MenuShape> BMenuBar::Shapes() const {
+    std::vector<seam::MenuShape> shapes;
     for (const auto& menu : fMenus)
         shapes.push_back(menu->Shape());
     return shapes;
 }
 
-display::ViewShape BMenuBar::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = display::Kind::MenuBar;
+seam::ViewShape BMenuBar::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
+    shape.kind = seam::Kind::MenuBar;
     shape.menus = Shapes();
     return shape;
 }
 
 void BMenuBar::MenuChanged() {
-    kit_private::ViewAccess::Queue(this, display::SetMenus(Token(), Shapes()));
+    kit_private::ViewAccess::Queue(this, seam::Menus{Token(), Shapes()});
 }
 
 void BMenuBar::HandleDisplayEvent(BMessage* message) {

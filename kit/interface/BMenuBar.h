@@ -32,10 +32,10 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    display::ViewShape WidgetShape() const override;
+    seam::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
-    std::vector<display::MenuShape> Shapes() const;
+    std::vector<seam::MenuShape> Shapes() const;
 
     std::vector<std::unique_ptr<BMenu>> fMenus;
     menu_layout fLayout;

@@ -1,8 +1,7 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BMenuField.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/private/ViewAccess.h>
 
-#include <kit/display/Controls.h>
 #include <kit/interface/BMenuItem.h>
 #include <kit/interface/private/InterfacePrivate.h>
 
@@ -25,14 +24,14 @@ BMenuField::~BMenuField() = default;
 
 void BMenuField::SetDivider(float divider) {
     fDivider = divider;
-    kit_private::ViewAccess::Queue(this, display::SetControlDivider(Token(), fDivider));
+    kit_private::ViewAccess::Queue(this, seam::Divider{Token(), fDivider});
 }
 
 void BMenuField::SetEnabled(bool enabled) {
     if (enabled == fEnabled)
         return;
     fEnabled = enabled;
-    kit_private::ViewAccess::Queue(this, display::SetViewEnabled(Token(), fEnabled));
+    kit_private::ViewAccess::Queue(this, seam::ViewEnabled{Token(), fEnabled});
 }
 
 std::string BMenuField::ButtonLabel() const {
@@ -51,8 +50,8 @@ void BMenuField::GetPreferredSize(float* width, float* height) {
             if (!fMenu->ItemAt(i)->IsSeparator())
                 labels.push_back(fMenu->ItemAt(i)->Label());
     labels.push_back(ButtonLabel());
-    display::Size button = display::PreferredMenuButtonSize(labels);
-    float column = fLabel.empty() ? 0 : display::LabelWidth(fLabel) + kLabelGap;
+    seam::Size button = seam::Need().PreferredMenuButtonSize(labels);
+    float column = fLabel.empty() ? 0 : seam::Need().LabelWidth(fLabel) + kLabelGap;
     column = std::max(column, fDivider);
     if (width != nullptr)
         *width = column + button.width - 1;
@@ -60,9 +59,9 @@ void BMenuField::GetPreferredSize(float* width, float* height) {
         *height = button.height - 1;
 }
 
-display::ViewShape BMenuField::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = display::Kind::MenuField;
+seam::ViewShape BMenuField::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
+    shape.kind = seam::Kind::MenuField;
     shape.label = fLabel;
     shape.text = ButtonLabel();
     shape.enabled = fEnabled;
@@ -74,8 +73,8 @@ display::ViewShape BMenuField::WidgetShape() const {
 
 void BMenuField::MenuChanged() {
     if (fMenu)
-        kit_private::ViewAccess::Queue(
-            this, display::SetMenuFieldMenu(Token(), fMenu->Shape(), ButtonLabel()));
+        kit_private::ViewAccess::Queue(this,
+                                       seam::MenuFieldMenu{Token(), fMenu->Shape(), ButtonLabel()});
 }
 
 void BMenuField::HandleDisplayEvent(BMessage* message) {

@@ -1,5 +1,5 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BMenuItem.h>
+#include <kit/interface/DisplaySeam.h>
 
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BWindow.h>

@@ -1,8 +1,7 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BScrollView.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/private/ViewAccess.h>
 
-#include <kit/display/Widgets.h>
 #include <kit/interface/private/ViewAccess.h>
 
 namespace {
@@ -46,9 +45,9 @@ BRect BScrollView::FrameAround(BView* target, bool horizontal, bool vertical, bo
     return frame;
 }
 
-display::ViewShape BScrollView::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = display::Kind::ScrollView;
+seam::ViewShape BScrollView::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
+    shape.kind = seam::Kind::ScrollView;
     // The bars and the border travel in the value: bit 0 vertical, bit 1
     // horizontal, the border width above them.
     shape.value = (fVertical ? 1 : 0) | (fHorizontal ? 2 : 0) |

@@ -8,7 +8,7 @@
 
 #include <kit/interface/BView.h>
 
-namespace display {
+namespace seam {
 struct ViewShape;
 }
 namespace kit_private {
@@ -43,7 +43,7 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    display::ViewShape WidgetShape() const override;
+    seam::ViewShape WidgetShape() const override;
 
     static BRect FrameAround(BView* target, bool horizontal, bool vertical, border_style border);
 

@@ -7,20 +7,20 @@ BStringView::BStringView(BRect frame, const char* name, const char* text, uint32
 
 void BStringView::SetText(const char* text) {
     fText = text ? text : "";
-    kit_private::ViewAccess::Queue(this, display::SetViewText(Token(), fText));
+    kit_private::ViewAccess::Queue(this, seam::ViewText{Token(), fText});
 }
 
 void BStringView::GetPreferredSize(float* width, float* height) {
-    display::Size size = display::PreferredLabelSize(fText);
+    seam::Size size = seam::Need().PreferredLabelSize(fText);
     if (width != nullptr)
         *width = size.width - 1;
     if (height != nullptr)
         *height = size.height - 1;
 }
 
-display::ViewShape BStringView::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = display::Kind::StringView;
+seam::ViewShape BStringView::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
+    shape.kind = seam::Kind::StringView;
     shape.text = fText;
     return shape;
 }

@@ -1,5 +1,5 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BTab.h>
+#include <kit/interface/DisplaySeam.h>
 
 #include <kit/interface/BTabView.h>
 

@@ -47,16 +47,16 @@ void BTabView::SetTabWidth(button_width width) {
 }
 
 float BTabView::TabHeight() const {
-    return display::TabHeight();
+    return seam::Need().TabHeight();
 }
 
 void BTabView::AttachedToWindow() {
     TabsChanged();
 }
 
-display::ViewShape BTabView::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = display::Kind::TabView;
+seam::ViewShape BTabView::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
+    shape.kind = seam::Kind::TabView;
     return shape;
 }
 
@@ -71,12 +71,12 @@ void BTabView::TabsChanged() {
     if (Window() == nullptr)
         return;
     std::vector<std::string> labels;
-    std::vector<display::WidgetId> pages;
+    std::vector<seam::WidgetId> pages;
     for (const auto& tab : fTabs) {
         labels.emplace_back(tab->Label());
         pages.push_back(tab->View()->Token());
     }
-    kit_private::ViewAccess::Queue(this, display::SetTabs(Token(), std::move(labels),
-                                                          std::move(pages), fSelection, TabHeight(),
-                                                          fTabWidth == B_WIDTH_FROM_WIDEST));
+    kit_private::ViewAccess::Queue(this, seam::Tabs{Token(), std::move(labels), std::move(pages),
+                                                    fSelection, TabHeight(),
+                                                    fTabWidth == B_WIDTH_FROM_WIDEST});
 }

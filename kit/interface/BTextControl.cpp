@@ -1,8 +1,6 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BTextControl.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/private/ViewAccess.h>
-
-#include <kit/display/Controls.h>
 
 #include <algorithm>
 
@@ -36,7 +34,7 @@ void BTextControl::SetDivider(float divider) {
     line.left = divider + kGap;
     fTextView->MoveTo(line.left, line.top);
     fTextView->ResizeTo(std::max(0.0f, line.Width()), line.Height());
-    kit_private::ViewAccess::Queue(this, display::SetControlDivider(Token(), fDivider));
+    kit_private::ViewAccess::Queue(this, seam::Divider{Token(), fDivider});
 }
 
 void BTextControl::SetModificationMessage(BMessage* message) {
@@ -52,12 +50,12 @@ void BTextControl::GetPreferredSize(float* width, float* height) {
     if (width != nullptr)
         *width = Frame().Width();
     if (height != nullptr)
-        *height = display::LineEditHeight() - 1;
+        *height = seam::Need().LineEditHeight() - 1;
 }
 
-display::ViewShape BTextControl::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
-    shape.kind = display::Kind::TextControl;
+seam::ViewShape BTextControl::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
+    shape.kind = seam::Kind::TextControl;
     shape.divider = fDivider;
     return shape;
 }

@@ -43,7 +43,7 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    display::ViewShape WidgetShape() const override;
+    seam::ViewShape WidgetShape() const override;
 
     BTextView* fTextView;
     float fDivider;

@@ -1,13 +1,10 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BTextView.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/private/ViewAccess.h>
 
-#include <kit/display/Controls.h>
 #include <kit/interface/private/InterfacePrivate.h>
 
-namespace kit_private {
-
-size_t Utf8Prefix(const std::string& text, size_t maxBytes) {
+size_t utf8_prefix(const std::string& text, size_t maxBytes) {
     size_t end = 0;
     while (end < text.size()) {
         const auto lead = static_cast<unsigned char>(text[end]);
@@ -33,13 +30,11 @@ size_t Utf8Prefix(const std::string& text, size_t maxBytes) {
     return end;
 }
 
-} // namespace kit_private
-
 BTextView::BTextView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
     : BView(frame, name, resizingMode, flags) {}
 
 bool BTextView::Take(std::string text) {
-    text.resize(kit_private::Utf8Prefix(text, static_cast<size_t>(fMaxBytes)));
+    text.resize(utf8_prefix(text, static_cast<size_t>(fMaxBytes)));
     if (text == fText)
         return false;
     fText = std::move(text);
@@ -49,24 +44,24 @@ bool BTextView::Take(std::string text) {
 void BTextView::SetText(const char* text) {
     if (!Take(text ? text : ""))
         return;
-    kit_private::ViewAccess::Queue(this, display::SetLineText(Token(), fText));
+    kit_private::ViewAccess::Queue(this, seam::LineText{Token(), fText});
     if (fOwner != nullptr)
         fOwner->TextChanged();
 }
 
 void BTextView::SetMaxBytes(int32 maxBytes) {
     fMaxBytes = maxBytes < 0 ? 0 : maxBytes;
-    kit_private::ViewAccess::Queue(this, display::SetLineMaxBytes(Token(), fMaxBytes));
+    kit_private::ViewAccess::Queue(this, seam::LineMaxBytes{Token(), fMaxBytes});
     if (Take(fText)) {
-        kit_private::ViewAccess::Queue(this, display::SetLineText(Token(), fText));
+        kit_private::ViewAccess::Queue(this, seam::LineText{Token(), fText});
         if (fOwner != nullptr)
             fOwner->TextChanged();
     }
 }
 
-display::ViewShape BTextView::WidgetShape() const {
-    display::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = display::Kind::TextView;
+seam::ViewShape BTextView::WidgetShape() const {
+    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
+    shape.kind = seam::Kind::TextView;
     shape.text = fText;
     shape.label = fAccessibleLabel;
     shape.maxBytes = fMaxBytes;
@@ -78,13 +73,12 @@ void BTextView::HandleDisplayEvent(BMessage* message) {
     if (message->what != kit_private::kTextEdited || message->FindString("text", &typed) != B_OK)
         return;
     std::string text = typed;
-    const bool tooLong =
-        kit_private::Utf8Prefix(text, static_cast<size_t>(fMaxBytes)) < text.size();
+    const bool tooLong = utf8_prefix(text, static_cast<size_t>(fMaxBytes)) < text.size();
     const bool changed = Take(std::move(text));
     // The line refuses what passes the limit; should a longer text come all
     // the same, the line is given the cut text back.
     if (tooLong)
-        kit_private::ViewAccess::Queue(this, display::SetLineText(Token(), fText));
+        kit_private::ViewAccess::Queue(this, seam::LineText{Token(), fText});
     if (changed && fOwner != nullptr)
         fOwner->TextChanged();
 }

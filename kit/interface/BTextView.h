@@ -15,12 +15,12 @@ public:
     virtual ~TextOwner() = default;
     virtual void TextChanged() = 0;
 };
+} // namespace kit_private
 
 // The length of the longest start of text that has at most maxBytes bytes
 // and does not end inside a UTF-8 character. Bytes that begin no valid
 // character count as characters of one byte. Thread: any.
-size_t Utf8Prefix(const std::string& text, size_t maxBytes);
-} // namespace kit_private
+size_t utf8_prefix(const std::string& text, size_t maxBytes);
 
 class BTextView : public BView {
 public:
@@ -43,7 +43,7 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    display::ViewShape WidgetShape() const override;
+    seam::ViewShape WidgetShape() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
     // Takes the text, cut to the limit; true if it differs from before.

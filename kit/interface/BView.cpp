@@ -1,5 +1,5 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BView.h>
+#include <kit/interface/DisplaySeam.h>
 
 #include <kit/interface/BWindow.h>
 
@@ -43,7 +43,7 @@ bool BView::RemoveChild(BView* child) {
         return false;
     fChildren.erase(it);
     if (fWindow != nullptr) {
-        child->QueueUpdate(display::DestroyView(child->Token()));
+        child->QueueUpdate(seam::DestroyView{child->Token()});
         child->DetachFromWindow();
     }
     child->fParent = nullptr;
@@ -95,7 +95,7 @@ void BView::DetachFromWindow() {
 }
 
 void BView::QueueCreation() const {
-    QueueUpdate(display::CreateView(WidgetShape()));
+    QueueUpdate(seam::CreateView{WidgetShape()});
     for (BView* child : fChildren)
         child->QueueCreation();
 }
@@ -106,11 +106,11 @@ uint64 BView::WidgetParent() const {
     return fWindow != nullptr ? fWindow->Token() : 0;
 }
 
-display::ViewShape BView::WidgetShape() const {
-    display::ViewShape shape;
+seam::ViewShape BView::WidgetShape() const {
+    seam::ViewShape shape;
     shape.id = Token();
     shape.parent = WidgetParent();
-    shape.kind = display::Kind::View;
+    shape.kind = seam::Kind::View;
     shape.name = Name();
     shape.frame = fFrame;
     shape.hasColor = fHasViewColor;
@@ -121,16 +121,16 @@ display::ViewShape BView::WidgetShape() const {
 
 void BView::HandleDisplayEvent(BMessage*) {}
 
-void BView::QueueUpdate(display::Task task) const {
+void BView::QueueUpdate(seam::Change change) const {
     if (fWindow != nullptr)
-        fWindow->QueueUpdate(std::move(task));
+        fWindow->QueueUpdate(std::move(change));
 }
 
 void BView::MoveTo(float x, float y) {
     if (x == fFrame.left && y == fFrame.top)
         return;
     fFrame.OffsetTo(x, y);
-    QueueUpdate(display::SetViewFrame(Token(), fFrame));
+    QueueUpdate(seam::ViewFrame{Token(), fFrame});
     if (fParent != nullptr)
         fParent->ChildFrameChanged(this);
 }
@@ -142,7 +142,7 @@ void BView::ResizeTo(float width, float height) {
         return;
     fFrame.right = fFrame.left + width;
     fFrame.bottom = fFrame.top + height;
-    QueueUpdate(display::SetViewFrame(Token(), fFrame));
+    QueueUpdate(seam::ViewFrame{Token(), fFrame});
     for (BView* child : fChildren)
         child->FollowParent(dx, dy);
     if (fParent != nullptr)
@@ -203,5 +203,5 @@ void BView::ResizeToPreferred() {
 void BView::SetViewColor(rgb_color color) {
     fViewColor = color;
     fHasViewColor = true;
-    QueueUpdate(display::SetViewColor(Token(), color));
+    QueueUpdate(seam::ViewColor{Token(), color});
 }

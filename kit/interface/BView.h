@@ -7,6 +7,7 @@
 
 #include <kit/app/BHandler.h>
 #include <kit/interface/BRect.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/GraphicsDefs.h>
 #include <kit/interface/InterfaceDefs.h>
 
@@ -15,9 +16,6 @@
 
 class BWindow;
 
-namespace display {
-struct ViewShape;
-}
 namespace kit_private {
 class ViewAccess;
 }
@@ -79,11 +77,11 @@ private:
     // The view's mirror on the display, reached by the kit's own classes
     // through kit_private::ViewAccess.
     // Describes the widget that mirrors this view.
-    virtual display::ViewShape WidgetShape() const;
+    virtual seam::ViewShape WidgetShape() const;
     // Input from the display (the kit's private codes). Thread: the window's, locked.
     virtual void HandleDisplayEvent(BMessage* message);
     // Queues a display task if the view is in a window.
-    void QueueUpdate(std::function<void()> task) const;
+    void QueueUpdate(seam::Change change) const;
     // The widget's parent: the tab view's page area for pages, else the parent view.
     uint64 WidgetParent() const;
 

@@ -1,5 +1,5 @@
-#include <kit/display/Widgets.h>
 #include <kit/interface/BWindow.h>
+#include <kit/interface/DisplaySeam.h>
 
 #include <kit/app/BAutolock.h>
 #include <kit/app/private/LooperAccess.h>
@@ -56,7 +56,7 @@ void BWindow::Init(BRect frame, const char* title, window_look look, window_feel
     fFlags = flags;
     fWorkspace = workspace;
 
-    display::WindowShape shape;
+    seam::WindowShape shape;
     shape.id = Token();
     shape.title = fTitle;
     shape.frame = fFrame;
@@ -70,7 +70,7 @@ void BWindow::Init(BRect frame, const char* title, window_look look, window_feel
 
     fTopView = new BView(Bounds(), "TopView", B_FOLLOW_ALL_SIDES, 0);
     shape.topView = fTopView->Token();
-    QueueUpdate(display::CreateWindow(shape));
+    QueueUpdate(seam::CreateWindow{shape});
     fTopView->AttachTo(this);
     fTopView->QueueCreation();
 
@@ -102,7 +102,7 @@ void BWindow::LoopEnded() {
             fUpdates.clear(); // nothing of it ever reached the display
     }
     if (mirrored) {
-        QueueUpdate(display::DestroyWindow(Token()));
+        QueueUpdate(seam::DestroyWindow{Token()});
         FlushUpdates();
     }
     delete this;
@@ -144,7 +144,7 @@ void BWindow::Show() {
                 std::lock_guard guard(fUpdatesMutex);
                 fMirrored = true;
             }
-            QueueUpdate(display::SetWindowShown(Token(), true));
+            QueueUpdate(seam::WindowShown{Token(), true});
         }
     }
     if (start)
@@ -156,7 +156,7 @@ void BWindow::Hide() {
     if (!lock.IsLocked() || fHidden)
         return;
     fHidden = true;
-    QueueUpdate(display::SetWindowShown(Token(), false));
+    QueueUpdate(seam::WindowShown{Token(), false});
 }
 
 void BWindow::Activate(bool active) {
@@ -164,7 +164,7 @@ void BWindow::Activate(bool active) {
         return;
     BAutolock lock(this);
     if (lock.IsLocked())
-        QueueUpdate(display::ActivateWindow(Token()));
+        QueueUpdate(seam::ActivateWindow{Token()});
 }
 
 void BWindow::MoveTo(float x, float y) {
@@ -172,7 +172,7 @@ void BWindow::MoveTo(float x, float y) {
     if (!lock.IsLocked())
         return;
     fFrame.OffsetTo(x, y);
-    QueueUpdate(display::SetWindowFrame(Token(), fFrame));
+    QueueUpdate(seam::WindowFrame{Token(), fFrame});
 }
 
 void BWindow::ResizeTo(float width, float height) {
@@ -181,14 +181,14 @@ void BWindow::ResizeTo(float width, float height) {
         return;
     fFrame.right = fFrame.left + width;
     fFrame.bottom = fFrame.top + height;
-    QueueUpdate(display::SetWindowFrame(Token(), fFrame));
+    QueueUpdate(seam::WindowFrame{Token(), fFrame});
     fTopView->ResizeTo(width, height);
 }
 
 void BWindow::SetTitle(const char* title) {
     fTitle = title ? title : "";
     SetName(fTitle.c_str());
-    QueueUpdate(display::SetWindowTitle(Token(), fTitle));
+    QueueUpdate(seam::WindowTitle{Token(), fTitle});
 }
 
 void BWindow::AddChild(BView* child, BView* before) {
@@ -211,17 +211,17 @@ BView* BWindow::FindView(const char* name) const {
     return fTopView->FindView(name);
 }
 
-void BWindow::QueueUpdate(display::Task task) {
+void BWindow::QueueUpdate(seam::Change change) {
     // Every change of a window or of one of its views comes through here.
     AssertLocked();
     if (fDestroying)
         return;
     std::lock_guard guard(fUpdatesMutex);
-    fUpdates.push_back(std::move(task));
+    fUpdates.push_back(std::move(change));
 }
 
 void BWindow::FlushUpdates() {
-    std::vector<display::Task> batch;
+    std::vector<seam::Change> batch;
     {
         std::lock_guard guard(fUpdatesMutex);
         // A window that has never been shown has no widgets yet: its changes
@@ -233,10 +233,7 @@ void BWindow::FlushUpdates() {
     }
     if (batch.empty())
         return;
-    display::Post([batch = std::move(batch)] {
-        for (const auto& task : batch)
-            task();
-    });
+    seam::Need().Apply(std::move(batch));
 }
 
 void BWindow::WillUnlock() {

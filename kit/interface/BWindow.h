@@ -8,6 +8,7 @@
 
 #include <kit/app/BLooper.h>
 #include <kit/interface/BRect.h>
+#include <kit/interface/DisplaySeam.h>
 #include <kit/interface/InterfaceDefs.h>
 
 #include <functional>
@@ -67,8 +68,8 @@ private:
     friend class BView;
 
     // Thread: the lock holder (or any before the thread starts).
-    void QueueUpdate(std::function<void()> task);
-    // Hands the queued tasks to the display in one batch, once the window
+    void QueueUpdate(seam::Change change);
+    // Hands the queued changes to the display in one batch, once the window
     // has been shown for the first time.
     void FlushUpdates();
     void Init(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
@@ -85,6 +86,6 @@ private:
     BView* fTopView = nullptr;
 
     std::mutex fUpdatesMutex;
-    std::vector<std::function<void()>> fUpdates;
+    std::vector<seam::Change> fUpdates;
     bool fMirrored = false; // shown at least once; guarded by fUpdatesMutex
 };

@@ -1,7 +1,6 @@
 #include <kit/interface/GraphicsDefs.h>
 
-#include <kit/display/Display.h>
-#include <kit/display/Widgets.h>
+#include <kit/interface/DisplaySeam.h>
 
 #include <mutex>
 
@@ -13,8 +12,10 @@ rgb_color ui_color(color_which which) {
         return rgb_color{0, 0, 0, 255};
     case B_PANEL_BACKGROUND_COLOR:
     default:
-        if (display::IsAvailable())
-            std::call_once(once, [] { panel = display::PanelBackgroundColor(); });
+        // Without a display running the colour stays the plain default.
+        if (seam::Display* display = seam::Installed();
+            display != nullptr && display->IsAvailable())
+            std::call_once(once, [display] { panel = display->PanelBackgroundColor(); });
         return panel;
     }
 }

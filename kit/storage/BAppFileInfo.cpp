@@ -1,8 +1,8 @@
 #include <kit/storage/BAppFileInfo.h>
 
 #include <kit/interface/BBitmap.h>
+#include <kit/storage/AppResources.h>
 #include <kit/storage/BFile.h>
-#include <kit/storage/private/AppResources.h>
 
 #include <cerrno>
 #include <cstring>
@@ -43,7 +43,7 @@ status_t BAppFileInfo::GetIcon(BBitmap* icon, icon_size size) const {
         return B_NAME_NOT_FOUND;
 
     std::vector<uint8> pixels;
-    if (status_t status = kit_private::registered_app_icon(size, &pixels); status != B_OK)
+    if (status_t status = registered_app_icon(size, &pixels); status != B_OK)
         return status;
     auto* bits = static_cast<uint8*>(icon->Bits());
     for (int row = 0; row < side; ++row)

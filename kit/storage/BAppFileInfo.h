@@ -25,7 +25,7 @@ public:
     // size. Fails, leaving the bitmap untouched, when the file is not the
     // running executable (B_NAME_NOT_FOUND), when no such icon is registered
     // (B_ENTRY_NOT_FOUND) or when the bitmap does not fit (B_BAD_VALUE).
-    status_t GetIcon(BBitmap* icon, icon_size size) const;
+    [[nodiscard]] status_t GetIcon(BBitmap* icon, icon_size size) const;
 
 private:
     BFile* fFile = nullptr;

@@ -31,12 +31,12 @@ public:
     bool IsDirectory() const;
     bool IsSymLink() const;
 
-    status_t GetRef(entry_ref* ref) const;
-    status_t GetPath(BPath* path) const;
+    [[nodiscard]] status_t GetRef(entry_ref* ref) const;
+    [[nodiscard]] status_t GetPath(BPath* path) const;
     // The folder that holds the entry; the root has none (B_ENTRY_NOT_FOUND).
-    status_t GetParent(BEntry* parent) const;
+    [[nodiscard]] status_t GetParent(BEntry* parent) const;
     // Copies the leaf name into a buffer of B_FILE_NAME_LENGTH bytes.
-    status_t GetName(char* buffer) const;
+    [[nodiscard]] status_t GetName(char* buffer) const;
     // Removes the entry: a file or link is unlinked (a link's target stays),
     // an empty folder is removed. The object then names a missing entry.
     status_t Remove();

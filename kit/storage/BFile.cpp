@@ -44,7 +44,7 @@ status_t BFile::SetTo(const char* path, uint32 openMode) {
     bool writing = wants_writing(openMode);
     struct stat before {};
     bool existed = ::stat(path, &before) == 0;
-    if (existed && writing && !kit_private::mode_allows_writing(before.st_mode)) {
+    if (existed && writing && !mode_allows_writing(before.st_mode)) {
         Adopt(-1, B_PERMISSION_DENIED, false);
         return InitCheck();
     }
@@ -71,7 +71,7 @@ status_t BFile::SetTo(const char* path, uint32 openMode) {
         status = status_from_errno(errno);
     else if (S_ISDIR(info.st_mode))
         status = B_IS_A_DIRECTORY;
-    else if (writing && !kit_private::mode_allows_writing(info.st_mode))
+    else if (writing && !mode_allows_writing(info.st_mode))
         status = B_PERMISSION_DENIED; // replaced by a read-only file meanwhile
     else if (writing && (openMode & B_ERASE_FILE) != 0 && ::ftruncate(fd, 0) != 0)
         status = status_from_errno(errno);

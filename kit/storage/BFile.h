@@ -32,7 +32,7 @@ public:
     ssize_t ReadAt(off_t position, void* buffer, size_t size);
     ssize_t Write(const void* buffer, size_t size);
     ssize_t WriteAt(off_t position, const void* buffer, size_t size);
-    status_t GetSize(off_t* size) const;
+    [[nodiscard]] status_t GetSize(off_t* size) const;
     status_t SetSize(off_t size);
 
 private:

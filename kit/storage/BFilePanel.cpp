@@ -2,7 +2,7 @@
 
 #include <kit/app/AppDefs.h>
 #include <kit/app/BApplication.h>
-#include <kit/display/FilePanels.h>
+#include <kit/interface/DisplaySeam.h>
 
 namespace {
 
@@ -33,7 +33,7 @@ BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref
 BFilePanel::~BFilePanel() {
     // The dialog belongs to the display thread; it goes there.
     if (fMade)
-        display::Post(display::DestroyFilePanel(fId));
+        seam::Need().Apply({seam::DestroyPanel{fId}});
 }
 
 void BFilePanel::SetTitle(const char* title) {
@@ -72,14 +72,14 @@ void BFilePanel::SetMessage(BMessage* message) {
 void BFilePanel::Show() {
     fMade = true;
     fShowing->store(true);
-    display::Post(display::ShowFilePanel(Shape()));
+    seam::Need().Apply({seam::ShowPanel{Shape()}});
 }
 
 void BFilePanel::Hide() {
     if (!fMade)
         return;
     fShowing->store(false);
-    display::Post(display::HideFilePanel(fId));
+    seam::Need().Apply({seam::HidePanel{fId}});
 }
 
 bool BFilePanel::IsShowing() const {
@@ -88,11 +88,11 @@ bool BFilePanel::IsShowing() const {
 
 void BFilePanel::Update() {
     if (fMade)
-        display::Post(display::UpdateFilePanel(Shape()));
+        seam::Need().Apply({seam::UpdatePanel{Shape()}});
 }
 
-display::FilePanelShape BFilePanel::Shape() const {
-    display::FilePanelShape shape;
+seam::FilePanelShape BFilePanel::Shape() const {
+    seam::FilePanelShape shape;
     shape.id = fId;
     shape.save = fMode == B_SAVE_PANEL;
     shape.keepLinks = (fNodeFlavors & B_SYMLINK_NODE) != 0;

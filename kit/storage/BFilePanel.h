@@ -44,7 +44,7 @@ enum file_panel_button {
 
 class BFilePanel;
 
-namespace display {
+namespace seam {
 struct FilePanelShape;
 }
 
@@ -94,7 +94,7 @@ private:
     void SetTitle(const char* title);
     // Posts the current settings to the dialog, if it has been made.
     void Update();
-    display::FilePanelShape Shape() const;
+    seam::FilePanelShape Shape() const;
 
     const uint64 fId;
     const file_panel_mode fMode;

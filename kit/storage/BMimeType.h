@@ -66,10 +66,10 @@ public:
 
     // The getters copy into buffers of B_MIME_TYPE_LENGTH bytes and report
     // B_ENTRY_NOT_FOUND for a value that is not recorded.
-    status_t GetShortDescription(char* description) const;
-    status_t GetLongDescription(char* description) const;
-    status_t GetPreferredApp(char* signature, app_verb verb = B_OPEN) const;
-    status_t GetFileExtensions(BMessage* extensions) const;
+    [[nodiscard]] status_t GetShortDescription(char* description) const;
+    [[nodiscard]] status_t GetLongDescription(char* description) const;
+    [[nodiscard]] status_t GetPreferredApp(char* signature, app_verb verb = B_OPEN) const;
+    [[nodiscard]] status_t GetFileExtensions(BMessage* extensions) const;
 
     // B_FILE_EXISTS when the type is installed already.
     status_t Install();

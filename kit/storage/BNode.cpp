@@ -52,13 +52,9 @@ type_code decode_type(const std::vector<uint8>& value) {
 
 } // namespace
 
-namespace kit_private {
-
 bool mode_allows_writing(mode_t mode) {
     return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
-
-} // namespace kit_private
 
 BNode::BNode(const char* path) {
     SetTo(path);
@@ -88,7 +84,7 @@ status_t BNode::SetTo(const char* path) {
         return fStatus;
     }
     struct stat info {};
-    bool writable = ::fstat(fd, &info) == 0 && kit_private::mode_allows_writing(info.st_mode) &&
+    bool writable = ::fstat(fd, &info) == 0 && mode_allows_writing(info.st_mode) &&
                     ::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0;
     Adopt(fd, B_OK, writable);
     return fStatus;

@@ -75,9 +75,6 @@ private:
     status_t fStatus = B_NO_INIT;
 };
 
-namespace kit_private {
-
 // Whether a file's mode leaves it writable for the kit (see BNode).
+// Thread: any.
 bool mode_allows_writing(mode_t mode);
-
-} // namespace kit_private

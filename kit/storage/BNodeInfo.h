@@ -27,7 +27,7 @@ public:
     // bytes. A file without a type reports B_ENTRY_NOT_FOUND and an empty
     // string; a stored value that is too long or holds a NUL byte is not a
     // type (B_BAD_TYPE, empty string).
-    status_t GetType(char* type) const;
+    [[nodiscard]] status_t GetType(char* type) const;
 
 private:
     BNode* fNode = nullptr;

@@ -1,7 +1,7 @@
 #include "app/AppIcons.h"
 
 #include <kit/interface/Palette.h>
-#include <kit/storage/private/AppResources.h>
+#include <kit/storage/AppResources.h>
 
 #include <array>
 #include <string_view>
@@ -127,6 +127,6 @@ constexpr auto kMiniIcon = pixels(kMiniArt);
 } // namespace
 
 void RegisterAppIcons() {
-    kit_private::register_app_icon(B_LARGE_ICON, kLargeIcon.data(), kLargeIcon.size());
-    kit_private::register_app_icon(B_MINI_ICON, kMiniIcon.data(), kMiniIcon.size());
+    register_app_icon(B_LARGE_ICON, kLargeIcon.data(), kLargeIcon.size());
+    register_app_icon(B_MINI_ICON, kMiniIcon.data(), kMiniIcon.size());
 }

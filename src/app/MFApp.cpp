@@ -148,9 +148,12 @@ void MFApp::AboutRequested() {
 }
 
 void MFApp::ReadOptions() {
+    // Without the program's own file there are no stored options: every
+    // read below fails and the defaults hold.
     app_info info;
-    GetAppInfo(&info);
-    BFile file(&info.ref, B_READ_ONLY);
+    BFile file;
+    if (GetAppInfo(&info) == B_OK)
+        file.SetTo(&info.ref, B_READ_ONLY);
 
     // The path is read straight into its buffer. Whatever is stored, the
     // field ends up a NUL-terminated path of at most 1023 bytes: a value
@@ -171,7 +174,8 @@ void MFApp::ReadOptions() {
 
 void MFApp::WriteOptions() {
     app_info info;
-    GetAppInfo(&info);
+    if (GetAppInfo(&info) != B_OK)
+        return;
     BFile file(&info.ref, B_WRITE_ONLY);
     if (file.InitCheck() != B_OK)
         return;
@@ -192,16 +196,19 @@ void MFApp::RegisterMIMEType(bool showAlert) {
         extensions.AddString("extensions", kListExtension);
         type.SetFileExtensions(&extensions);
 
-        BBitmap largeIcon(BRect(0, 0, 31, 31), B_CMAP8);
-        BBitmap miniIcon(BRect(0, 0, 15, 15), B_CMAP8);
+        // The type takes the program's icons; an icon that cannot be read
+        // is left out rather than installed blank.
         app_info info;
-        GetAppInfo(&info);
-        BFile executable(&info.ref, B_READ_ONLY);
-        BAppFileInfo appFileInfo(&executable);
-        appFileInfo.GetIcon(&largeIcon, B_LARGE_ICON);
-        appFileInfo.GetIcon(&miniIcon, B_MINI_ICON);
-        type.SetIcon(&largeIcon, B_LARGE_ICON);
-        type.SetIcon(&miniIcon, B_MINI_ICON);
+        if (GetAppInfo(&info) == B_OK) {
+            BFile executable(&info.ref, B_READ_ONLY);
+            BAppFileInfo appFileInfo(&executable);
+            BBitmap largeIcon(BRect(0, 0, 31, 31), B_CMAP8);
+            BBitmap miniIcon(BRect(0, 0, 15, 15), B_CMAP8);
+            if (appFileInfo.GetIcon(&largeIcon, B_LARGE_ICON) == B_OK)
+                type.SetIcon(&largeIcon, B_LARGE_ICON);
+            if (appFileInfo.GetIcon(&miniIcon, B_MINI_ICON) == B_OK)
+                type.SetIcon(&miniIcon, B_MINI_ICON);
+        }
 
         outcome = type.Install() == B_OK ? "MIME-Typ erfolgreich installiert."
                                          : "Fehler beim Installieren des MIME-Typs.";

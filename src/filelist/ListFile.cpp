@@ -18,8 +18,7 @@ namespace {
 // LF, which then comes as a piece of its own.
 constexpr int kPieceSize = 1026;
 bool Writable(const char* path, const struct stat& info) {
-    return kit_private::mode_allows_writing(info.st_mode) &&
-           ::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0;
+    return mode_allows_writing(info.st_mode) && ::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0;
 }
 
 // Whether a list file may be written at path (links already followed): its

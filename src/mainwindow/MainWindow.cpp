@@ -278,7 +278,7 @@ void MainWindow::StoreEncoderPath() {
     // The field takes no more than the option holds; should it ever hold
     // more, the path is cut at the last whole character that fits.
     const std::string text = OptionsPage()->locationControl->Text();
-    const size_t length = kit_private::Utf8Prefix(text, kEncoderPathSize - 1);
+    const size_t length = utf8_prefix(text, kEncoderPathSize - 1);
     std::memcpy(App()->encoderPath, text.data(), length);
     App()->encoderPath[length] = '\0';
 }
@@ -337,7 +337,7 @@ void MainWindow::RefsReceived(BMessage* message) {
 void MainWindow::StartRun() {
     const char* path = App()->encoderPath;
     BEntry entry(path, true);
-    if (!entry.Exists()) {
+    if (!entry.Exists() || entry.GetRef(&encoderRef) != B_OK) {
         // The path as stored, not as resolved: it is what the user typed.
         char text[2048];
         std::snprintf(text, sizeof text,
@@ -349,7 +349,6 @@ void MainWindow::StartRun() {
             ->Go();
         return;
     }
-    entry.GetRef(&encoderRef);
     fileIndex = 0;
     tabView->encoderView->OptionsBefore(optionsBefore);
     tabView->encoderView->OptionsAfter(optionsAfter);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -102,6 +103,22 @@ std::string MenuFieldChecked(const std::string& windowTitle, const std::string& 
                 if (action->isChecked())
                     checked += (checked.empty() ? "" : "|") + action->objectName().toStdString();
         return checked;
+    });
+}
+
+std::string ShownLabel(const std::string& windowTitle, const std::string& controlName) {
+    return OnDisplay<std::string>([&]() -> std::string {
+        QWidget* window = TopLevel(windowTitle);
+        QWidget* control = window != nullptr
+                               ? window->findChild<QWidget*>(QString::fromStdString(controlName))
+                               : nullptr;
+        if (control == nullptr)
+            return "<none>";
+        if (auto* button = qobject_cast<QAbstractButton*>(control))
+            return button->text().replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString();
+        if (auto* label = control->findChild<QLabel*>(QStringLiteral("Label")))
+            return label->text().toStdString();
+        return "<none>";
     });
 }
 

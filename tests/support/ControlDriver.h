@@ -26,6 +26,12 @@ std::string MenuFieldChecked(const std::string& windowTitle, const std::string& 
 bool ClickCheckBox(const std::string& windowTitle, const std::string& name);
 bool CheckBoxTicked(const std::string& windowTitle, const std::string& name);
 
+// The label a control shows: a button's or check box's text (a wrapped check
+// box label with its line breaks as blanks), or the text of the label
+// column of a text control or menu field; "<none>" when there is no such
+// control.
+std::string ShownLabel(const std::string& windowTitle, const std::string& controlName);
+
 struct WindowTraits {
     bool exists = false;
     bool visible = false;

@@ -199,22 +199,33 @@ std::vector<int> TabWidths(const std::string& windowTitle) {
     });
 }
 
-Picture Grab(const std::string& windowTitle, const std::string& savePath) {
-    return OnDisplay<Picture>([&] {
-        Picture picture;
-        QWidget* window = FindWindow(windowTitle);
-        if (window == nullptr)
-            return picture;
-        QImage image = window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-        if (!savePath.empty())
-            image.save(QString::fromStdString(savePath));
-        picture.width = image.width();
-        picture.height = image.height();
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                picture.pixels.push_back(image.pixel(x, y));
+namespace {
+
+Picture GrabWidget(QWidget* window, const std::string& savePath) {
+    Picture picture;
+    if (window == nullptr)
         return picture;
-    });
+    QImage image = window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    if (!savePath.empty())
+        image.save(QString::fromStdString(savePath));
+    picture.width = image.width();
+    picture.height = image.height();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            picture.pixels.push_back(image.pixel(x, y));
+    return picture;
+}
+
+} // namespace
+
+Picture Grab(const std::string& windowTitle, const std::string& savePath) {
+    return OnDisplay<Picture>([&] { return GrabWidget(FindWindow(windowTitle), savePath); });
+}
+
+Picture GrabAlert(const std::string& savePath, std::chrono::milliseconds timeout) {
+    if (!WaitFor([] { return OpenAlert() != nullptr; }, timeout))
+        return {};
+    return OnDisplay<Picture>([&] { return GrabWidget(OpenAlert(), savePath); });
 }
 
 Area InWindow(const std::string& windowTitle, const std::string& objectName) {

@@ -88,6 +88,8 @@ struct AlertInfo {
 };
 // True while an alert of that title is on the screen.
 bool AlertShown(const std::string& title);
+// Waits for an open alert and takes its picture as it is drawn.
+Picture GrabAlert(const std::string& savePath = {}, std::chrono::milliseconds timeout = 10s);
 // Waits for an open alert and answers it with the named button.
 std::optional<AlertInfo> AnswerAlert(const std::string& button,
                                      std::chrono::milliseconds timeout = 10s);

@@ -8,6 +8,7 @@
 // user, and neither may touch the build or the user's desktop.
 
 #include <kit/display/Display.h>
+#include <kit/display/QtDisplay.h>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
         return RunInSandbox(argv);
 
     testing::InitGoogleTest(&argc, argv);
+    seam::Install(&display::Qt());
     display::Initialize();
     int result = 1;
     std::thread tests([&] {

@@ -3,7 +3,7 @@
 #include <kit/app/AppDefs.h>
 #include <kit/app/BLooper.h>
 #include <kit/app/private/LooperPort.h>
-#include <kit/display/Alerts.h>
+#include <kit/interface/DisplaySeam.h>
 
 #include <algorithm>
 #include <mutex>
@@ -46,7 +46,8 @@ void QuitAllWindows() {
         port->MarkQuitting();
     // Alerts are given up only now: one asked for after this point sees its
     // window quitting and is never shown.
-    display::DismissAlerts();
+    if (seam::Display* display = seam::Installed())
+        display->DismissAlerts();
     for (auto& port : ports) {
         if (!port->HasStarted()) {
             // A window that never ran has no thread to end it; it is torn

@@ -8,8 +8,8 @@
 //
 // Thread: the window's lock holder, or any while the view is in no window.
 
-#include <kit/display/Widgets.h>
 #include <kit/interface/BView.h>
+#include <kit/interface/DisplaySeam.h>
 
 #include <functional>
 
@@ -18,10 +18,10 @@ namespace kit_private {
 class ViewAccess {
 public:
     // The view's own description, through its most derived override.
-    static display::ViewShape Shape(const BView* view) { return view->WidgetShape(); }
+    static seam::ViewShape Shape(const BView* view) { return view->WidgetShape(); }
     // The description as Base makes it, for an override that adds to it.
     template <class Base>
-    static display::ViewShape ShapeOf(const Base* view) {
+    static seam::ViewShape ShapeOf(const Base* view) {
         return view->Base::WidgetShape();
     }
     static void Handle(BView* view, BMessage* message) { view->HandleDisplayEvent(message); }
@@ -29,8 +29,8 @@ public:
     static void HandleOf(Base* view, BMessage* message) {
         view->Base::HandleDisplayEvent(message);
     }
-    static void Queue(const BView* view, std::function<void()> task) {
-        view->QueueUpdate(std::move(task));
+    static void Queue(const BView* view, seam::Change change) {
+        view->QueueUpdate(std::move(change));
     }
     static uint64 WidgetParent(const BView* view) { return view->WidgetParent(); }
 };

@@ -1,9 +1,11 @@
 #include "support/ControlDriver.h"
 #include "support/DisplayDriver.h"
+#include <kit/interface/BButton.h>
 #include <kit/interface/BCheckBox.h>
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuField.h>
 #include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStringView.h>
 #include <kit/interface/BTextControl.h>
 #include <kit/interface/BWindow.h>
 
@@ -43,6 +45,11 @@ public:
         field->ResizeToPreferred();
         field->SetDivider(60);
         AddChild(field);
+
+        button = new BButton(BRect(310, 5, 390, 30), "Button", "Knopf", nullptr);
+        AddChild(button);
+        line = new BStringView(BRect(5, 100, 200, 115), "Line", "Zeile");
+        AddChild(line);
     }
 
     void MessageReceived(BMessage* message) override {
@@ -63,6 +70,8 @@ public:
     BCheckBox* box;
     BMenu* menu;
     BMenuField* field;
+    BButton* button;
+    BStringView* line;
 
 private:
     std::vector<BMessage> Of(uint32 code) const {
@@ -124,7 +133,7 @@ TEST(Utf8Prefix, CutsOnlyBetweenWholeCharacters) {
         {std::string(128, 'x') + "y", 128, 128},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(kit_private::Utf8Prefix(c.text, c.maxBytes), c.expected) << c.text;
+        EXPECT_EQ(utf8_prefix(c.text, c.maxBytes), c.expected) << c.text;
 }
 
 TEST_F(Controls, TextControlTellsOfEveryChangeTypedOrSetAndKeepsItsByteLimit) {
@@ -219,4 +228,53 @@ TEST_F(Controls, MenuFieldMarksTheChosenItemAndShowsItsLabel) {
     EXPECT_EQ(window->field->ButtonLabel(), "Eins");
     window->Unlock();
     EXPECT_TRUE(driver::WaitFor([] { return driver::MenuFieldButton(kTitle, "Field") == "Eins"; }));
+}
+
+TEST_F(Controls, EveryPropertySetOnTheScreenIsShownAndOutlastsAResize) {
+    ASSERT_TRUE(window->Lock());
+    window->button->SetLabel("Anderer Knopf");
+    window->button->SetEnabled(false);
+    window->button->MoveTo(300, 8);
+    window->box->SetLabel("Neu angekreuzt");
+    window->box->SetValue(B_CONTROL_ON);
+    window->box->SetEnabled(false);
+    window->text->SetLabel("Titel:");
+    window->text->SetText("Wert");
+    window->text->SetDivider(70);
+    window->text->SetEnabled(false);
+    window->field->SetDivider(80);
+    window->field->SetEnabled(false);
+    window->menu->FindItem("Drei")->SetMarked(true);
+    window->line->SetText("Andere Zeile");
+    window->Unlock();
+    // Then the window and the check box take new sizes, which lays out
+    // their widgets again.
+    ASSERT_TRUE(window->Lock());
+    window->ResizeTo(450, 250);
+    window->box->ResizeTo(window->box->Frame().Width() + 20, window->box->Frame().Height());
+    window->Unlock();
+    ASSERT_TRUE(driver::WaitFor([] { return driver::Window(kTitle).width == 451; }));
+    driver::Settle();
+
+    EXPECT_EQ(driver::ShownLabel(kTitle, "Button"), "Anderer Knopf");
+    driver::WidgetInfo button = driver::Widget(kTitle, "Button");
+    EXPECT_FALSE(button.enabled);
+    EXPECT_EQ(button.x, 300);
+    EXPECT_EQ(button.y, 8);
+
+    EXPECT_EQ(driver::ShownLabel(kTitle, "Box"), "Neu angekreuzt");
+    EXPECT_TRUE(driver::CheckBoxTicked(kTitle, "Box"));
+    EXPECT_FALSE(driver::Widget(kTitle, "Box").enabled);
+
+    EXPECT_EQ(driver::ShownLabel(kTitle, "Text"), "Titel:");
+    EXPECT_EQ(driver::LineText(kTitle, "Text"), "Wert");
+    EXPECT_EQ(driver::Widget(kTitle, "_input_").x, 70 + int(BTextControl::kGap));
+    EXPECT_FALSE(driver::Widget(kTitle, "Text").enabled);
+
+    EXPECT_EQ(driver::ShownLabel(kTitle, "Field"), "Wahl:");
+    EXPECT_EQ(driver::MenuFieldButton(kTitle, "Field"), "Drei");
+    EXPECT_EQ(driver::MenuFieldChecked(kTitle, "Field"), "Drei");
+    EXPECT_FALSE(driver::Widget(kTitle, "Field").enabled);
+
+    EXPECT_EQ(driver::Widget(kTitle, "Line").text, "Andere Zeile");
 }

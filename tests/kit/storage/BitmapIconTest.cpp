@@ -2,9 +2,9 @@
 #include "support/TempDir.h"
 #include <kit/interface/BBitmap.h>
 #include <kit/interface/Palette.h>
+#include <kit/storage/AppResources.h>
 #include <kit/storage/BAppFileInfo.h>
 #include <kit/storage/BFile.h>
-#include <kit/storage/private/AppResources.h>
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ TEST(Palette, FixedCornersOfTheTable) {
 TEST(AppFileInfo, IconsComeOnlyFromTheRunningExecutable) {
     RegisterAppIcons();
     std::vector<uint8> registered;
-    ASSERT_EQ(kit_private::registered_app_icon(B_LARGE_ICON, &registered), B_OK);
+    ASSERT_EQ(registered_app_icon(B_LARGE_ICON, &registered), B_OK);
 
     BFile self("/proc/self/exe", B_READ_ONLY);
     BAppFileInfo info(&self);
@@ -103,7 +103,7 @@ TEST(AppFileInfo, IconsComeOnlyFromTheRunningExecutable) {
     BAppFileInfo unopenedInfo(&unopened);
     EXPECT_NE(unopenedInfo.GetIcon(&target, B_LARGE_ICON), B_OK);
 
-    kit_private::clear_app_icons();
+    clear_app_icons();
     EXPECT_EQ(info.GetIcon(&target, B_LARGE_ICON), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(Pixels(target), untouched);
     RegisterAppIcons();
@@ -112,14 +112,14 @@ TEST(AppFileInfo, IconsComeOnlyFromTheRunningExecutable) {
 TEST(AppResources, RegistrationIsSafeFromAnyThread) {
     std::vector<uint8> a(256, 1);
     std::vector<uint8> b(256, 2);
-    EXPECT_EQ(kit_private::register_app_icon(B_MINI_ICON, a.data(), 255), B_BAD_VALUE);
+    EXPECT_EQ(register_app_icon(B_MINI_ICON, a.data(), 255), B_BAD_VALUE);
     std::thread writer([&] {
         for (int i = 0; i < 200; ++i)
-            kit_private::register_app_icon(B_MINI_ICON, (i % 2 ? a : b).data(), 256);
+            register_app_icon(B_MINI_ICON, (i % 2 ? a : b).data(), 256);
     });
     for (int i = 0; i < 200; ++i) {
         std::vector<uint8> read;
-        if (kit_private::registered_app_icon(B_MINI_ICON, &read) == B_OK) {
+        if (registered_app_icon(B_MINI_ICON, &read) == B_OK) {
             ASSERT_EQ(read.size(), 256u);
             EXPECT_TRUE(read == a || read == b || read[0] > 2);
         }
@@ -139,7 +139,7 @@ TEST(AppIcons, PackagedPngFilesShowTheCompiledInIcons) {
     for (icon_size size : {B_LARGE_ICON, B_MINI_ICON}) {
         int side = static_cast<int>(size);
         std::vector<uint8> pixels;
-        ASSERT_EQ(kit_private::registered_app_icon(size, &pixels), B_OK);
+        ASSERT_EQ(registered_app_icon(size, &pixels), B_OK);
         std::string path = std::string(source) + "/packaging/icons/MirvexOggVorbisFrontend-" +
                            std::to_string(side) + "x" + std::to_string(side) + ".png";
         QImage image(QString::fromStdString(path), "PNG");

@@ -4,10 +4,10 @@
 #include <kit/app/AppInfo.h>
 #include <kit/app/BMessage.h>
 #include <kit/interface/BBitmap.h>
+#include <kit/storage/AppResources.h>
 #include <kit/storage/BAppFileInfo.h>
 #include <kit/storage/BFile.h>
 #include <kit/storage/BMimeType.h>
-#include <kit/storage/private/AppResources.h>
 
 #include <gtest/gtest.h>
 
@@ -56,8 +56,10 @@ status_t RegisterListType() {
     kit_private::current_executable_ref(&executable);
     BFile file(&executable, B_READ_ONLY);
     BAppFileInfo info(&file);
-    info.GetIcon(&large, B_LARGE_ICON);
-    info.GetIcon(&mini, B_MINI_ICON);
+    if (status_t status = info.GetIcon(&large, B_LARGE_ICON); status != B_OK)
+        return status;
+    if (status_t status = info.GetIcon(&mini, B_MINI_ICON); status != B_OK)
+        return status;
     type.SetIcon(&large, B_LARGE_ICON);
     type.SetIcon(&mini, B_MINI_ICON);
     return type.Install();

@@ -132,7 +132,7 @@ TEST(Entry, RefParentAndRemove) {
     ASSERT_EQ(entry.GetParent(&parent), B_OK);
     EXPECT_TRUE(parent.IsDirectory());
     BPath parentPath;
-    parent.GetPath(&parentPath);
+    ASSERT_EQ(parent.GetPath(&parentPath), B_OK);
     EXPECT_EQ(std::string(parentPath.Path()), dir.Path());
     char name[B_FILE_NAME_LENGTH];
     ASSERT_EQ(entry.GetName(name), B_OK);

@@ -1,4 +1,5 @@
 #include "RunningApp.h"
+#include "StoredOptions.h"
 #include <kit/app/BAutolock.h>
 
 #include "app/Commands.h"
@@ -13,9 +14,11 @@
 #include <kit/interface/BMenuItem.h>
 #include <kit/interface/BStringView.h>
 #include <kit/interface/Palette.h>
-#include <kit/storage/private/AppResources.h>
+#include <kit/storage/AppResources.h>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -236,7 +239,7 @@ TEST_F(MainWindowLayout, TheWindowShowsTheProgramsOwnIcon) {
     }));
     // Every pixel of the large icon is the compiled-in one, through the palette.
     std::vector<uint8> bits;
-    ASSERT_EQ(kit_private::registered_app_icon(B_LARGE_ICON, &bits), B_OK);
+    ASSERT_EQ(registered_app_icon(B_LARGE_ICON, &bits), B_OK);
     for (int y = 0; y < 32; y += 5)
         for (int x = 0; x < 32; x += 5) {
             uint8 index = bits[size_t(y * 32 + x)];
@@ -331,5 +334,54 @@ TEST_F(MainWindowLayout, OnTheScreenNothingTouchesAnEdgeAndEveryLabelIsWhole) {
                              "RegisterMIMETypeNow", "UnregisterMIMETypeNow"}) {
         driver::Area control = driver::InWindow(kMainTitle, name);
         EXPECT_GE(control.right - control.left + 1, control.neededWidth) << name << " is cut";
+    }
+}
+
+TEST_F(MainWindowLayout, TheProgressWindowTheAboutBoxAndAnAlertAreDrawnWhole) {
+    ASSERT_TRUE(running.shown);
+    const char* folder = std::getenv("MF_SCREENSHOT_DIR");
+    auto savePath = [&](const char* name) {
+        return folder != nullptr ? std::string(folder) + "/" + name : std::string();
+    };
+
+    // The progress window as a run shows it, its buttons inside on the right.
+    ProgressWindow* progress = running.window->progressWindow;
+    ASSERT_TRUE(progress->Lock());
+    progress->fileName->SetText("/home/benutzer/Musik/eins.wav");
+    progress->fileNumber->SetText("Datei 1 von 3");
+    progress->Show();
+    const BRect frame = progress->Frame();
+    progress->Unlock();
+    const char* progressTitle = "Fortschritt der Kodierung";
+    ASSERT_TRUE(driver::WaitFor([&] { return driver::Window(progressTitle).visible; }));
+    driver::Settle();
+    driver::Picture picture = driver::Grab(progressTitle, savePath("progress-window.png"));
+    EXPECT_EQ(picture.width, frame.IntegerWidth() + 1);
+    for (const char* name : {"SkipFile", "StopEncoding"}) {
+        driver::Area button = driver::InWindow(progressTitle, name);
+        ASSERT_TRUE(button.exists) << name;
+        EXPECT_LE(button.right, picture.width - 1 - 3) << name;
+        EXPECT_LE(button.bottom, picture.height - 1) << name;
+    }
+    ASSERT_TRUE(progress->Lock());
+    progress->Hide();
+    progress->Unlock();
+
+    // The About box and the alert of a missing readme, each as it is drawn.
+    std::filesystem::remove(std::filesystem::path(OwnExecutable()).parent_path() / "readme");
+    struct Shot {
+        const char* item;
+        const char* alert;
+        const char* file;
+        const char* answer;
+    };
+    for (const Shot& shot : {Shot{"Über...", "AboutDialog", "about-box.png", "Schließen"},
+                             Shot{"Liesmich", "ReadmeDialog", "alert.png", "OK"}}) {
+        ASSERT_TRUE(driver::ChooseMenuItem(kMainTitle, "Hilfe", shot.item)) << shot.item;
+        ASSERT_TRUE(driver::WaitFor([&] { return driver::AlertShown(shot.alert); })) << shot.item;
+        driver::Settle();
+        picture = driver::GrabAlert(savePath(shot.file));
+        EXPECT_GT(picture.width, 0) << shot.item;
+        ASSERT_TRUE(driver::AnswerAlert(shot.answer).has_value()) << shot.item;
     }
 }

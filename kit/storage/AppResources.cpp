@@ -1,8 +1,6 @@
-#include <kit/storage/private/AppResources.h>
+#include <kit/storage/AppResources.h>
 
 #include <mutex>
-
-namespace kit_private {
 
 namespace {
 
@@ -48,5 +46,3 @@ void clear_app_icons() {
     sLargeIcon.clear();
     sMiniIcon.clear();
 }
-
-} // namespace kit_private

@@ -12,14 +12,10 @@
 
 #include <vector>
 
-namespace kit_private {
-
 // Copies the pixels. length must be size * size bytes; B_BAD_VALUE otherwise.
 // A later registration replaces an earlier one.
 status_t register_app_icon(icon_size size, const uint8* bits, size_t length);
 // A copy of the registered pixels, or B_ENTRY_NOT_FOUND when there are none.
-status_t registered_app_icon(icon_size size, std::vector<uint8>* bits);
+[[nodiscard]] status_t registered_app_icon(icon_size size, std::vector<uint8>* bits);
 // Forgets both icons (for tests of a program without icons).
 void clear_app_icons();
-
-} // namespace kit_private

@@ -15,14 +15,12 @@
 // This header carries no Qt types.
 
 #include <kit/app/SupportDefs.h>
-#include <kit/display/Display.h>
 
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
-namespace display {
+namespace seam {
 
 // Rows from first to last, both included.
 struct RowRange {
@@ -63,7 +61,4 @@ private:
     bool fQueued = false;
 };
 
-// The task that brings a list widget in line with its feed.
-Task FeedList(uint64 id, std::shared_ptr<ListFeed> feed);
-
-} // namespace display
+} // namespace seam

@@ -1,6 +1,6 @@
-#include <kit/display/ListFeed.h>
+#include <kit/interface/ListFeed.h>
 
-namespace display {
+namespace seam {
 
 namespace {
 
@@ -56,4 +56,4 @@ std::vector<ListOp> ListFeed::Take(uint64* generation) {
     return ops;
 }
 
-} // namespace display
+} // namespace seam

@@ -1,0 +1,163 @@
+#include <kit/display/Widgets.h>
+
+#include <kit/display/ControlWidgets.h>
+#include <kit/display/QtText.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabBar>
+
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <unordered_map>
+
+// The measurements the kit asks of the display, made with the real style and
+// font on the display thread.
+
+namespace display {
+
+namespace {
+
+template <class T>
+T Measure(const std::function<T()>& measure) {
+    T result{};
+    Invoke([&] { result = measure(); });
+    return result;
+}
+
+// Measurements do not change while the program runs, so each is asked of the
+// display once; later requests are answered on the calling thread. The cache
+// is keyed by what was measured and the text.
+Size CachedSize(const std::string& key, const std::function<Size()>& measure) {
+    static std::mutex mutex;
+    static std::unordered_map<std::string, Size> cache;
+    {
+        std::lock_guard guard(mutex);
+        if (auto it = cache.find(key); it != cache.end())
+            return it->second;
+    }
+    Size size = Measure<Size>(measure);
+    if (size.height > 0) {
+        std::lock_guard guard(mutex);
+        cache.emplace(key, size);
+    }
+    return size;
+}
+
+Size HintOf(QWidget& widget) {
+    QSize hint = widget.sizeHint();
+    return Size{float(hint.width()), float(hint.height())};
+}
+
+// One hidden widget of each kind answers every measurement of that kind:
+// made and polished once, then only given the next text. It goes with the
+// other top-level widgets when the display shuts down.
+template <class Widget>
+Widget& Prototype() {
+    static QPointer<Widget> widget;
+    if (widget.isNull())
+        widget = new Widget;
+    return *widget;
+}
+
+} // namespace
+
+constexpr float kButtonWidth = 75;
+
+Size PreferredButtonSize(const std::string& label) {
+    return CachedSize("button:" + label, [&] {
+        auto& button = Prototype<QPushButton>();
+        button.setText(Literal(label));
+        Size size = HintOf(button);
+        // Qt's styles give a labelled button at least 80 pixels, which pushes
+        // a short button of the application's fixed layouts over the edge
+        // of its window. A button needs what its label needs with the
+        // style's margins; those margins are found by asking the style for
+        // a label far wider than any floor. The layouts place buttons in
+        // 75-pixel slots, 4 apart: a shorter button still fills its slot,
+        // so that two neighbours never touch.
+        QStyleOptionButton option;
+        option.initFrom(&button);
+        option.text = button.text();
+        const QSize text = button.fontMetrics().size(Qt::TextShowMnemonic, button.text());
+        const int probe = text.width() + 1000;
+        const int margins = button.style()
+                                ->sizeFromContents(QStyle::CT_PushButton, &option,
+                                                   QSize(probe, text.height()), &button)
+                                .width() -
+                            probe;
+        size.width = std::min(size.width, std::max(kButtonWidth, float(text.width() + margins)));
+        return size;
+    });
+}
+
+Size PreferredLabelSize(const std::string& text) {
+    return CachedSize("label:" + text, [&] {
+        auto& label = Prototype<QLabel>();
+        label.setTextFormat(Qt::PlainText);
+        label.setText(ToQt(text));
+        return HintOf(label);
+    });
+}
+
+Size PreferredCheckBoxSize(const std::string& label, int maxWidth) {
+    return CachedSize("checkbox:" + std::to_string(maxWidth) + ":" + label, [&] {
+        auto& box = Prototype<QCheckBox>();
+        const QString text = Literal(label);
+        box.setText(maxWidth > 0 ? WrapCheckBoxLabel(box, text, maxWidth) : text);
+        return HintOf(box);
+    });
+}
+
+float MenuBarHeight() {
+    return CachedSize("menubar",
+                      [] {
+                          QMenuBar bar;
+                          bar.setNativeMenuBar(false);
+                          bar.addMenu(QStringLiteral("Xg"));
+                          return HintOf(bar);
+                      })
+        .height;
+}
+
+float TabHeight() {
+    return CachedSize("tabbar",
+                      [] {
+                          QTabBar bar;
+                          bar.addTab(QStringLiteral("Xg"));
+                          return HintOf(bar);
+                      })
+        .height;
+}
+
+float LabelWidth(const std::string& text) {
+    return Measure<float>(
+        [&] { return float(QFontMetrics(QApplication::font()).horizontalAdvance(ToQt(text))); });
+}
+
+float LineEditHeight() {
+    return CachedSize("lineedit",
+                      [] {
+                          QLineEdit edit;
+                          return HintOf(edit);
+                      })
+        .height;
+}
+
+rgb_color PanelBackgroundColor() {
+    return Measure<rgb_color>([] {
+        QColor color = QApplication::palette().color(QPalette::Window);
+        return rgb_color{uint8(color.red()), uint8(color.green()), uint8(color.blue()), 255};
+    });
+}
+
+} // namespace display

@@ -1,0 +1,318 @@
+#pragma once
+
+// Everything the kit asks of a display, and nothing else. The kit holds the
+// truth about its windows and views; a display mirrors them. The kit describes
+// what it wants with the plain structs below and hands them to the installed
+// display in batches; the display answers measurements and delivers the
+// answers of alerts and panels. Input from the display reaches the kit only as
+// messages to loopers.
+//
+// The program's main installs the Qt display before anything else runs; tests
+// may install a recording one. The kit itself links no display: a program
+// that uses only messaging runs with none installed. A call that needs a
+// display when none is installed is a fault and stops the program at once.
+
+#include <kit/app/BMessage.h>
+#include <kit/app/BMessenger.h>
+#include <kit/interface/BRect.h>
+#include <kit/interface/GraphicsDefs.h>
+#include <kit/interface/InterfaceDefs.h>
+#include <kit/interface/ListFeed.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <source_location>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace seam {
+
+using WidgetId = uint64;
+
+struct WindowShape {
+    WidgetId id = 0;
+    WidgetId topView = 0;
+    std::string title;
+    BRect frame; // content area on the screen
+    bool floating = false;
+    bool appModal = false;
+    bool resizable = true;
+    bool closable = true;
+    bool zoomable = true;
+    bool minimizable = true;
+    BMessenger window;
+};
+
+enum class Kind {
+    View,
+    Button,
+    StringView,
+    MenuBar,
+    TabView,
+    CheckBox,
+    TextControl,
+    TextView,
+    MenuField,
+    ListView,
+    ScrollView,
+};
+
+struct MenuItemShape {
+    WidgetId id = 0;
+    std::string label;
+    bool separator = false;
+    bool enabled = true;
+    bool marked = false;
+};
+
+struct MenuShape {
+    WidgetId id = 0;
+    std::string label;
+    bool radio = false;
+    std::vector<MenuItemShape> items;
+};
+
+struct ViewShape {
+    WidgetId id = 0;
+    WidgetId parent = 0;
+    Kind kind = Kind::View;
+    std::string name;
+    BRect frame; // in the parent's coordinates
+    bool hasColor = false;
+    rgb_color color;
+    std::string label;
+    std::string text;
+    bool enabled = true;
+    int32 value = 0;
+    int32 maxBytes = 0;
+    float divider = 0;
+    std::vector<MenuShape> menus;
+    BMessenger view;
+};
+
+using PanelId = uint64;
+
+struct FilePanelShape {
+    PanelId id = 0;
+    bool save = false;
+    // Hand a chosen link on as the link itself instead of what it points to.
+    bool keepLinks = false;
+    bool multiple = false;
+    bool modal = false;
+    bool hideWhenDone = true;
+    // The folder shown on the first showing; empty for the user's home.
+    std::string directory;
+    std::string title;
+    std::string acceptLabel;
+    std::string cancelLabel;
+    // Asked before a save panel replaces a file; "%s" stands for its name.
+    std::string replaceQuestion;
+    std::string replaceLabel;
+    std::string keepLabel;
+    // Where a confirmed choice goes, and the message that carries it: the
+    // display adds "refs", or "directory" and "name", to a copy.
+    BMessenger target;
+    BMessage message;
+    // Whether the dialog is up. The display clears it when the user closes
+    // the dialog, so the panel can answer without asking the display.
+    std::shared_ptr<std::atomic<bool>> showing;
+};
+
+// The changes a display applies, in the order they are handed over. A change
+// for a widget that is gone does nothing.
+struct CreateWindow {
+    WindowShape shape;
+};
+struct DestroyWindow {
+    WidgetId id = 0;
+};
+struct WindowTitle {
+    WidgetId id = 0;
+    std::string title;
+};
+struct WindowFrame {
+    WidgetId id = 0;
+    BRect frame;
+};
+struct WindowShown {
+    WidgetId id = 0;
+    bool shown = false;
+};
+struct ActivateWindow {
+    WidgetId id = 0;
+};
+struct CreateView {
+    ViewShape shape;
+};
+struct DestroyView {
+    WidgetId id = 0;
+};
+struct ViewFrame {
+    WidgetId id = 0;
+    BRect frame;
+};
+struct ViewColor {
+    WidgetId id = 0;
+    rgb_color color;
+};
+struct ViewLabel {
+    WidgetId id = 0;
+    std::string label;
+};
+struct ViewText {
+    WidgetId id = 0;
+    std::string text;
+};
+struct ViewEnabled {
+    WidgetId id = 0;
+    bool enabled = true;
+};
+struct ViewValue {
+    WidgetId id = 0;
+    int32 value = 0;
+};
+struct Menus {
+    WidgetId id = 0;
+    std::vector<MenuShape> menus;
+};
+// A tab view's tabs: labels, the views of the pages in order, the selection
+// and the height of the tab row; with sameWidth every tab is as wide as the
+// widest.
+struct Tabs {
+    WidgetId id = 0;
+    std::vector<std::string> labels;
+    std::vector<WidgetId> pages;
+    int32 selected = 0;
+    float tabHeight = 0;
+    bool sameWidth = false;
+};
+// The editable line of a text control or text view: its text and its limit
+// in bytes.
+struct LineText {
+    WidgetId id = 0;
+    std::string text;
+};
+struct LineMaxBytes {
+    WidgetId id = 0;
+    int32 maxBytes = 0;
+};
+// The width of the label's column of a text control or a menu field.
+struct Divider {
+    WidgetId id = 0;
+    float divider = 0;
+};
+// A menu field's menu and what its button shows.
+struct MenuFieldMenu {
+    WidgetId id = 0;
+    MenuShape menu;
+    std::string buttonLabel;
+};
+// Everything the list view's feed holds by the time the change is applied.
+struct FeedList {
+    WidgetId id = 0;
+    std::shared_ptr<ListFeed> feed;
+};
+// A file panel's dialog: made on its first showing; an update takes over the
+// title, labels, target, message and hide-when-done setting, leaving the
+// folder shown and the selection as they are.
+struct ShowPanel {
+    FilePanelShape shape;
+};
+struct UpdatePanel {
+    FilePanelShape shape;
+};
+struct HidePanel {
+    PanelId id = 0;
+};
+struct DestroyPanel {
+    PanelId id = 0;
+};
+
+using Change =
+    std::variant<CreateWindow, DestroyWindow, WindowTitle, WindowFrame, WindowShown, ActivateWindow,
+                 CreateView, DestroyView, ViewFrame, ViewColor, ViewLabel, ViewText, ViewEnabled,
+                 ViewValue, Menus, Tabs, LineText, LineMaxBytes, Divider, MenuFieldMenu, FeedList,
+                 ShowPanel, UpdatePanel, HidePanel, DestroyPanel>;
+
+struct Size {
+    float width = 0;
+    float height = 0;
+};
+
+// An alert on the screen. answered gets the index of the pressed button, on
+// the display thread; givenUp is asked there just before the alert would be
+// shown, and when it answers true the alert is dropped unanswered (and
+// answered with it, so that a waiting promise breaks).
+struct AlertRequest {
+    std::string title;
+    std::string text;
+    std::vector<std::string> buttons;
+    alert_type type = B_INFO_ALERT;
+    std::function<void(int32)> answered;
+    std::function<bool()> givenUp;
+};
+
+class Display {
+public:
+    virtual ~Display() = default;
+
+    // The display's life, driven by the application object. Announce says
+    // that the display is about to start, so that changes handed over before
+    // then wait for it instead of being dropped; Initialize makes it on the
+    // calling thread, which then runs Exec until Exit; Shutdown destroys
+    // every widget. Thread: Announce, Exit any; the others the display's.
+    virtual void Announce() = 0;
+    virtual void Initialize() = 0;
+    virtual void Exec() = 0;
+    virtual void Exit() = 0;
+    virtual void Shutdown() = 0;
+    // True once Initialize has run, until Shutdown. Thread: any.
+    virtual bool IsInitialized() = 0;
+    // True while changes are taken: the display runs, or is announced.
+    // Thread: any.
+    virtual bool IsAvailable() = 0;
+    // True on the display's own thread. Thread: any.
+    virtual bool IsDisplayThread() = 0;
+
+    // Applies the batch on the display thread after every batch handed over
+    // before it; dropped when the display has stopped. Thread: any.
+    virtual void Apply(std::vector<Change> batch) = 0;
+
+    // Measurements with the display's real style and font. Zero when the
+    // display has stopped. Thread: any; they wait for the display.
+    virtual Size PreferredButtonSize(const std::string& label) = 0;
+    virtual Size PreferredLabelSize(const std::string& text) = 0;
+    // maxWidth > 0 lets the label break into lines to stay within that many
+    // pixels.
+    virtual Size PreferredCheckBoxSize(const std::string& label, int maxWidth) = 0;
+    // A pop-up menu's button wide enough for each of the labels.
+    virtual Size PreferredMenuButtonSize(const std::vector<std::string>& labels) = 0;
+    virtual float MenuBarHeight() = 0;
+    virtual float TabHeight() = 0;
+    virtual float LabelWidth(const std::string& text) = 0;
+    virtual float LineEditHeight() = 0;
+    virtual rgb_color PanelBackgroundColor() = 0;
+
+    // Alerts. The title bar of every alert shows the program's name; the
+    // alert's own title is its object name. DismissAlerts closes every alert
+    // that is open, or asked for before the call, without an answer.
+    // Thread: any.
+    virtual void SetProgramName(const std::string& name) = 0;
+    virtual void ShowAlert(AlertRequest request) = 0;
+    virtual void DismissAlerts() = 0;
+};
+
+// Installs the display the kit talks to; null removes it. Thread: the main
+// thread, before any looper or window exists and after the last is gone.
+void Install(Display* display);
+
+// The installed display, or null. Thread: any.
+Display* Installed();
+
+// The installed display; without one, the program stops and names the
+// caller's place. Thread: any.
+Display& Need(std::source_location where = std::source_location::current());
+
+} // namespace seam
