@@ -1,6 +1,7 @@
 #include "support/TempDir.h"
 #include <kit/app/private/HandOverFrame.h>
 #include <kit/app/private/InstanceChannel.h>
+#include <kit/app/private/SocketIo.h>
 #include <kit/kernel/OS.h>
 
 #include "ProcessTestSupport.h"
@@ -126,27 +127,10 @@ int MakeToken() {
     return ::eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
-// Sends size bytes with the token attached, in one call; answers what
-// sendmsg answers.
-ssize_t SendPartWithToken(int fd, const char* data, size_t size, int token) {
-    char control[CMSG_SPACE(sizeof(int))] = {};
-    iovec part{const_cast<char*>(data), size};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = SOL_SOCKET;
-    header->cmsg_type = SCM_RIGHTS;
-    header->cmsg_len = CMSG_LEN(sizeof(int));
-    std::memcpy(CMSG_DATA(header), &token, sizeof token);
-    return ::sendmsg(fd, &message, MSG_NOSIGNAL);
-}
-
 // Sends the first byte with the token attached, then the rest.
 void SendWithToken(int fd, const std::string& bytes, int token) {
-    if (!bytes.empty() && SendPartWithToken(fd, bytes.data(), 1, token) == 1)
+    if (!bytes.empty() &&
+        kit_private::socket_io::SendWithDescriptor(fd, bytes.data(), 1, token) == 1)
         SendRaw(fd, bytes.substr(1));
 }
 
@@ -534,7 +518,8 @@ TEST_F(InstanceChannelTest, AnotherUsersFrameIsDroppedUnanswered) {
             int token = ::eventfd(1, EFD_NONBLOCK);
             char answer[4];
             // The listener may drop the stranger before the frame is sent.
-            ssize_t sent = SendPartWithToken(fd, frame.data(), frame.size(), token);
+            ssize_t sent =
+                kit_private::socket_io::SendWithDescriptor(fd, frame.data(), frame.size(), token);
             if (sent == static_cast<ssize_t>(frame.size()))
                 result = ::recv(fd, answer, sizeof answer, 0) > 0 ? 'A' : 'N';
             else if (sent < 0 && (errno == EPIPE || errno == ECONNRESET))
