@@ -32,22 +32,47 @@
 // deadline passes at the moment the running instance reads the frame, or
 // the running instance is stopped and goes on later.
 //
-// The running instance serves every connection at once, each with a
-// deadline of its own, so a peer that is slow or never sends delays nobody
-// else. Anything else on the socket (another user, a bad header, a bad or
-// oversized path, a frame without its token, a frame that is cut short or
-// comes too slowly) is dropped without an answer.
+// The pieces: SocketIo (reads and writes with deadlines, descriptor
+// passing), HandOver (the sender's side and the token), InstanceListener
+// (the running instance's thread). This class decides which of the two a
+// start becomes.
 //
 // Thread: the methods are called by the thread that starts the application;
 // the callback runs on the channel's own listener thread.
 
 #include <kit/app/SupportDefs.h>
 
+#include <kit/app/private/Descriptor.h>
+#include <kit/app/private/InstanceListener.h>
+
+#include <chrono>
 #include <functional>
-#include <pthread.h>
 #include <string>
 #include <sys/types.h>
 #include <vector>
+
+// How long the channel waits for what. The defaults are what a program
+// needs; tests that provoke each wait give shorter ones.
+struct InstanceChannelTimings {
+    // A well-behaved sender writes each frame at once, so the running
+    // instance gives a connection only a short while per frame; a peer that
+    // is slower or stalls is dropped. Connections are served side by side,
+    // so the wait costs nobody else anything.
+    std::chrono::milliseconds serve{3000};
+    // How long the sender waits for the running instance to take one frame
+    // before it takes the frame's paths back.
+    std::chrono::milliseconds answer{5000};
+    // How long a start waits for the lock file that another start holds
+    // while deciding; deciding takes milliseconds.
+    std::chrono::milliseconds lock{3000};
+    // The pause between two tries to take that lock.
+    std::chrono::milliseconds lockRetry{10};
+    // Connecting blocks only while the running instance's backlog is full.
+    std::chrono::milliseconds connect{5000};
+    // The listener's pause before accepting again when it ran out of
+    // descriptors.
+    std::chrono::milliseconds acceptRetry{100};
+};
 
 class InstanceChannel {
 public:
@@ -55,7 +80,8 @@ public:
     // running instance to bring its window to the front.
     using Callback = std::function<void(std::vector<std::string> paths)>;
 
-    explicit InstanceChannel(const std::string& signature);
+    explicit InstanceChannel(const std::string& signature,
+                             const InstanceChannelTimings& timings = {});
     // Closes the channel.
     ~InstanceChannel();
     InstanceChannel(const InstanceChannel&) = delete;
@@ -85,36 +111,26 @@ public:
     // if it is still ours. Not from the callback.
     void Close();
 
-    bool IsListening() const { return fThreadStarted; }
+    bool IsListening() const { return fListener.IsRunning(); }
     const std::string& SocketPath() const { return fSocketPath; }
     const std::string& LockPath() const { return fLockPath; }
 
 private:
     enum class Outcome { kHandedOver, kListening, kPeerGone, kBusy, kLockHeld, kFailed };
-    struct Connection;
 
     // Decides, under the lock file, between handing paths over (or, without
     // paths, just finding a running instance) and binding the socket.
     Outcome Decide(std::vector<std::string>* paths);
-    Outcome HandOver(int peer, std::vector<std::string>* paths);
     status_t Bind();
-    static void* ThreadEntry(void* self);
-    void Loop();
-    void Accept(std::vector<Connection>* connections);
-    // False when the connection is done with and must be closed.
-    bool Serve(Connection* connection, char* buffer, size_t size);
-    bool Deliver(Connection* connection);
 
+    InstanceChannelTimings fTimings;
     std::string fSocketPath;
     std::string fLockPath;
     status_t fInitStatus = B_NO_INIT;
     bool fLockWasHeld = false;
 
-    int fListenFd = -1;
+    kit_private::Descriptor fListenFd;
     dev_t fSocketDevice = 0;
     ino_t fSocketInode = 0;
-    int fStopFd = -1;
-    pthread_t fThread{};
-    bool fThreadStarted = false;
-    Callback fCallback;
+    kit_private::InstanceListener fListener;
 };

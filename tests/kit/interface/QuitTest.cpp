@@ -2,6 +2,7 @@
 // quit, and every way of ending ends every looper, so that Run returns.
 
 #include "support/DisplayDriver.h"
+#include "support/Notice.h"
 #include <kit/app/AppDefs.h>
 #include <kit/app/BApplication.h>
 #include <kit/interface/BAlert.h>
@@ -65,7 +66,7 @@ public:
         busy->Show();
         busyWindow = BMessenger(busy);
         new DocumentWindow("Nie gezeigt", fTally);
-        ready = true;
+        ready.Give();
     }
     void MessageReceived(BMessage* message) override {
         if (message->what == kQuitApp)
@@ -76,7 +77,7 @@ public:
 
     DocumentWindow* document = nullptr;
     BMessenger busyWindow;
-    std::atomic<bool> ready{false};
+    Notice ready;
 
 private:
     Tally* fTally;
@@ -95,7 +96,7 @@ TEST(Quit, AWindowThatAgreedToQuitIsNeverAskedAgain) {
         QuitProbeApp app(&tally);
         app.SetLaunchArguments({});
         std::thread running([&] { app.Run(); });
-        ASSERT_TRUE(driver::WaitFor([&] { return app.ready.load(); }));
+        ASSERT_TRUE(app.ready.Wait());
         BMessenger(app.document).SendMessage(B_QUIT_REQUESTED);
         running.join();
         if (tally.asked.load() != 3) // each of the three windows once
@@ -130,7 +131,7 @@ TEST(Quit, EveryWayOfEndingEndsEveryWindowAndRunReturns) {
         QuitProbeApp app(&tally);
         app.SetLaunchArguments({});
         std::thread running([&] { app.Run(); });
-        ASSERT_TRUE(driver::WaitFor([&] { return app.ready.load(); })) << way.name;
+        ASSERT_TRUE(app.ready.Wait()) << way.name;
         if (way.alertOpen) {
             app.busyWindow.SendMessage(kShowAlert);
             ASSERT_TRUE(driver::WaitFor([&] { return tally.inAlert.load(); })) << way.name;

@@ -1,6 +1,7 @@
 #include "support/TempDir.h"
 #include <kit/app/private/HandOverFrame.h>
 #include <kit/app/private/InstanceChannel.h>
+#include <kit/app/private/SocketIo.h>
 #include <kit/kernel/OS.h>
 
 #include "ProcessTestSupport.h"
@@ -12,6 +13,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fstream>
 #include <functional>
 #include <grp.h>
@@ -28,6 +30,13 @@
 namespace {
 
 constexpr char kSignature[] = "application/x-vnd.Test-InstanceChannel";
+
+using namespace std::chrono_literals;
+
+// Waits short enough that a test which provokes one takes milliseconds, and
+// still far longer than the work of a well-behaved peer on a loaded machine.
+constexpr InstanceChannelTimings kShortWaits{
+    .serve = 250ms, .answer = 250ms, .lock = 100ms, .lockRetry = 5ms, .connect = 5s};
 
 // Collects what a listening channel delivers.
 class Inbox {
@@ -126,27 +135,10 @@ int MakeToken() {
     return ::eventfd(1, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
-// Sends size bytes with the token attached, in one call; answers what
-// sendmsg answers.
-ssize_t SendPartWithToken(int fd, const char* data, size_t size, int token) {
-    char control[CMSG_SPACE(sizeof(int))] = {};
-    iovec part{const_cast<char*>(data), size};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = SOL_SOCKET;
-    header->cmsg_type = SCM_RIGHTS;
-    header->cmsg_len = CMSG_LEN(sizeof(int));
-    std::memcpy(CMSG_DATA(header), &token, sizeof token);
-    return ::sendmsg(fd, &message, MSG_NOSIGNAL);
-}
-
 // Sends the first byte with the token attached, then the rest.
 void SendWithToken(int fd, const std::string& bytes, int token) {
-    if (!bytes.empty() && SendPartWithToken(fd, bytes.data(), 1, token) == 1)
+    if (!bytes.empty() &&
+        kit_private::socket_io::SendWithDescriptor(fd, bytes.data(), 1, token) == 1)
         SendRaw(fd, bytes.substr(1));
 }
 
@@ -199,6 +191,17 @@ bool WaitForFile(const std::string& path) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
+}
+
+// How many descriptors this process has open.
+size_t OpenDescriptors() {
+    size_t count = 0;
+    if (DIR* folder = ::opendir("/proc/self/fd")) {
+        while (dirent* entry = ::readdir(folder))
+            count += entry->d_name[0] != '.';
+        ::closedir(folder);
+    }
+    return count;
 }
 
 bool IsSocket(const std::string& path) {
@@ -288,8 +291,9 @@ TEST_F(InstanceChannelTest, TheSocketOfAKilledInstanceIsReplaced) {
 }
 
 TEST_F(InstanceChannelTest, MalformedFramesAreDroppedAndTheListenerGoesOn) {
+    size_t openBefore = OpenDescriptors();
     Inbox inbox;
-    InstanceChannel channel(kSignature);
+    InstanceChannel channel(kSignature, kShortWaits);
     ASSERT_EQ(channel.Listen(inbox.Callback()), B_OK);
     const std::string& socket = channel.SocketPath();
 
@@ -317,6 +321,21 @@ TEST_F(InstanceChannelTest, MalformedFramesAreDroppedAndTheListenerGoesOn) {
     EXPECT_EQ(Exchange(socket, Frame(many)), "") << "oversized frame";
     // A whole frame without its token is not taken.
     EXPECT_EQ(Exchange(socket, Frame({"/no/token"}), false), "") << "no token";
+    // Nor one with a second descriptor after its first bytes.
+    {
+        int fd = ConnectRaw(socket);
+        ASSERT_GE(fd, 0);
+        int token = MakeToken();
+        int extra = MakeToken();
+        std::string frame = Frame({"/two/tokens"});
+        ASSERT_EQ(kit_private::socket_io::SendWithDescriptor(fd, frame.data(), 1, token), 1);
+        kit_private::socket_io::SendWithDescriptor(fd, frame.data() + 1, frame.size() - 1, extra);
+        ::shutdown(fd, SHUT_WR);
+        EXPECT_EQ(ReadAnswer(fd), "") << "a second descriptor";
+        ::close(extra);
+        ::close(token);
+        ::close(fd);
+    }
 
     // A peer that stalls halfway does not hold the listener for good.
     int slow = ConnectRaw(socket);
@@ -332,6 +351,10 @@ TEST_F(InstanceChannelTest, MalformedFramesAreDroppedAndTheListenerGoesOn) {
     ASSERT_EQ(taken.size(), 2u);
     EXPECT_EQ(taken[0], std::vector<std::string>{"/after/slow"});
     EXPECT_EQ(taken[1], (std::vector<std::string>{"/raw/one", "/raw/two"}));
+
+    // Every connection, token and descriptor it was sent is closed again.
+    channel.Close();
+    EXPECT_EQ(OpenDescriptors(), openBefore);
 }
 
 TEST_F(InstanceChannelTest, StartsRacingOnThreadsGiveExactlyOneListener) {
@@ -469,31 +492,23 @@ TEST_F(InstanceChannelTest, AStoppedInstanceNeverTakesWhatItsSenderOpenedItself)
     team_id helper = StartHelper();
     ASSERT_TRUE(WaitForFile(fRuntime.File("ready")));
 
-    // The helper is a child of ours that has not been reaped.
+    // The helper is a child of ours that has not been reaped; the kernel
+    // reports its stop, which is left for anyone else to see as well.
     ASSERT_EQ(::kill(helper, SIGSTOP), 0);
-    auto stopped = [helper] {
-        for (auto [pid, state] : ChildrenOfUs())
-            if (pid == helper)
-                return state == 'T';
-        return false;
-    };
-    for (int i = 0; i < 6000 && !stopped(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(stopped());
+    siginfo_t info{};
+    ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(helper), &info, WSTOPPED | WNOWAIT), 0);
+    ASSERT_EQ(info.si_code, CLD_STOPPED);
     std::vector<std::string> notTaken;
-    EXPECT_FALSE(InstanceChannel(kSignature).TryHandOver({"/while/stopped"}, &notTaken));
+    EXPECT_FALSE(
+        InstanceChannel(kSignature, kShortWaits).TryHandOver({"/while/stopped"}, &notTaken));
     EXPECT_EQ(notTaken, std::vector<std::string>{"/while/stopped"});
     ASSERT_EQ(::kill(helper, SIGCONT), 0);
 
     // Once it runs again it takes the next hand-over, having dropped the
     // frame whose token its sender took back.
+    // The answer comes only once the helper has written what it took.
     EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver({"/after/stop"}));
-    std::string delivered;
-    for (int i = 0; i < 6000 && delivered.find("/after/stop") == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        delivered = ReadFileText(fRuntime.File("delivered"));
-    }
-    EXPECT_EQ(delivered, "/after/stop\n");
+    EXPECT_EQ(ReadFileText(fRuntime.File("delivered")), "/after/stop\n");
 
     ASSERT_EQ(kill_team(helper), B_OK);
     watcher->WaitUntil(HasNoticesFor({helper}));
@@ -534,7 +549,8 @@ TEST_F(InstanceChannelTest, AnotherUsersFrameIsDroppedUnanswered) {
             int token = ::eventfd(1, EFD_NONBLOCK);
             char answer[4];
             // The listener may drop the stranger before the frame is sent.
-            ssize_t sent = SendPartWithToken(fd, frame.data(), frame.size(), token);
+            ssize_t sent =
+                kit_private::socket_io::SendWithDescriptor(fd, frame.data(), frame.size(), token);
             if (sent == static_cast<ssize_t>(frame.size()))
                 result = ::recv(fd, answer, sizeof answer, 0) > 0 ? 'A' : 'N';
             else if (sent < 0 && (errno == EPIPE || errno == ECONNRESET))
@@ -561,7 +577,7 @@ TEST_F(InstanceChannelTest, AnotherUsersFrameIsDroppedUnanswered) {
 
 TEST_F(InstanceChannelTest, AHeldLockNeverHangsTheStart) {
     // Somebody else keeps the lock file: a stuck start, or anything at all.
-    InstanceChannel lone(kSignature);
+    InstanceChannel lone(kSignature, kShortWaits);
     int holder = ::open(lone.LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
@@ -585,6 +601,7 @@ TEST_F(InstanceChannelTest, AHeldLockNeverHangsTheStart) {
     std::string said = ReadFileText(errorFile);
     EXPECT_NE(said.find(lone.LockPath()), std::string::npos) << said;
     EXPECT_NE(said.find("runs on its own"), std::string::npos) << said;
+    EXPECT_NE(said.find("for 0.1 seconds"), std::string::npos) << said;
 
     // A running instance is still reached while the lock stays taken.
     ::flock(holder, LOCK_UN);
@@ -592,7 +609,7 @@ TEST_F(InstanceChannelTest, AHeldLockNeverHangsTheStart) {
     InstanceChannel running(kSignature);
     ASSERT_EQ(running.Listen(inbox.Callback()), B_OK);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    EXPECT_TRUE(InstanceChannel(kSignature).TryHandOver({"/through/held/lock"}));
+    EXPECT_TRUE(InstanceChannel(kSignature, kShortWaits).TryHandOver({"/through/held/lock"}));
     EXPECT_EQ(inbox.WaitFor(1).at(0), std::vector<std::string>{"/through/held/lock"});
     ::close(holder);
 }
