@@ -1,6 +1,7 @@
 #include <kit/display/ListModel.h>
 
 #include <kit/display/QtText.h>
+#include <kit/display/UriList.h>
 #include <kit/display/WidgetRegistry.h>
 #include <kit/interface/ListFeed.h>
 
@@ -20,7 +21,6 @@
 #include <QScrollBar>
 
 #include <algorithm>
-#include <unistd.h>
 
 namespace display {
 
@@ -164,70 +164,6 @@ private:
     int fBorder;
     QScrollBar* fBar = nullptr;
 };
-
-// Takes the bytes of a percent-encoded URI path apart.
-std::string PercentDecoded(const QByteArray& text) {
-    std::string bytes;
-    bytes.reserve(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '%' && i + 2 < text.size()) {
-            bool ok = false;
-            int value = text.mid(i + 1, 2).toInt(&ok, 16);
-            if (ok) {
-                bytes.push_back(char(value));
-                i += 2;
-                continue;
-            }
-        }
-        bytes.push_back(c);
-    }
-    return bytes;
-}
-
-bool IsOwnHost(const QByteArray& host) {
-    if (host.isEmpty() || host.compare("localhost", Qt::CaseInsensitive) == 0)
-        return true;
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0)
-        return false;
-    return host.compare(name, Qt::CaseInsensitive) == 0;
-}
-
-// The local files of a text/uri-list, in their order: comment lines and
-// URIs of other schemes or other hosts are left out. The bytes of each path
-// are kept as they are, so names that are not UTF-8 survive.
-std::vector<std::string> LocalPaths(const QByteArray& uriList) {
-    std::vector<std::string> paths;
-    for (QByteArray line : uriList.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        if (!line.left(5).toLower().startsWith("file:"))
-            continue;
-        QByteArray rest = line.mid(5);
-        if (rest.startsWith("//")) {
-            qsizetype slash = rest.indexOf('/', 2);
-            if (slash < 0 || !IsOwnHost(rest.mid(2, slash - 2)))
-                continue;
-            rest = rest.mid(slash);
-        }
-        if (!rest.startsWith('/'))
-            continue;
-        // A query or fragment is no part of a file's name.
-        if (qsizetype end = rest.indexOf('?'); end >= 0)
-            rest.truncate(end);
-        if (qsizetype end = rest.indexOf('#'); end >= 0)
-            rest.truncate(end);
-        std::string path = PercentDecoded(rest);
-        if (path.find('\0') != std::string::npos)
-            continue;
-        paths.push_back(std::move(path));
-    }
-    return paths;
-}
 
 // A list view's widget. Selections the user makes go to the list view as
 // one message each, stamped with the generation of the rows shown; the list
