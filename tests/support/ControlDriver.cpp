@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -62,6 +63,28 @@ bool TypeInto(const std::string& windowTitle, const std::string& controlName,
             QApplication::sendEvent(line, &release);
         }
         return true;
+    });
+}
+
+ControlLabel Label(const std::string& windowTitle, const std::string& controlName) {
+    return OnDisplay<ControlLabel>([&] {
+        ControlLabel shown;
+        QWidget* window = TopLevel(windowTitle);
+        QWidget* control = window != nullptr
+                               ? window->findChild<QWidget*>(QString::fromStdString(controlName))
+                               : nullptr;
+        auto* label = control != nullptr ? control->findChild<QLabel*>(QStringLiteral("Label"),
+                                                                       Qt::FindDirectChildrenOnly)
+                                         : nullptr;
+        if (label == nullptr)
+            return shown;
+        shown.exists = true;
+        shown.text = label->text().toStdString();
+        shown.column = label->width();
+        shown.needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        shown.neededAtControlFont = QFontMetrics(control->font()).horizontalAdvance(label->text());
+        shown.condensed = label->font() != control->font();
+        return shown;
     });
 }
 
