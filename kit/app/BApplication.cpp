@@ -2,6 +2,7 @@
 
 #include <kit/app/AppDefs.h>
 #include <kit/app/BAutolock.h>
+#include <kit/app/private/CommandLine.h>
 #include <kit/app/private/InstanceChannel.h>
 #include <kit/app/private/LooperAccess.h>
 #include <kit/app/private/QuitSignals.h>
@@ -78,7 +79,8 @@ void BApplication::SetLaunchArguments(std::vector<std::string> arguments) {
 void BApplication::Run() {
     if (!fHasArguments)
         fArguments = OwnArguments();
-    std::vector<std::string> paths = LaunchPaths();
+    kit_private::CommandLine line = kit_private::split_command_line(fArguments);
+    std::vector<std::string> paths = LaunchPaths(line.files);
 
     // A second start of the program hands its files to the one that runs
     // and ends, without ever opening the display. Files that the running
@@ -115,6 +117,7 @@ void BApplication::Run() {
     PostMessage(B_READY_TO_RUN);
     BLooper::Run();
     if (fRunsDisplay) {
+        display.SetOptions(std::move(line.displayOptions));
         display.Initialize();
         display.Exec();
     }
@@ -126,12 +129,12 @@ void BApplication::Run() {
         display.Shutdown();
 }
 
-std::vector<std::string> BApplication::LaunchPaths() const {
+std::vector<std::string> BApplication::LaunchPaths(const std::vector<std::string>& files) {
     // Absolute paths, so that they mean the same to a running instance in
     // another folder. A name whose folder does not exist cannot be referred
     // to; it is left out rather than handed on as something it is not.
     std::vector<std::string> paths;
-    for (const std::string& argument : fArguments) {
+    for (const std::string& argument : files) {
         entry_ref ref;
         if (get_ref_for_path(argument.c_str(), &ref) == B_OK)
             paths.push_back(ref.path);

@@ -50,14 +50,16 @@ public:
     void SetProgramName(const char* name);
 
     // Where the command-line files come from; the program reads its own
-    // command line. Tests hand in their own. Thread: before Run.
+    // command line. Tests hand in their own. Qt's own options among them
+    // ("-style Fusion", ...) go to the display, not to the files; "--" ends
+    // the options. Thread: before Run.
     void SetLaunchArguments(std::vector<std::string> arguments);
 
 protected:
     void LoopEnded() override;
 
 private:
-    std::vector<std::string> LaunchPaths() const;
+    static std::vector<std::string> LaunchPaths(const std::vector<std::string>& files);
     void DeliverLaunchFiles(const std::vector<std::string>& paths);
     void BringWindowsToFront();
 

@@ -1,8 +1,10 @@
 #include <kit/display/Display.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <QWidget>
 
 #include <atomic>
@@ -10,9 +12,11 @@
 #include <deque>
 #include <future>
 #include <mutex>
+#include <string>
 #include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace display {
 
@@ -30,6 +34,22 @@ bool sWakePending = false;
 bool sAnnounced = false;
 int sWakeFd = -1;
 std::atomic<std::thread::id> sDisplayThread{};
+// Qt's own command-line options, for the Qt application object.
+std::vector<std::string> sOptions;
+
+// The program speaks German whatever the user's locale, and so must Qt's own
+// texts in it: the file dialogs' labels and buttons, the context menu of
+// every text field, the tab bar's scroll buttons. Qt's German catalogue is
+// installed before the first widget exists, so that no widget is made with
+// an English text that would stay.
+void InstallGermanTexts() {
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QStringLiteral("qtbase_de"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
 
 void Wake() {
     uint64_t one = 1;
@@ -45,14 +65,24 @@ void Initialize() {
         return;
     sDisplayThread.store(std::this_thread::get_id());
     if (QApplication::instance() == nullptr) {
-        // The program takes no command-line options: Qt sees only the
-        // program's name, so a file called "-style" is never taken for an
-        // option.
-        static int argc = 1;
-        static char* argv[] = {program_invocation_short_name, nullptr};
-        new QApplication(argc, argv);
+        // Qt sees the program's name and the options that the kit found to
+        // be Qt's own, nothing else: a file the user handed over is never
+        // taken for an option. Qt keeps argc and argv for as long as it
+        // runs, and may take out what it used.
+        static std::vector<std::string> words;
+        static std::vector<char*> argv;
+        static int argc = 0;
+        words.assign(1, program_invocation_short_name);
+        words.insert(words.end(), sOptions.begin(), sOptions.end());
+        argv.clear();
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        argc = static_cast<int>(words.size());
+        new QApplication(argc, argv.data());
         QApplication::setQuitOnLastWindowClosed(false);
     }
+    InstallGermanTexts();
     int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     auto* notifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [wakeFd] {
@@ -68,6 +98,10 @@ void Initialize() {
         sWakePending = true;
         Wake();
     }
+}
+
+void SetOptions(std::vector<std::string> options) {
+    sOptions = std::move(options);
 }
 
 void Announce() {

@@ -8,13 +8,20 @@
 // This header carries no Qt types, so kit code outside kit/display includes it.
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace display {
 
 using Task = std::function<void()>;
 
-// Creates the Qt application object if there is none yet. Thread: the thread
-// that will run the display (the process's main thread in the program).
+// Qt's own command-line options ("-style", "Fusion", ...), which the Qt
+// application object is made with. Thread: the display's, before Initialize.
+void SetOptions(std::vector<std::string> options);
+
+// Creates the Qt application object if there is none yet, and puts Qt's own
+// texts into German. Thread: the thread that will run the display (the
+// process's main thread in the program).
 void Initialize();
 bool IsInitialized();
 

@@ -238,38 +238,40 @@ protected:
             Report();
     }
 
-    void dragEnterEvent(QDragEnterEvent* event) override {
-        if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-            event->acceptProposedAction();
-        else
-            event->ignore();
-    }
+    void dragEnterEvent(QDragEnterEvent* event) override { TakeAsCopy(event); }
 
-    void dragMoveEvent(QDragMoveEvent* event) override {
-        if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
-            event->acceptProposedAction();
-        else
-            event->ignore();
-    }
+    void dragMoveEvent(QDragMoveEvent* event) override { TakeAsCopy(event); }
 
     void dropEvent(QDropEvent* event) override {
-        const QMimeData* mime = event->mimeData();
-        if (!mime->hasFormat(QStringLiteral("text/uri-list"))) {
-            event->ignore();
+        if (!TakeAsCopy(event))
             return;
-        }
+        const QMimeData* mime = event->mimeData();
         BMessage drop(B_SIMPLE_DATA);
         for (const std::string& path : LocalPaths(mime->data(QStringLiteral("text/uri-list")))) {
             entry_ref ref;
             if (get_ref_for_path(path.c_str(), &ref) == B_OK)
                 drop.AddRef("refs", &ref);
         }
-        event->acceptProposedAction();
         if (drop.HasRef("refs"))
             fView.SendMessage(&drop);
     }
 
 private:
+    // The list only notes where the files are: a drop is always a copy, so
+    // that a source which would delete what it moved (a file manager's
+    // move, a drag with Shift held) leaves its files where they are. A
+    // source that offers no copy is refused.
+    static bool TakeAsCopy(QDropEvent* event) {
+        if (!event->mimeData()->hasFormat(QStringLiteral("text/uri-list")) ||
+            !(event->possibleActions() & Qt::CopyAction)) {
+            event->ignore();
+            return false;
+        }
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return true;
+    }
+
     void ShowSelection(const std::vector<RowRange>& ranges) {
         QItemSelection selection;
         const int rows = fModel->rowCount();

@@ -47,6 +47,9 @@ struct ToTask {
 class QtDisplay final : public seam::Display {
 public:
     void Announce() override { display::Announce(); }
+    void SetOptions(std::vector<std::string> options) override {
+        display::SetOptions(std::move(options));
+    }
     void Initialize() override { display::Initialize(); }
     void Exec() override { display::Exec(); }
     void Exit() override { display::Exit(); }

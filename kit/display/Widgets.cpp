@@ -418,7 +418,9 @@ Task CreateView(ViewShape shape) {
             parent = tabs->PageArea();
         QWidget* widget = MakeWidget(shape, parent);
         widget->setObjectName(ToQt(shape.name));
-        if (widget->accessibleName().isEmpty())
+        // A string view is read by its text, which Qt's label names itself
+        // by and keeps up to date; its view's name is no word for a reader.
+        if (widget->accessibleName().isEmpty() && shape.kind != Kind::StringView)
             widget->setAccessibleName(shape.label.empty() ? ToQt(shape.name) : ToQt(shape.label));
         widget->setGeometry(ToGeometry(shape.frame));
         widget->setEnabled(shape.enabled);

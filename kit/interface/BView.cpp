@@ -194,6 +194,10 @@ void BView::GetPreferredSize(float* width, float* height) {
         *height = fFrame.Height();
 }
 
+float BView::StringWidth(const char* string) const {
+    return display::LabelWidth(string != nullptr ? string : "");
+}
+
 void BView::ResizeToPreferred() {
     float width = 0, height = 0;
     GetPreferredSize(&width, &height);

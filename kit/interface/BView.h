@@ -52,6 +52,9 @@ public:
     // the pixel counts, like every size here). The default is the current size.
     virtual void GetPreferredSize(float* width, float* height);
     void ResizeToPreferred();
+    // How wide the string is drawn in the views' font, the desktop's, in
+    // pixels. Thread: any; it asks the display.
+    float StringWidth(const char* string) const;
 
     uint32 ResizingMode() const { return fResizingMode; }
     void SetResizingMode(uint32 mode) { fResizingMode = mode; }

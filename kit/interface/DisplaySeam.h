@@ -264,6 +264,10 @@ public:
     // calling thread, which then runs Exec until Exit; Shutdown destroys
     // every widget. Thread: Announce, Exit any; the others the display's.
     virtual void Announce() = 0;
+    // Options of the display's own from the command line (a style, a style
+    // sheet, a platform), taken before Initialize. A display without such
+    // options ignores them. Thread: the display's.
+    virtual void SetOptions(std::vector<std::string> options) { (void)options; }
     virtual void Initialize() = 0;
     virtual void Exec() = 0;
     virtual void Exit() = 0;

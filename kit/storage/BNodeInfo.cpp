@@ -2,13 +2,65 @@
 
 #include <kit/storage/BNode.h>
 
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr const char* kTypeAttribute = "user.mime_type";
+
+// The name the node's file has now, as the kernel knows it.
+QString CurrentName(const char* link) {
+    std::string target(4096, '\0');
+    ssize_t length = ::readlink(link, target.data(), target.size());
+    if (length <= 0)
+        return QString();
+    target.resize(static_cast<size_t>(length));
+    return QFileInfo(QFile::decodeName(QByteArray::fromStdString(target))).fileName();
+}
+
+// The desktop's own answer for a file that carries no type: the
+// shared-mime-info database, by the file's name and then by its content, as
+// the file managers decide. The content is read through a descriptor of its
+// own, so that the node's read position stays where it was; only regular
+// files are read, so that a pipe or a device never blocks the caller.
+status_t TypeFromDatabase(int fd, char* type) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return status_from_errno(errno);
+    QMimeDatabase database;
+    QMimeType mime;
+    if (S_ISDIR(info.st_mode)) {
+        mime = database.mimeTypeForName(QStringLiteral("inode/directory"));
+    } else {
+        char link[64];
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+        const QString name = CurrentName(link);
+        if (S_ISREG(info.st_mode)) {
+            QFile content(QString::fromLatin1(link));
+            mime = database.mimeTypeForFileNameAndData(name, &content);
+        } else {
+            mime = database.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+        }
+    }
+    // The database's catch-all type says only that it does not know.
+    if (!mime.isValid() || mime.isDefault())
+        return B_ENTRY_NOT_FOUND;
+    const QByteArray name = mime.name().toUtf8();
+    if (!kit_private::is_valid_mime_type(name.constData()))
+        return B_BAD_TYPE;
+    std::memcpy(type, name.constData(), static_cast<size_t>(name.size()) + 1);
+    return B_OK;
+}
 
 } // namespace
 
@@ -74,6 +126,10 @@ status_t BNodeInfo::GetType(char* type) const {
     // instead of cut short.
     char value[B_MIME_TYPE_LENGTH];
     ssize_t length = ::fgetxattr(fNode->fFd, kTypeAttribute, value, sizeof value);
+    // No type attribute, or a file system that keeps none (a stick formatted
+    // for other systems): the desktop's database answers.
+    if (length < 0 && (errno == ENODATA || errno == ENOTSUP))
+        return TypeFromDatabase(fNode->fFd, type);
     if (length < 0)
         return errno == ERANGE ? B_BAD_TYPE : status_from_errno(errno);
     size_t size = static_cast<size_t>(length);

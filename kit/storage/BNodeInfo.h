@@ -24,9 +24,13 @@ public:
     // B_MIME_TYPE_LENGTH and look like "media/subtype".
     status_t SetType(const char* type);
     // Copies the type, NUL-terminated, into a buffer of B_MIME_TYPE_LENGTH
-    // bytes. A file without a type reports B_ENTRY_NOT_FOUND and an empty
-    // string; a stored value that is too long or holds a NUL byte is not a
-    // type (B_BAD_TYPE, empty string).
+    // bytes. A stored value that is too long or holds a NUL byte is not a
+    // type (B_BAD_TYPE, empty string). A file that carries no type of its own
+    // (copied from elsewhere, written by another program) is typed as the
+    // desktop types it: by its name, then by its content, from the
+    // shared-mime-info database; nothing is written to the file. One the
+    // database does not know either reports B_ENTRY_NOT_FOUND and an empty
+    // string.
     [[nodiscard]] status_t GetType(char* type) const;
 
 private:

@@ -58,20 +58,18 @@ void MFApp::ReadyToRun() {
     ReadOptions();
     if (selfRegisterMimeType)
         RegisterMIMEType(false);
-    mainWindow = new MainWindow(hasLaunchRef ? &launchRef : nullptr);
+    mainWindow = new MainWindow(launchRefs.HasRef("refs") ? &launchRefs : nullptr);
     fMainWindowMessenger = BMessenger(mainWindow);
     mainWindow->Show();
 }
 
 void MFApp::RefsReceived(BMessage* message) {
     if (IsLaunching()) {
-        // Only the first file counts; a later refs message during the launch
-        // takes its place.
+        // Every file counts, in the order handed over; a second start that
+        // hands files over during the launch adds its own after them.
         entry_ref ref;
-        if (message->FindRef("refs", 0, &ref) == B_OK) {
-            launchRef = ref;
-            hasLaunchRef = true;
-        }
+        for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; ++i)
+            launchRefs.AddRef("refs", &ref);
         return;
     }
     BAutolock lock(fMainWindowMessenger);

@@ -1,12 +1,13 @@
 #pragma once
 
 // The program's application object. It holds the four program options, makes
-// the main window once the program is ready, remembers the file the program
+// the main window once the program is ready, remembers the files the program
 // was started with, relays the file panels' replies and the encoder's quit
 // notices to the main window, and shows the About box.
 
+#include <kit/app/AppDefs.h>
 #include <kit/app/BApplication.h>
-#include <kit/storage/entry_ref.h>
+#include <kit/app/BMessage.h>
 
 class MainWindow;
 
@@ -42,9 +43,11 @@ public:
     // The About box's text, line by line.
     static std::string AboutText();
 
-    entry_ref launchRef;
+    // Every file handed to the program while it was launching, in order, as
+    // the field "refs"; the main window takes them as it takes files handed
+    // over later.
+    BMessage launchRefs{B_REFS_RECEIVED};
     MainWindow* mainWindow = nullptr;
-    bool hasLaunchRef = false;
     // The program options. Written only on the main window's thread after
     // start-up, read there and on the application's thread.
     char* encoderPath;

@@ -5,6 +5,8 @@
 #include <kit/interface/BMenuItem.h>
 #include <kit/interface/BTextControl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +14,10 @@ namespace {
 
 // The longest extra parameters the field takes, in bytes.
 constexpr int32 kExtraParamBytes = 128;
+
+constexpr const char* kExtraParamLabel = "Zusätzliche Parameter:";
+// The designed width of the extra parameters' label column.
+constexpr float kExtraParamDivider = 115;
 
 } // namespace
 
@@ -44,12 +50,18 @@ EncoderView::EncoderView(BRect frame)
 
     const float top = bitrateField->Frame().bottom + 6;
     extraParam =
-        new BTextControl(BRect(0, top, R, top + 20), "ExtraParam", "Zusätzliche Parameter:", "",
-                         nullptr, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
+        new BTextControl(BRect(0, top, R, top + 20), "ExtraParam", kExtraParamLabel, "", nullptr,
+                         B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
     extraParam->ResizeToPreferred();
-    extraParam->SetDivider(115);
+    // The label's column is 115 wide, or as wide as the label needs at the
+    // desktop's font; the field then starts that much further right and
+    // narrows by as much, so that its right edge stays.
+    const float divider =
+        std::max(kExtraParamDivider, std::ceil(extraParam->StringWidth(kExtraParamLabel)));
+    extraParam->SetDivider(divider);
     extraParam->ResizeTo(R, extraParam->Frame().Height());
-    extraParam->TextView()->ResizeTo(R - 124, extraParam->TextView()->Frame().Height());
+    extraParam->TextView()->ResizeTo(R - 124 - (divider - kExtraParamDivider),
+                                     extraParam->TextView()->Frame().Height());
     extraParam->TextView()->SetMaxBytes(kExtraParamBytes);
 
     AddChild(bitrateField);

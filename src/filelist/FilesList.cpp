@@ -42,6 +42,9 @@ FilesList::FilesList(BRect frame, MainWindow* window)
     savePanel->Window()->SetTitle("Liste speichern");
     savePanel->SetButtonLabel(B_DEFAULT_BUTTON, "Speichern");
     savePanel->SetButtonLabel(B_CANCEL_BUTTON, "Abbrechen");
+    // Saving over an existing list asks first, in the program's language.
+    savePanel->SetReplaceQuestion("Die Datei „%s“ gibt es bereits. Soll sie ersetzt werden?",
+                                  "Ersetzen", "Abbrechen");
 
     openPanel = new BFilePanel(B_OPEN_PANEL, nullptr, nullptr, B_FILE_NODE, false,
                                new BMessage(cmd::OLPM), nullptr, true, true);

@@ -31,6 +31,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <strings.h>
 
 namespace {
 
@@ -53,7 +54,7 @@ MFApp* App() {
 
 } // namespace
 
-MainWindow::MainWindow(entry_ref* listFile)
+MainWindow::MainWindow(BMessage* launchRefs)
     : BWindow(WindowFrame(), kTitle, B_TITLED_WINDOW,
               B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS, B_CURRENT_WORKSPACE) {
     encoderRef = entry_ref();
@@ -98,14 +99,10 @@ MainWindow::MainWindow(entry_ref* listFile)
 
     filesList = tabView->filesView->filesList;
 
-    // The file the program was started with is loaded before the window
-    // shows. One that cannot be resolved reaches the reader as a file that
-    // cannot be opened, which says so.
-    if (listFile != nullptr) {
-        BEntry entry(listFile, true);
-        BPath path;
-        filesList->Open(entry.GetPath(&path) == B_OK ? path.Path() : "");
-    }
+    // The files the program was started with are in the list before the
+    // window shows.
+    if (launchRefs != nullptr)
+        RefsReceived(launchRefs);
 }
 
 MainWindow::~MainWindow() = default;
@@ -311,23 +308,39 @@ void MainWindow::RefsReceived(BMessage* message) {
     for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; ++i) {
         BEntry entry(&ref, true);
         BPath path;
-        // A reference that names nothing (a dangling link) has no path to
-        // add; it is left out, as a drop leaves it out.
-        if (entry.GetPath(&path) != B_OK)
-            continue;
-        char type[B_MIME_TYPE_LENGTH] = "";
-        BFile file(&entry, B_READ_ONLY);
-        BNodeInfo info(&file);
-        if (info.GetType(type) != B_OK)
-            type[0] = '\0';
+        const bool resolved = entry.GetPath(&path) == B_OK;
         // A list file is loaded and ends the walk: the refs after it are
-        // not looked at.
-        if (std::strcmp(type, kListMimeType) == 0) {
-            filesList->Open(path.Path());
+        // not looked at. One that cannot be resolved reaches the reader as
+        // a file that cannot be opened, which says so.
+        if (IsListFile(ref, entry, resolved ? path.Leaf() : nullptr)) {
+            filesList->Open(resolved ? path.Path() : "");
             return;
         }
-        filesList->AddFile(path.Path());
+        // Any other reference that names nothing (a dangling link) has no
+        // path to add; it is left out, as a drop leaves it out.
+        if (resolved)
+            filesList->AddFile(path.Path());
     }
+}
+
+bool MainWindow::IsListFile(const entry_ref& ref, const BEntry& entry, const char* leaf) {
+    // The type decides, from the file's own attribute or, for a file that
+    // carries none, from the desktop's database. A list file copied from
+    // elsewhere, or with the list type not installed, still has the list
+    // file name: the desktop matches "*.mvl" regardless of case, and so
+    // does this, for the name handed over and for the file it leads to.
+    char type[B_MIME_TYPE_LENGTH] = "";
+    BFile file(&entry, B_READ_ONLY);
+    BNodeInfo info(&file);
+    if (info.GetType(type) == B_OK && std::strcmp(type, kListMimeType) == 0)
+        return true;
+    auto hasListName = [](const char* name) {
+        const std::string suffix = std::string(".") + kListExtension;
+        const size_t length = name != nullptr ? std::strlen(name) : 0;
+        return length > suffix.size() &&
+               strcasecmp(name + length - suffix.size(), suffix.c_str()) == 0;
+    };
+    return hasListName(ref.name.c_str()) || hasListName(leaf);
 }
 
 // The batch run. Its members are read and written only under this window's

@@ -10,6 +10,7 @@
 
 class BButton;
 class BCheckBox;
+class BEntry;
 class BMenuBar;
 class BView;
 class FilesList;
@@ -19,9 +20,10 @@ class TabView;
 
 class MainWindow : public BWindow {
 public:
-    // listFile is null, or the file the program was started with. Thread:
-    // the application's; the window is not shown yet.
-    explicit MainWindow(entry_ref* listFile);
+    // launchRefs is null, or the files the program was started with (the
+    // field "refs"), taken as RefsReceived takes files handed over later.
+    // Thread: the application's; the window is not shown yet.
+    explicit MainWindow(BMessage* launchRefs);
     ~MainWindow() override;
 
     // Hooks. Thread: the window's; the application's thread calls them too,
@@ -29,7 +31,9 @@ public:
     void MessageReceived(BMessage* message) override;
     bool QuitRequested() override;
 
-    // Files handed to the running program. Thread: the application's, locked.
+    // Files handed to the running program: each is added to the list in
+    // order, until a list file, which is loaded and ends the walk. Thread:
+    // the application's, locked.
     void RefsReceived(BMessage* message);
     // Encodes the next entry of the list, or ends the run. Thread: the
     // window's or the application's, with the window locked.
@@ -58,6 +62,9 @@ public:
 
 private:
     void BuildMenus();
+    // Whether a handed file is a list file: by its type, or by its name or
+    // the name of the file a link leads to (leaf, null when unresolved).
+    static bool IsListFile(const entry_ref& ref, const BEntry& entry, const char* leaf);
     OptionsView* OptionsPage() const;
     // The open and save panels' choices.
     void OpenChosenList(BMessage* message);

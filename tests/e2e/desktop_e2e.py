@@ -185,7 +185,7 @@ def choose_in_panel(title, folder, typed, button):
     the panel's own button."""
     panel = dialog(title)
     assert panel is not None, f"the panel {title} did not open"
-    field = find_in(panel, "text", "File name:")
+    field = find_in(panel, "text", "Dateiname:")
     assert field is not None, f"no name field in {title}"
     confirm = find_in(panel, "push button", button)
     assert confirm is not None, f"no button {button} in {title}"
@@ -525,11 +525,13 @@ def test_an_installed_program_starts_and_finds_its_readme(sandbox):
     quit_with_button(process, quit_button)
 
 
-def main():
+def main(namespace=None):
+    """Runs the tests of the namespace (this module's unless another module
+    that builds on it hands in its own)."""
     program = os.path.abspath(sys.argv[1])
     wait_for_accessibility_bus()
     only = sys.argv[2] if len(sys.argv) > 2 else ""
-    tests = [(name, function) for name, function in sorted(globals().items())
+    tests = [(name, function) for name, function in sorted((namespace or globals()).items())
              if name.startswith("test_") and callable(function) and only in name]
     passed = failed = 0
     for name, function in tests:

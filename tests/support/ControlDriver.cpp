@@ -66,6 +66,28 @@ bool TypeInto(const std::string& windowTitle, const std::string& controlName,
     });
 }
 
+ControlLabel Label(const std::string& windowTitle, const std::string& controlName) {
+    return OnDisplay<ControlLabel>([&] {
+        ControlLabel shown;
+        QWidget* window = TopLevel(windowTitle);
+        QWidget* control = window != nullptr
+                               ? window->findChild<QWidget*>(QString::fromStdString(controlName))
+                               : nullptr;
+        auto* label = control != nullptr ? control->findChild<QLabel*>(QStringLiteral("Label"),
+                                                                       Qt::FindDirectChildrenOnly)
+                                         : nullptr;
+        if (label == nullptr)
+            return shown;
+        shown.exists = true;
+        shown.text = label->text().toStdString();
+        shown.column = label->width();
+        shown.needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        shown.neededAtControlFont = QFontMetrics(control->font()).horizontalAdvance(label->text());
+        shown.condensed = label->font() != control->font();
+        return shown;
+    });
+}
+
 std::string LineText(const std::string& windowTitle, const std::string& controlName) {
     return OnDisplay<std::string>([&] {
         auto* line = Child<QLineEdit>(windowTitle, controlName);

@@ -15,6 +15,20 @@ bool TypeInto(const std::string& windowTitle, const std::string& controlName,
 // What the line of a text control shows.
 std::string LineText(const std::string& windowTitle, const std::string& controlName);
 
+// The label of a text control or menu field as drawn: its text, the width
+// of its column, the width the text needs in the font it is drawn with and
+// in the font of the control itself, and whether it is drawn narrower than
+// that font (condensed).
+struct ControlLabel {
+    bool exists = false;
+    std::string text;
+    int column = 0;
+    int needed = 0;
+    int neededAtControlFont = 0;
+    bool condensed = false;
+};
+ControlLabel Label(const std::string& windowTitle, const std::string& controlName);
+
 // Chooses an item of a menu field's pop-up menu by its label.
 bool ChooseFromMenuField(const std::string& windowTitle, const std::string& fieldName,
                          const std::string& itemLabel);

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <optional>
 
 namespace driver {
 
@@ -41,23 +42,34 @@ Qt::KeyboardModifiers QtModifiers(Modifier modifier) {
     }
 }
 
-bool Drop(const std::string& windowTitle, const std::string& name, const QString& format,
-          const std::string& bytes) {
-    return OnDisplay<bool>([&] {
+// Drags the bytes over the list and drops them, as a source that offers the
+// actions; answers the action the list took for the drop, or nothing when it
+// refused the drag or the drop.
+std::optional<Qt::DropAction> Drop(const std::string& windowTitle, const std::string& name,
+                                   const QString& format, const std::string& bytes,
+                                   Qt::DropActions offered = Qt::CopyAction,
+                                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    return OnDisplay<std::optional<Qt::DropAction>>([&]() -> std::optional<Qt::DropAction> {
         QListView* list = FindList(windowTitle, name);
         if (list == nullptr)
-            return false;
+            return std::nullopt;
         QWidget* target = list->viewport();
         QMimeData data;
         data.setData(format, QByteArray(bytes.data(), qsizetype(bytes.size())));
         QPoint where = target->rect().center();
-        QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(where, offered, &data, Qt::LeftButton, modifiers);
         QApplication::sendEvent(target, &enter);
         if (!enter.isAccepted())
-            return false;
-        QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            return std::nullopt;
+        QDragMoveEvent move(where, offered, &data, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(target, &move);
+        if (!move.isAccepted() || move.dropAction() != enter.dropAction())
+            return std::nullopt;
+        QDropEvent drop(where, offered, &data, Qt::LeftButton, modifiers);
         QApplication::sendEvent(target, &drop);
-        return drop.isAccepted();
+        if (!drop.isAccepted())
+            return std::nullopt;
+        return drop.dropAction();
     });
 }
 
@@ -149,11 +161,35 @@ bool PressKey(const std::string& windowTitle, const std::string& name, ListKey k
 
 bool DropUriList(const std::string& windowTitle, const std::string& name,
                  const std::string& uriList) {
-    return Drop(windowTitle, name, QStringLiteral("text/uri-list"), uriList);
+    return Drop(windowTitle, name, QStringLiteral("text/uri-list"), uriList).has_value();
+}
+
+std::string DropUriListOffering(const std::string& windowTitle, const std::string& name,
+                                const std::string& uriList, const std::vector<DropAction>& offered,
+                                Modifier modifier) {
+    Qt::DropActions actions;
+    for (DropAction action : offered)
+        actions |= action == DropAction::Copy   ? Qt::CopyAction
+                   : action == DropAction::Move ? Qt::MoveAction
+                                                : Qt::LinkAction;
+    std::optional<Qt::DropAction> taken = Drop(windowTitle, name, QStringLiteral("text/uri-list"),
+                                               uriList, actions, QtModifiers(modifier));
+    if (!taken.has_value())
+        return "";
+    switch (*taken) {
+    case Qt::CopyAction:
+        return "copy";
+    case Qt::MoveAction:
+        return "move";
+    case Qt::LinkAction:
+        return "link";
+    default:
+        return "other";
+    }
 }
 
 bool DropText(const std::string& windowTitle, const std::string& name, const std::string& text) {
-    return Drop(windowTitle, name, QStringLiteral("text/plain"), text);
+    return Drop(windowTitle, name, QStringLiteral("text/plain"), text).has_value();
 }
 
 ScrollBarInfo VerticalScrollBar(const std::string& windowTitle, const std::string& scrollView) {

@@ -25,6 +25,13 @@ bool PressKey(const std::string& windowTitle, const std::string& list, ListKey k
 // Drags the bytes onto the list as text/uri-list and drops them there.
 bool DropUriList(const std::string& windowTitle, const std::string& list,
                  const std::string& uriList);
+enum class DropAction { Copy, Move, Link };
+// Drags the bytes onto the list as a source that offers these actions does,
+// with the modifier held, and drops them there. Answers the action the list
+// took ("copy", "move", "link"), or "" when it refused the drag or the drop.
+std::string DropUriListOffering(const std::string& windowTitle, const std::string& list,
+                                const std::string& uriList, const std::vector<DropAction>& offered,
+                                Modifier modifier = Modifier::None);
 // Drags the bytes as plain text only and drops them.
 bool DropText(const std::string& windowTitle, const std::string& list, const std::string& text);
 

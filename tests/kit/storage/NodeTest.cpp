@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -276,7 +277,8 @@ TEST(NodeInfo, TypeIsThePlainStringInUserMimeType) {
         EXPECT_STREQ(buffer, c.type);
     }
 
-    std::string bare = dir.Write("bare", "");
+    // Bytes that neither the name nor the content make anything of.
+    std::string bare = dir.Write("bare", std::string("\x93\x1f\x00\x8c\xfe", 5));
     BNode bareNode(bare.c_str());
     BNodeInfo bareInfo(&bareNode);
     std::memset(buffer, 'Z', sizeof buffer);
@@ -287,6 +289,55 @@ TEST(NodeInfo, TypeIsThePlainStringInUserMimeType) {
     BNodeInfo writerInfo(&writer);
     for (const char* bad : {"plain", "/x", "text/", "a/b/c", "text/with space", "text/a\nb"})
         EXPECT_EQ(writerInfo.SetType(bad), B_BAD_VALUE) << bad;
+}
+
+TEST(NodeInfo, AFileWithoutATypeIsTypedAsTheDesktopTypesItAndLeftUntouched) {
+    TempDir dir;
+    const std::string wave = std::string("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0", 20);
+    struct Case {
+        const char* name;
+        std::optional<std::string> contents; // none for a folder
+        const char* type;
+    };
+    const Case cases[] = {
+        {"lied.wav", "", "audio/x-wav"},      // by its name
+        {"ohne Endung", wave, "audio/x-wav"}, // by its content
+        {"klang.aiff", "", "audio/x-aiff"},
+        {"klang.flac", "fLaC", "audio/flac"},
+        {"notiz", "Nur ein paar Worte.\n", "text/plain"},
+        {"Ordner", std::nullopt, "inode/directory"},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        const std::string path =
+            row.contents ? dir.Write(row.name, *row.contents) : dir.File(row.name);
+        if (!row.contents)
+            std::filesystem::create_directory(path);
+        BNode node(path.c_str());
+        ASSERT_EQ(node.InitCheck(), B_OK);
+        BNodeInfo info(&node);
+        char type[B_MIME_TYPE_LENGTH];
+        EXPECT_EQ(info.GetType(type), B_OK);
+        EXPECT_STREQ(type, row.type);
+        EXPECT_EQ(RawAttr(path, "user.mime_type"), "<missing>") << "the answer was written";
+    }
+
+    // Reading the content leaves the file's own position where it was.
+    const std::string path = dir.Write("gelesen", wave);
+    BFile file(path.c_str(), B_READ_ONLY);
+    char first[4];
+    ASSERT_EQ(file.Read(first, sizeof first), 4);
+    char type[B_MIME_TYPE_LENGTH];
+    ASSERT_EQ(BNodeInfo(&file).GetType(type), B_OK);
+    EXPECT_STREQ(type, "audio/x-wav");
+    char next[4];
+    ASSERT_EQ(file.Read(next, sizeof next), 4);
+    EXPECT_EQ(std::string(next, 4), std::string("\x24\0\0\0", 4));
+
+    // A type of the file's own comes first, whatever its name says.
+    SetRawAttr(path, "user.mime_type", "text/x-MirvexOggVorbisFronted-list");
+    ASSERT_EQ(BNodeInfo(&file).GetType(type), B_OK);
+    EXPECT_STREQ(type, "text/x-MirvexOggVorbisFronted-list");
 }
 
 TEST(File, ARunningProgramTakesAttributeWritesThoughNotDataWrites) {

@@ -36,20 +36,40 @@ TEST(CommandCodes, EachCodeHasItsValue) {
         EXPECT_EQ(code.code, code.value) << std::hex << code.value;
 }
 
-TEST(Launch, OnlyTheFirstOfSeveralFilesIsRemembered) {
+namespace {
+
+std::vector<std::string> LaunchPaths(MFApp& app) {
+    std::vector<std::string> paths;
+    entry_ref ref;
+    for (int32 i = 0; app.launchRefs.FindRef("refs", i, &ref) == B_OK; ++i)
+        paths.push_back(ref.path);
+    return paths;
+}
+
+} // namespace
+
+TEST(Launch, EveryFileHandedOverIsRememberedInItsOrderAndNoLaterOne) {
     TempDir dir;
     std::string first = dir.Write("erste.wav", "RIFF");
-    std::string second = dir.Write("zweite.mvl", "# x\n");
+    std::string second = dir.Write("zweite.wav", "RIFF");
     std::string third = dir.Write("dritte.wav", "RIFF");
     RunningApp running({first, second, third});
     ASSERT_TRUE(running.shown);
-    {
-        BAutolock lock(running.app);
-        ASSERT_TRUE(lock.IsLocked());
-        EXPECT_TRUE(running.app.hasLaunchRef);
-        EXPECT_EQ(running.app.launchRef.path, first);
-        EXPECT_FALSE(running.app.IsLaunching());
-    }
+
+    // Refs after the start are handed to the window, not remembered. The
+    // application handles its messages in order: once the About box that
+    // was asked for after the refs is up, the refs have been handled.
+    entry_ref ref;
+    ASSERT_EQ(get_ref_for_path(dir.Write("später.wav", "").c_str(), &ref), B_OK);
+    BMessage refs(B_REFS_RECEIVED);
+    refs.AddRef("refs", &ref);
+    be_app_messenger.SendMessage(&refs);
+    be_app_messenger.SendMessage(B_ABOUT_REQUESTED);
+    ASSERT_TRUE(driver::AnswerAlert("Schließen").has_value());
+    BAutolock lock(running.app);
+    ASSERT_TRUE(lock.IsLocked());
+    EXPECT_EQ(LaunchPaths(running.app), (std::vector<std::string>{first, second, third}));
+    EXPECT_FALSE(running.app.IsLaunching());
 }
 
 TEST(Launch, WithoutFilesTheWindowOpensEmpty) {
@@ -58,31 +78,8 @@ TEST(Launch, WithoutFilesTheWindowOpensEmpty) {
     {
         BAutolock lock(running.app);
         ASSERT_TRUE(lock.IsLocked());
-        EXPECT_FALSE(running.app.hasLaunchRef);
-        EXPECT_FALSE(running.app.launchRef.IsSet());
+        EXPECT_TRUE(LaunchPaths(running.app).empty());
         EXPECT_NE(running.app.mainWindow, nullptr);
-    }
-}
-
-TEST(Launch, RefsAfterStartUpDoNotReplaceTheLaunchFile) {
-    TempDir dir;
-    std::string first = dir.Write("a.mvl", "");
-    std::string later = dir.Write("b.wav", "");
-    RunningApp running({first});
-    ASSERT_TRUE(running.shown);
-    entry_ref ref;
-    ASSERT_EQ(get_ref_for_path(later.c_str(), &ref), B_OK);
-    BMessage refs(B_REFS_RECEIVED);
-    refs.AddRef("refs", &ref);
-    be_app_messenger.SendMessage(&refs);
-    // The application handles its messages in order: once the About box that
-    // was asked for after the refs is up, the refs have been handled.
-    be_app_messenger.SendMessage(B_ABOUT_REQUESTED);
-    ASSERT_TRUE(driver::AnswerAlert("Schließen").has_value());
-    {
-        BAutolock lock(running.app);
-        ASSERT_TRUE(lock.IsLocked());
-        EXPECT_EQ(running.app.launchRef.path, first);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "filelist/FilesView.h"
 #include "mainwindow/OptionsView.h"
 #include "mainwindow/TabView.h"
+#include "support/ControlDriver.h"
 #include <kit/interface/BButton.h>
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuBar.h>
@@ -311,6 +312,12 @@ TEST_F(MainWindowLayout, OnTheScreenNothingTouchesAnEdgeAndEveryLabelIsWhole) {
         ASSERT_TRUE(control.exists) << name;
         EXPECT_LE(control.right, picture.width - 1 - 3) << name;
         EXPECT_GE(control.left, 3) << name;
+        // Each label is whole, colon and all, in the page's own font.
+        driver::ControlLabel label = driver::Label(kMainTitle, name);
+        ASSERT_TRUE(label.exists) << name;
+        EXPECT_EQ(label.text.back(), ':') << name;
+        EXPECT_FALSE(label.condensed) << name << " is drawn condensed";
+        EXPECT_GE(label.column, label.neededAtControlFont) << name << " is cut";
     }
 
     // Every control of the program options page shows its whole label

@@ -338,3 +338,40 @@ TEST_F(FilesListTest, TenThousandDroppedFilesArriveInOrder) {
     EXPECT_TRUE(
         driver::WaitFor([] { return driver::ListRows(kMainTitle, "FilesList").size() == 10000; }));
 }
+
+TEST_F(FilesListTest, ADropIsTakenAsACopySoThatItsSourceKeepsTheFiles) {
+    // A file manager deletes what it moved once the target says it took a
+    // move; whatever the source proposes, the list takes a copy, and a
+    // source that cannot copy is refused.
+    using driver::DropAction;
+    TempDir folder;
+    std::string file = folder.Write("bleibt.wav", "RIFF");
+    const std::string uris = "file://" + file + "\r\n";
+    struct Case {
+        const char* name;
+        std::vector<DropAction> offered;
+        driver::Modifier modifier;
+        std::string taken;
+    };
+    const Case cases[] = {
+        {"copy or move", {DropAction::Copy, DropAction::Move}, driver::Modifier::None, "copy"},
+        {"move asked for with Shift",
+         {DropAction::Copy, DropAction::Move, DropAction::Link},
+         driver::Modifier::Shift,
+         "copy"},
+        {"copy only", {DropAction::Copy}, driver::Modifier::None, "copy"},
+        {"move only", {DropAction::Move}, driver::Modifier::None, ""},
+    };
+    size_t entries = 0;
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(
+            driver::DropUriListOffering(kMainTitle, "FilesList", uris, row.offered, row.modifier),
+            row.taken);
+        if (!row.taken.empty())
+            ++entries;
+        ASSERT_TRUE(
+            WaitForList(window, [&](const ListState& s) { return s.texts.size() == entries; }));
+    }
+    EXPECT_EQ(StateOf(window).texts, std::vector<std::string>(entries, file));
+}

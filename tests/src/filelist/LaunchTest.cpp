@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <future>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace filelist_testing;
@@ -45,6 +47,41 @@ TEST(LaunchFile, AListFileOrALinkToOneIsLoadedBeforeTheWindowShows) {
                   (ListState{{"/eins.wav", "/zwei.wav"}, {}, true, false, false, false}))
             << path;
         EXPECT_EQ(driver::CurrentTab(kMainTitle), 0);
+    }
+}
+
+TEST(LaunchFile, EveryHandedFileIsTakenAsFilesHandedOverLaterAre) {
+    // Audio files are added in their order; a list file, known by its name
+    // or by its type, is loaded and ends the walk, as it does later on. Qt's
+    // own options are no files.
+    TempDir folder;
+    const std::string one = folder.Write("eins.wav", "RIFF\x24\0\0\0WAVEfmt ");
+    const std::string two = folder.Write("zwei.wav", "RIFF\x24\0\0\0WAVEfmt ");
+    const std::string list = folder.Write("liste.mvl", kHeader + "0;/a.wav\n0;/b.wav\n");
+    const std::string typed = folder.Write("gespeichert", kHeader + "0;/c.wav\n");
+    ASSERT_EQ(
+        ::setxattr(typed.c_str(), "user.mime_type", kListMimeType, std::strlen(kListMimeType), 0),
+        0);
+    const std::string sheet = folder.Write("dunkel.qss", "QWidget { color: black; }\n");
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::vector<std::string> entries;
+    };
+    const Case cases[] = {
+        {"two audio files", {one, two}, {one, two}},
+        {"an audio file, then a list file", {one, list}, {"/a.wav", "/b.wav"}},
+        {"a list file first", {list, one, two}, {"/a.wav", "/b.wav"}},
+        {"a list file by its type", {typed, one}, {"/c.wav"}},
+        {"Qt's options", {"-stylesheet", sheet, "-style", "Fusion", one}, {one}},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        RunningApp running(row.arguments);
+        ASSERT_TRUE(running.shown) << "an alert held up the start";
+        // The first picture of the window already holds the entries.
+        EXPECT_EQ(RowsWhenShown(), row.entries);
+        EXPECT_EQ(StateOf(running.window).texts, row.entries);
     }
 }
 

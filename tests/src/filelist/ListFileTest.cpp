@@ -3,6 +3,7 @@
 #include "app/Commands.h"
 #include "filelist/ListFile.h"
 #include "support/ListDriver.h"
+#include "support/PanelDriver.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -231,6 +232,34 @@ TEST_F(ListFileTest, TheWriterWritesTheHeaderAndOneLinePerEntryAndSetsTheType) {
     // Saving leaves the list as it was, and nothing beside the file.
     EXPECT_EQ(StateOf(window).texts, entries);
     EXPECT_EQ(Names(folder.Path()), (std::vector<std::string>{"leer", "liste"}));
+}
+
+TEST_F(ListFileTest, SavingOverAListThroughItsPanelAsksInGermanAndKeepsItUnlessReplaced) {
+    TempDir folder;
+    const std::string old = kHeader + "0;/alt.wav\r\n# eine Notiz\n";
+    const std::string path = folder.Write("alt.mvl", old);
+    SetEntries({"/neu.wav"});
+    Locked(window, [&] { list->ShowSave(); });
+    ASSERT_TRUE(driver::WaitForPanelShown("Liste speichern"));
+    ASSERT_TRUE(driver::GoToFolder("Liste speichern", folder.Path(), {"alt.mvl"}));
+
+    ASSERT_TRUE(driver::TypeName("Liste speichern", "alt.mvl"));
+    ASSERT_TRUE(driver::PressAccept("Liste speichern"));
+    std::optional<driver::AlertInfo> asked = driver::AnswerAlert("Abbrechen");
+    ASSERT_TRUE(asked.has_value()) << "saving over the list asked nothing";
+    EXPECT_EQ(asked->text, "Die Datei „alt.mvl“ gibt es bereits. Soll sie ersetzt werden?");
+    EXPECT_EQ(asked->buttons, (std::vector<std::string>{"Ersetzen", "Abbrechen"}));
+    // The panel stays for another name; the old list is left byte for byte.
+    EXPECT_TRUE(driver::Panel("Liste speichern").visible);
+    driver::Settle();
+    EXPECT_EQ(ReadFileText(path), old);
+
+    ASSERT_TRUE(driver::TypeName("Liste speichern", "alt.mvl"));
+    ASSERT_TRUE(driver::PressAccept("Liste speichern"));
+    ASSERT_TRUE(driver::AnswerAlert("Ersetzen").has_value());
+    EXPECT_TRUE(WaitForList(
+        window, [&](const ListState&) { return ReadFileText(path) == kHeader + "0;/neu.wav\n"; }));
+    EXPECT_TRUE(driver::WaitForPanelHidden("Liste speichern"));
 }
 
 TEST_F(ListFileTest, RandomListsLoadBackAsTheyWereSaved) {
