@@ -195,7 +195,7 @@ void BView::GetPreferredSize(float* width, float* height) {
 }
 
 float BView::StringWidth(const char* string) const {
-    return display::LabelWidth(string != nullptr ? string : "");
+    return seam::Need().LabelWidth(string != nullptr ? string : "");
 }
 
 void BView::ResizeToPreferred() {
