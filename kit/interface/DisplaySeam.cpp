@@ -18,11 +18,10 @@ Display* Installed() {
     return sInstalled.load();
 }
 
-Display& Need(std::source_location where) {
+Display& Need(const char* function, const char* file, int line) {
     Display* display = sInstalled.load();
     if (display == nullptr) [[unlikely]]
-        kit_private::verify_failed("a display is installed", where.function_name(),
-                                   where.file_name(), int(where.line()));
+        kit_private::verify_failed("a display is installed", function, file, line);
     return *display;
 }
 

@@ -22,7 +22,6 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <source_location>
 #include <string>
 #include <variant>
 #include <vector>
@@ -316,7 +315,10 @@ void Install(Display* display);
 Display* Installed();
 
 // The installed display; without one, the program stops and names the
-// caller's place. Thread: any.
-Display& Need(std::source_location where = std::source_location::current());
+// caller's place. Thread: any. The place comes from the compiler's builtins
+// rather than std::source_location, which the clang of the fuzz build cannot
+// give with this standard library.
+Display& Need(const char* function = __builtin_FUNCTION(), const char* file = __builtin_FILE(),
+              int line = __builtin_LINE());
 
 } // namespace seam
