@@ -363,6 +363,7 @@ void MainWindow::StartRun() {
         return;
     }
     fileIndex = 0;
+    encodeErrors.Clear();
     tabView->encoderView->OptionsBefore(optionsBefore);
     tabView->encoderView->OptionsAfter(optionsAfter);
     running = true;
@@ -403,8 +404,11 @@ void MainWindow::EncodeNext() {
         progressWindow->Unlock();
     }
 
-    if (MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter, &encoderTeam,
-                     &encoderLaunch) != B_OK) {
+    // The encoder's standard error goes to the progress window; its last
+    // lines come with its quit notice, which says whether it failed.
+    const BMessenger errorTarget(progressWindow);
+    if (MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter, &encoderTeam, &encoderLaunch,
+                     &errorTarget) != B_OK) {
         char text[256];
         std::snprintf(text, sizeof text,
                       "Irgendetwas schlechtes passierte beim Versuch, %s zu starten. Sorgen Sie "
@@ -416,6 +420,8 @@ void MainWindow::EncodeNext() {
         EndRun();
         return;
     }
+    encodingPath = path;
+    encoderKilled = false;
     ++fileIndex;
 }
 
@@ -427,7 +433,9 @@ void MainWindow::SkipFile() {
         progressWindow->stopButton->SetEnabled(false);
         progressWindow->Unlock();
     }
-    // The run goes on when the killed encoder's quit notice arrives.
+    // The run goes on when the killed encoder's quit notice arrives. A
+    // skipped entry has not failed, however its encoder ended.
+    encoderKilled = true;
     kill_team(encoderTeam);
 }
 
@@ -441,10 +449,16 @@ void MainWindow::StopRun() {
     running = false;
     fileIndex = 0;
     progressWindow->Hide();
+    // The entries not reached have not failed, nor has the one just ended.
+    encodeErrors.Report();
 }
 
 bool MainWindow::IsEncoderNotice(const entry_ref& ref, team_id team, int64 launch) const {
     return running && launch == encoderLaunch && team == encoderTeam && ref == encoderRef;
+}
+
+void MainWindow::NoteEncoderEnd(const BMessage* notice) {
+    encodeErrors.Note(encodingPath.c_str(), notice, encoderKilled);
 }
 
 void MainWindow::EndRun() {
@@ -452,4 +466,6 @@ void MainWindow::EndRun() {
     running = false;
     fileIndex = 0;
     progressWindow->Hide();
+    // A run in which every entry was encoded ends silently.
+    encodeErrors.Report();
 }
