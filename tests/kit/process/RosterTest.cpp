@@ -515,3 +515,35 @@ TEST(Roster, KillTeamEndsWhatTheChildStartedInItsGroup) {
         return state == 0 || state == 'Z';
     }));
 }
+
+TEST(Roster, AChildOutlivesTheProgramAndStillWritesToItsStandardError) {
+    TempDir dir;
+    const std::string go = dir.File("go");
+    const std::string mark = dir.File("mark");
+    ASSERT_EQ(::mkfifo(go.c_str(), 0600), 0);
+    // Once let go, the child writes more than a pipe holds to its standard
+    // error, which would kill it (SIGPIPE) had nobody been reading since the
+    // program ended, and then leaves its mark. Its life is bounded, should
+    // the test fail before it lets the child go.
+    const std::string script = "exec timeout 60 sh -c \"read x < '" + go +
+                               "'; head -c 1048576 /dev/zero >&2 && echo done > '" + mark + "'\"";
+    const char* argv[] = {MF_EXIT_PROBE_PATH, script.c_str(), nullptr};
+    pid_t probe = -1;
+    ASSERT_EQ(::posix_spawn(&probe, MF_EXIT_PROBE_PATH, nullptr, nullptr, const_cast<char**>(argv),
+                            environ),
+              0);
+    int status = -1;
+    ASSERT_EQ(::waitpid(probe, &status, 0), probe);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    // The child waits in the open of the FIFO, so a writer that does not
+    // wait finds it there, unless it is gone already.
+    int writer = -1;
+    ASSERT_TRUE(WaitFor([&] {
+        writer = ::open(go.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        return writer >= 0;
+    }));
+    ASSERT_EQ(::write(writer, "go\n", 3), 3);
+    ::close(writer);
+    EXPECT_TRUE(WaitFor([&] { return ReadFileText(mark) == "done\n"; }));
+}
