@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -132,4 +133,54 @@ TEST_F(EndToEnd, TheRealEncoderEncodesEveryEntryWithStandardAndWithABitrate) {
         }
     }
     ASSERT_EQ(::chdir(previous), 0);
+}
+
+TEST_F(EndToEnd, TheEntriesTheRealEncoderRefusesAreNamedWithItsReason) {
+    std::string oggenc = Found("oggenc");
+    while (!oggenc.empty() && oggenc.back() == '\n')
+        oggenc.pop_back();
+    ASSERT_FALSE(oggenc.empty()) << "vorbis-tools is not installed";
+    SetEncoderPath(oggenc);
+
+    // Random bytes that claim to be an MP3, and a good WAV whose output
+    // cannot be written (a folder stands where the .ogg goes, which stops
+    // root as well), between two good WAVs.
+    TempDir music;
+    WriteWav(music.File("eins.wav"));
+    {
+        std::ofstream noise(music.File("x.mp3"), std::ios::binary);
+        for (int i = 0; i < 4096; ++i)
+            noise.put(static_cast<char>((i * 7919 + 13) % 251));
+    }
+    WriteWav(music.File("blockiert.wav"));
+    ASSERT_EQ(::mkdir(music.File("blockiert.ogg").c_str(), 0755), 0);
+    WriteWav(music.File("zwei.wav"));
+    AddFiles({music.File("eins.wav"), music.File("x.mp3"), music.File("blockiert.wav"),
+              music.File("zwei.wav")});
+
+    Press(cmd::ENCD);
+    auto alert = driver::AnswerAlert("OK", std::chrono::seconds(300));
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->title, "EncodeErrors");
+    EXPECT_EQ(alert->text, "Diese Dateien konnten nicht kodiert werden:\n\n"
+                           "x.mp3: ERROR: Input file \"" +
+                               music.File("x.mp3") +
+                               "\" is not a supported format\n"
+                               "blockiert.wav: ERROR: Cannot open output file \"" +
+                               music.File("blockiert.ogg") + "\": Is a directory");
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+    for (const char* leaf : {"eins", "zwei"}) {
+        const Outcome info = RunProgram({"ogginfo", music.File(std::string(leaf) + ".ogg")});
+        EXPECT_EQ(info.status, 0) << leaf << "\n" << info.output;
+    }
+
+    // Without the two, the run ends silently.
+    ASSERT_TRUE(window->Lock());
+    window->filesList->Clear();
+    window->Unlock();
+    AddFiles({music.File("eins.wav"), music.File("zwei.wav")});
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Eventually([&] { return State().running; }) || Idle());
+    ASSERT_TRUE(Eventually([&] { return Idle(); }, std::chrono::seconds(300)));
+    SyncApplication();
 }
