@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStyle>
@@ -285,6 +286,33 @@ QString WrapCheckBoxLabel(const QCheckBox& box, const QString& label, int width)
     return wrapped + line;
 }
 
+namespace {
+
+// A progress bar shows the kit's figure in whole units of its maximum; busy,
+// it has the empty range, which Qt draws as work going on without a figure.
+// Its accessible value is its own value, so a reader hears the real figure.
+class StatusBarWidget : public QProgressBar {
+public:
+    StatusBarWidget(QWidget* parent, const ViewShape&) : QProgressBar(parent) {
+        // Percent as German sets it, with a space before the sign.
+        setFormat(QStringLiteral("%p %"));
+    }
+    void Apply(const seam::StatusBarShape& shape) {
+        if (!shape.label.empty())
+            setAccessibleName(ToQt(shape.label));
+        if (shape.busy) {
+            // A busy bar has no value at all, whatever it showed before.
+            setRange(0, 0);
+            reset();
+            return;
+        }
+        setRange(0, qRound(shape.maximum));
+        setValue(qRound(shape.value));
+    }
+};
+
+} // namespace
+
 QWidget* Make(const seam::CheckBoxShape& look, const ViewShape& shape, QWidget* parent) {
     return MakeApplied<WrappingCheckBox>(look, shape, parent);
 }
@@ -308,6 +336,12 @@ void Apply(QWidget* widget, const seam::TextViewShape& look) {
 }
 void Apply(QWidget* widget, const seam::MenuFieldShape& look) {
     As<MenuFieldWidget>(widget).Apply(look);
+}
+QWidget* Make(const seam::StatusBarShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<StatusBarWidget>(look, shape, parent);
+}
+void Apply(QWidget* widget, const seam::StatusBarShape& look) {
+    As<StatusBarWidget>(widget).Apply(look);
 }
 
 Size PreferredMenuButtonSize(const std::vector<std::string>& labels) {

@@ -26,6 +26,7 @@ QWidget* Make(const seam::TextViewShape& look, const ViewShape& shape, QWidget* 
 QWidget* Make(const seam::MenuFieldShape& look, const ViewShape& shape, QWidget* parent);
 QWidget* Make(const seam::ListShape& look, const ViewShape& shape, QWidget* parent);
 QWidget* Make(const seam::ScrollShape& look, const ViewShape& shape, QWidget* parent);
+QWidget* Make(const seam::StatusBarShape& look, const ViewShape& shape, QWidget* parent);
 
 // A new look for a widget made for a view of the same kind. A look for a
 // widget of another kind is a fault in the kit, and stops the program.
@@ -40,6 +41,7 @@ void Apply(QWidget* widget, const seam::TextViewShape& look);
 void Apply(QWidget* widget, const seam::MenuFieldShape& look);
 void Apply(QWidget* widget, const seam::ListShape& look);
 void Apply(QWidget* widget, const seam::ScrollShape& look);
+void Apply(QWidget* widget, const seam::StatusBarShape& look);
 
 // The widget as the class made for its kind.
 template <class Widget>

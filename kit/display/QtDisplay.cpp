@@ -72,6 +72,7 @@ public:
     float TabHeight() override { return display::TabHeight(); }
     float LabelWidth(const std::string& text) override { return display::LabelWidth(text); }
     float LineEditHeight() override { return display::LineEditHeight(); }
+    float StatusBarHeight() override { return display::StatusBarHeight(); }
     rgb_color PanelBackgroundColor() override { return display::PanelBackgroundColor(); }
 
     void SetProgramName(const std::string& name) override { display::SetProgramName(name); }

@@ -112,6 +112,14 @@ struct TabViewShape {
 struct ListShape {
     bool multipleSelection = false;
 };
+// What a status bar shows: value of maximum, or, while busy, that work goes
+// on without a figure; and the label an assistive tool reads for it.
+struct StatusBarShape {
+    std::string label;
+    float value = 0;
+    float maximum = 100;
+    bool busy = false;
+};
 // The bars a scroll view shows beside its target, and the width of its border.
 struct ScrollShape {
     bool vertical = false;
@@ -119,9 +127,9 @@ struct ScrollShape {
     int32 border = 0;
 };
 
-using Look =
-    std::variant<PlainShape, ButtonShape, CheckBoxShape, StringShape, TextControlShape,
-                 TextViewShape, MenuBarShape, MenuFieldShape, TabViewShape, ListShape, ScrollShape>;
+using Look = std::variant<PlainShape, ButtonShape, CheckBoxShape, StringShape, TextControlShape,
+                          TextViewShape, MenuBarShape, MenuFieldShape, TabViewShape, ListShape,
+                          ScrollShape, StatusBarShape>;
 
 // What every view has: where it is, what it is called, its background, and
 // whether it takes input; and its look.
@@ -299,6 +307,7 @@ public:
     virtual float TabHeight() = 0;
     virtual float LabelWidth(const std::string& text) = 0;
     virtual float LineEditHeight() = 0;
+    virtual float StatusBarHeight() = 0;
     virtual rgb_color PanelBackgroundColor() = 0;
 
     // Alerts. The title bar of every alert shows the program's name; the
