@@ -395,16 +395,24 @@ void MainWindow::EncodeNext() {
     std::snprintf(counter, sizeof counter, "Datei %d von %d", static_cast<int>(fileIndex + 1),
                   static_cast<int>(count));
 
-    if (progressWindow->Lock()) {
+    // The progress window stays locked while the encoder starts, so that it
+    // knows the new encoder before it can take the first thing it writes.
+    const bool locked = progressWindow->Lock();
+    if (locked) {
         progressWindow->fileName->SetText(shown.c_str());
         progressWindow->fileNumber->SetText(counter);
         progressWindow->skipButton->SetEnabled(true);
         progressWindow->stopButton->SetEnabled(true);
+    }
+    const status_t launched =
+        MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter, &encoderTeam, &encoderLaunch);
+    if (locked) {
+        if (launched == B_OK)
+            progressWindow->StartFile(fileIndex, count, encoderTeam, encoderLaunch);
         progressWindow->Unlock();
     }
 
-    if (MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter, &encoderTeam,
-                     &encoderLaunch) != B_OK) {
+    if (launched != B_OK) {
         char text[256];
         std::snprintf(text, sizeof text,
                       "Irgendetwas schlechtes passierte beim Versuch, %s zu starten. Sorgen Sie "
@@ -440,7 +448,7 @@ void MainWindow::StopRun() {
     kill_team(encoderTeam);
     running = false;
     fileIndex = 0;
-    progressWindow->Hide();
+    EndProgress();
 }
 
 bool MainWindow::IsEncoderNotice(const entry_ref& ref, team_id team, int64 launch) const {
@@ -451,5 +459,13 @@ void MainWindow::EndRun() {
     be_roster->StopWatching(BMessenger(be_app));
     running = false;
     fileIndex = 0;
+    EndProgress();
+}
+
+void MainWindow::EndProgress() {
+    if (progressWindow->Lock()) {
+        progressWindow->EndRun();
+        progressWindow->Unlock();
+    }
     progressWindow->Hide();
 }

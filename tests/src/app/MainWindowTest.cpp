@@ -13,6 +13,7 @@
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuBar.h>
 #include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStatusBar.h>
 #include <kit/interface/BStringView.h>
 #include <kit/interface/Palette.h>
 #include <kit/storage/AppResources.h>
@@ -198,13 +199,17 @@ TEST_F(MainWindowLayout, ProgressWindowWaitsHiddenWithItsThreadRunning) {
     EXPECT_EQ(progress->Flags(), B_NOT_RESIZABLE | B_NOT_CLOSABLE | B_NOT_ZOOMABLE |
                                      B_NOT_MINIMIZABLE | B_ASYNCHRONOUS_CONTROLS);
 
-    // 340 wide whatever the texts; the height follows the label and the button.
+    // 340 wide whatever the texts; the height follows the label and the
+    // button, and grows by the bar below the buttons and the gap above it,
+    // with at least the left margin below the bar.
     auto* label = dynamic_cast<BStringView*>(progress->FindView("NowEncoding"));
     ASSERT_NE(label, nullptr);
     EXPECT_STREQ(label->Text(), "Bitte warten während der Kodierung von:");
     const float h2 = label->Frame().Height();
     const float h5 = progress->skipButton->Frame().Height();
-    EXPECT_EQ(progress->Bounds(), BRect(0, 0, 340, 3 * (h2 + 1) + 25 + h5));
+    const BRect bar = progress->fileProgress->Frame();
+    const float designed = 3 * (h2 + 1) + 25 + h5 + 6 + bar.Height();
+    EXPECT_EQ(progress->Bounds(), BRect(0, 0, 340, std::max(designed, bar.bottom + 5)));
     EXPECT_EQ(progress->backView->Frame(), progress->Bounds());
     EXPECT_EQ(progress->fileName->Frame(),
               BRect(5, label->Frame().bottom + 6, 335, label->Frame().bottom + 21));
@@ -356,21 +361,27 @@ TEST_F(MainWindowLayout, TheProgressWindowTheAboutBoxAndAnAlertAreDrawnWhole) {
     ASSERT_TRUE(progress->Lock());
     progress->fileName->SetText("/home/benutzer/Musik/eins.wav");
     progress->fileNumber->SetText("Datei 1 von 3");
+    progress->StartFile(0, 3, 1, 1);
+    progress->TakeOutput(1, 1, "\r\t[ 45.3%] [ 0m02s remaining] |");
     progress->Show();
     const BRect frame = progress->Frame();
     progress->Unlock();
     const char* progressTitle = "Fortschritt der Kodierung";
     ASSERT_TRUE(driver::WaitFor([&] { return driver::Window(progressTitle).visible; }));
+    // The figure follows the busy start once the throttle lets it through.
+    ASSERT_TRUE(
+        driver::WaitFor([&] { return driver::Bar(progressTitle, "FileProgress").value == 45; }));
     driver::Settle();
     driver::Picture picture = driver::Grab(progressTitle, savePath("progress-window.png"));
     EXPECT_EQ(picture.width, frame.IntegerWidth() + 1);
-    for (const char* name : {"SkipFile", "StopEncoding"}) {
-        driver::Area button = driver::InWindow(progressTitle, name);
-        ASSERT_TRUE(button.exists) << name;
-        EXPECT_LE(button.right, picture.width - 1 - 3) << name;
-        EXPECT_LE(button.bottom, picture.height - 1) << name;
+    for (const char* name : {"SkipFile", "StopEncoding", "FileProgress"}) {
+        driver::Area area = driver::InWindow(progressTitle, name);
+        ASSERT_TRUE(area.exists) << name;
+        EXPECT_LE(area.right, picture.width - 1 - 3) << name;
+        EXPECT_LE(area.bottom, picture.height - 1 - 3) << name;
     }
     ASSERT_TRUE(progress->Lock());
+    progress->EndRun();
     progress->Hide();
     progress->Unlock();
 
