@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "app/MFApp.h"
+#include <kit/app/AppDefs.h>
 #include <kit/app/BMessageRunner.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BStatusBar.h>
@@ -94,6 +95,9 @@ ProgressWindow::~ProgressWindow() = default;
 
 void ProgressWindow::MessageReceived(BMessage* message) {
     switch (message->what) {
+    case B_CHILD_OUTPUT:
+        TakeChildOutput(message);
+        break;
     case kShowHeld:
         ShowHeld();
         break;
@@ -116,6 +120,16 @@ void ProgressWindow::TakeOutput(team_id team, int64 launch, const char* text) {
         return;
     if (fProgress.Feed(text))
         Changed();
+}
+
+void ProgressWindow::TakeChildOutput(BMessage* message) {
+    int32 team = -1;
+    int64 launch = 0;
+    const char* text = nullptr;
+    if (message->FindInt32("be:team", &team) == B_OK &&
+        message->FindInt64("kit:launch", &launch) == B_OK &&
+        message->FindString("kit:text", &text) == B_OK)
+        TakeOutput(team, launch, text);
 }
 
 void ProgressWindow::EndRun() {

@@ -33,7 +33,8 @@ public:
     explicit ProgressWindow(BWindow* parent, UpdateThrottle::Now now = UpdateThrottle::Clock::now);
     ~ProgressWindow() override;
 
-    // Thread: the window's.
+    // The encoders' standard error (B_CHILD_OUTPUT) and the throttle's
+    // wake-ups. Thread: the window's.
     void MessageReceived(BMessage* message) override;
 
     // The run's steps, for the main window with this window locked (inside
@@ -56,6 +57,8 @@ public:
     BStatusBar* fileProgress;
 
 private:
+    // What an encoder wrote on its standard error, as the roster sends it.
+    void TakeChildOutput(BMessage* message);
     // Asks to show what is known now, as the throttle allows.
     void Changed();
     void ShowHeld();

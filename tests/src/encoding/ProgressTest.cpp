@@ -9,6 +9,7 @@
 #include "support/Capture.h"
 #include "support/RecordingDisplay.h"
 #include "support/TempDir.h"
+#include <kit/app/AppDefs.h>
 #include <kit/interface/BStatusBar.h>
 
 #include <gtest/gtest.h>
@@ -336,17 +337,30 @@ TEST_F(ProgressBar, TheTaskBarShowsTheWholeRunOnTheSessionBusAndForgetsItAtTheEn
         [](const std::string& heard) { return heard.find("NameLost") != std::string::npos; }));
     ASSERT_EQ(setenv("DBUS_SESSION_BUS_ADDRESS", bus.address.c_str(), 1), 0);
 
-    // Two files; a figure for each, the interval passing between.
+    // Two files; a figure for each, the interval passing between. The
+    // figures come as the roster sends them, after one that an earlier
+    // encoder with the same process id wrote, which does not count.
+    auto output = [&](team_id team, int64 launch, const char* percent) {
+        BMessage message(B_CHILD_OUTPUT);
+        message.AddInt32("be:team", team);
+        message.AddInt64("kit:launch", launch);
+        message.AddString("kit:text", Line(percent).c_str());
+        ASSERT_EQ(BMessenger(window).SendMessage(&message), B_OK);
+    };
     const std::pair<int32, const char*> steps[] = {
         {0, nullptr}, {0, " 50.0"}, {1, nullptr}, {1, "100.0"}};
+    size_t updatesSoFar = 0;
     for (const auto& [index, percent] : steps) {
         clock.Advance(100);
-        Locked([&] {
-            if (percent == nullptr)
-                window->StartFile(index, 2, 100 + index, index + 1);
-            else
-                window->TakeOutput(100 + index, index + 1, Line(percent).c_str());
-        });
+        if (percent == nullptr) {
+            Locked([&] { window->StartFile(index, 2, 100 + index, index + 1); });
+        } else {
+            output(100 + index, index, " 90.0");
+            output(100 + index, index + 1, percent);
+        }
+        ASSERT_TRUE(bus.WaitFor(
+            [&](const std::string& text) { return Updates(text).size() > updatesSoFar; }));
+        ++updatesSoFar;
     }
     Locked([&] { window->EndRun(); });
     EXPECT_TRUE(bus.WaitFor([](const std::string& heard) { return Updates(heard).size() >= 5; }));
