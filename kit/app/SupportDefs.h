@@ -15,6 +15,8 @@ using uint64 = std::uint64_t;
 
 using status_t = int32;
 using type_code = uint32;
+// A span of time in microseconds.
+using bigtime_t = int64;
 
 // A four-character code: the first character lands in the most significant
 // byte, so four_cc("ENCD") is 0x454E4344.

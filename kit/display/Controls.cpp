@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStyle>
@@ -282,6 +283,22 @@ QString WrapCheckBoxLabel(const QCheckBox& box, const QString& label, int width)
     return wrapped + line;
 }
 
+namespace {
+
+// A progress bar shows the kit's figure in whole units of its maximum; busy,
+// it has the empty range, which Qt draws as work going on without a figure.
+// Its accessible value is its own value, so a reader hears the real figure.
+void ShowFigure(QProgressBar* bar, const seam::BarFigure& figure) {
+    if (figure.busy) {
+        bar->setRange(0, 0);
+        return;
+    }
+    bar->setRange(0, qRound(figure.maximum));
+    bar->setValue(qRound(figure.value));
+}
+
+} // namespace
+
 bool SetControlLabel(QWidget* widget, const std::string& label) {
     if (auto* box = dynamic_cast<WrappingCheckBox*>(widget)) {
         box->SetLabel(Literal(label));
@@ -313,6 +330,13 @@ QWidget* MakeControlWidget(const ViewShape& shape, QWidget* parent) {
         return new LineWidget(parent, shape);
     case Kind::MenuField:
         return new MenuFieldWidget(parent, shape);
+    case Kind::StatusBar: {
+        auto* bar = new QProgressBar(parent);
+        // Percent as German sets it, with a space before the sign.
+        bar->setFormat(QStringLiteral("%p %"));
+        ShowFigure(bar, shape.bar);
+        return bar;
+    }
     default:
         return nullptr;
     }
@@ -343,6 +367,13 @@ Task SetMenuFieldMenu(WidgetId id, MenuShape menu, std::string buttonLabel) {
     return [id, menu = std::move(menu), buttonLabel = std::move(buttonLabel)] {
         if (auto* field = dynamic_cast<MenuFieldWidget*>(FindWidget(id)))
             field->SetMenu(menu, buttonLabel);
+    };
+}
+
+Task SetStatusBar(WidgetId id, seam::BarFigure figure) {
+    return [id, figure] {
+        if (auto* bar = qobject_cast<QProgressBar*>(FindWidget(id)))
+            ShowFigure(bar, figure);
     };
 }
 

@@ -15,6 +15,8 @@ Task SetLineMaxBytes(WidgetId id, int32 maxBytes);
 Task SetControlDivider(WidgetId id, float divider);
 // A menu field's menu and what its button shows.
 Task SetMenuFieldMenu(WidgetId id, MenuShape menu, std::string buttonLabel);
+// A status bar's value and maximum, or its busy state.
+Task SetStatusBar(WidgetId id, seam::BarFigure figure);
 
 // The size of a pop-up menu's button wide enough for each of the labels.
 // Thread: any; it waits for the display.

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -149,6 +150,15 @@ float LineEditHeight() {
                       [] {
                           QLineEdit edit;
                           return HintOf(edit);
+                      })
+        .height;
+}
+
+float StatusBarHeight() {
+    return CachedSize("statusbar",
+                      [] {
+                          QProgressBar bar;
+                          return HintOf(bar);
                       })
         .height;
 }

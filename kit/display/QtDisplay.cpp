@@ -38,6 +38,7 @@ struct ToTask {
         return SetMenuFieldMenu(c.id, std::move(c.menu), std::move(c.buttonLabel));
     }
     Task operator()(seam::FeedList& c) const { return FeedList(c.id, std::move(c.feed)); }
+    Task operator()(const seam::StatusBarFigure& c) const { return SetStatusBar(c.id, c.figure); }
     Task operator()(seam::ShowPanel& c) const { return ShowFilePanel(std::move(c.shape)); }
     Task operator()(seam::UpdatePanel& c) const { return UpdateFilePanel(std::move(c.shape)); }
     Task operator()(const seam::HidePanel& c) const { return HideFilePanel(c.id); }
@@ -85,6 +86,7 @@ public:
     float TabHeight() override { return display::TabHeight(); }
     float LabelWidth(const std::string& text) override { return display::LabelWidth(text); }
     float LineEditHeight() override { return display::LineEditHeight(); }
+    float StatusBarHeight() override { return display::StatusBarHeight(); }
     rgb_color PanelBackgroundColor() override { return display::PanelBackgroundColor(); }
 
     void SetProgramName(const std::string& name) override { display::SetProgramName(name); }

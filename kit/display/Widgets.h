@@ -64,6 +64,7 @@ float MenuBarHeight();
 float TabHeight();
 float LabelWidth(const std::string& text);
 float LineEditHeight();
+float StatusBarHeight();
 rgb_color PanelBackgroundColor();
 
 } // namespace display

@@ -56,6 +56,15 @@ enum class Kind {
     MenuField,
     ListView,
     ScrollView,
+    StatusBar,
+};
+
+// What a status bar shows: value of maximum, or, while busy, that work goes
+// on without a figure.
+struct BarFigure {
+    float value = 0;
+    float maximum = 100;
+    bool busy = false;
 };
 
 struct MenuItemShape {
@@ -87,6 +96,7 @@ struct ViewShape {
     int32 value = 0;
     int32 maxBytes = 0;
     float divider = 0;
+    BarFigure bar;
     std::vector<MenuShape> menus;
     BMessenger view;
 };
@@ -213,6 +223,10 @@ struct FeedList {
     WidgetId id = 0;
     std::shared_ptr<ListFeed> feed;
 };
+struct StatusBarFigure {
+    WidgetId id = 0;
+    BarFigure figure;
+};
 // A file panel's dialog: made on its first showing; an update takes over the
 // title, labels, target, message and hide-when-done setting, leaving the
 // folder shown and the selection as they are.
@@ -233,7 +247,7 @@ using Change =
     std::variant<CreateWindow, DestroyWindow, WindowTitle, WindowFrame, WindowShown, ActivateWindow,
                  CreateView, DestroyView, ViewFrame, ViewColor, ViewLabel, ViewText, ViewEnabled,
                  ViewValue, Menus, Tabs, LineText, LineMaxBytes, Divider, MenuFieldMenu, FeedList,
-                 ShowPanel, UpdatePanel, HidePanel, DestroyPanel>;
+                 StatusBarFigure, ShowPanel, UpdatePanel, HidePanel, DestroyPanel>;
 
 struct Size {
     float width = 0;
@@ -296,6 +310,7 @@ public:
     virtual float TabHeight() = 0;
     virtual float LabelWidth(const std::string& text) = 0;
     virtual float LineEditHeight() = 0;
+    virtual float StatusBarHeight() = 0;
     virtual rgb_color PanelBackgroundColor() = 0;
 
     // Alerts. The title bar of every alert shows the program's name; the

@@ -396,19 +396,27 @@ void MainWindow::EncodeNext() {
     std::snprintf(counter, sizeof counter, "Datei %d von %d", static_cast<int>(fileIndex + 1),
                   static_cast<int>(count));
 
-    if (progressWindow->Lock()) {
+    // The progress window stays locked while the encoder starts, so that it
+    // knows the new encoder before it can take the first thing it writes.
+    const bool locked = progressWindow->Lock();
+    if (locked) {
         progressWindow->fileName->SetText(shown.c_str());
         progressWindow->fileNumber->SetText(counter);
         progressWindow->skipButton->SetEnabled(true);
         progressWindow->stopButton->SetEnabled(true);
-        progressWindow->Unlock();
     }
-
     // The encoder's standard error goes to the progress window; its last
     // lines come with its quit notice, which says whether it failed.
     const BMessenger errorTarget(progressWindow);
-    if (MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter, &encoderTeam, &encoderLaunch,
-                     &errorTarget) != B_OK) {
+    const status_t launched = MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter,
+                                           &encoderTeam, &encoderLaunch, &errorTarget);
+    if (locked) {
+        if (launched == B_OK)
+            progressWindow->StartFile(fileIndex, count, encoderTeam, encoderLaunch);
+        progressWindow->Unlock();
+    }
+
+    if (launched != B_OK) {
         char text[256];
         std::snprintf(text, sizeof text,
                       "Irgendetwas schlechtes passierte beim Versuch, %s zu starten. Sorgen Sie "
@@ -448,7 +456,7 @@ void MainWindow::StopRun() {
     kill_team(encoderTeam);
     running = false;
     fileIndex = 0;
-    progressWindow->Hide();
+    EndProgress();
     // The entries not reached have not failed, nor has the one just ended.
     encodeErrors.Report();
 }
@@ -465,7 +473,15 @@ void MainWindow::EndRun() {
     be_roster->StopWatching(BMessenger(be_app));
     running = false;
     fileIndex = 0;
-    progressWindow->Hide();
+    EndProgress();
     // A run in which every entry was encoded ends silently.
     encodeErrors.Report();
+}
+
+void MainWindow::EndProgress() {
+    if (progressWindow->Lock()) {
+        progressWindow->EndRun();
+        progressWindow->Unlock();
+    }
+    progressWindow->Hide();
 }

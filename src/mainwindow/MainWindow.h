@@ -98,4 +98,6 @@ private:
     void SkipFile();
     void StopRun();
     void EndRun();
+    // Hides the progress window and takes the run off the task bar.
+    void EndProgress();
 };

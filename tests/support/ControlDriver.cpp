@@ -2,6 +2,8 @@
 
 #include "support/DisplayDriver.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 
 namespace driver {
@@ -63,6 +66,27 @@ bool TypeInto(const std::string& windowTitle, const std::string& controlName,
             QApplication::sendEvent(line, &release);
         }
         return true;
+    });
+}
+
+BarShown Bar(const std::string& windowTitle, const std::string& name) {
+    return OnDisplay<BarShown>([&] {
+        BarShown shown;
+        auto* bar = Child<QProgressBar>(windowTitle, name);
+        if (bar == nullptr)
+            return shown;
+        shown.exists = true;
+        shown.minimum = bar->minimum();
+        shown.maximum = bar->maximum();
+        shown.value = bar->value();
+        if (QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(bar)) {
+            shown.accessibleName = reader->text(QAccessible::Name).toStdString();
+            if (QAccessibleValueInterface* value = reader->valueInterface()) {
+                shown.accessibleValue = value->currentValue().toDouble();
+                shown.accessibleMaximum = value->maximumValue().toDouble();
+            }
+        }
+        return shown;
     });
 }
 

@@ -46,6 +46,16 @@ bool CheckBoxTicked(const std::string& windowTitle, const std::string& name);
 // control.
 std::string ShownLabel(const std::string& windowTitle, const std::string& controlName);
 
+// A status bar as drawn: its range and value, and what an assistive tool
+// reads of it (its name, value and maximum).
+struct BarShown {
+    bool exists = false;
+    int minimum = 0, maximum = 0, value = 0;
+    std::string accessibleName;
+    double accessibleValue = 0, accessibleMaximum = 0;
+};
+BarShown Bar(const std::string& windowTitle, const std::string& name);
+
 struct WindowTraits {
     bool exists = false;
     bool visible = false;

@@ -117,6 +117,10 @@ float RecordingDisplay::LineEditHeight() {
     return Lookup("lineedit").height;
 }
 
+float RecordingDisplay::StatusBarHeight() {
+    return Lookup("statusbar").height;
+}
+
 void RecordingDisplay::ShowAlert(seam::AlertRequest request) {
     std::lock_guard guard(fMutex);
     fAlerts.push_back(std::move(request));

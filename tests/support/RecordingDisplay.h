@@ -25,7 +25,7 @@ public:
 
     // What measuring answers: sizes by kind and text ("button:OK",
     // "label:Text", "checkbox:<maxWidth>:Label", "menubar", "tabbar",
-    // "lineedit"), widths of text ("width:Text").
+    // "lineedit", "statusbar"), widths of text ("width:Text").
     void SetSize(const std::string& key, seam::Size size);
 
     // The batches handed over so far, in order, and all their changes in one row.
@@ -57,6 +57,7 @@ public:
     float TabHeight() override;
     float LabelWidth(const std::string& text) override;
     float LineEditHeight() override;
+    float StatusBarHeight() override;
     rgb_color PanelBackgroundColor() override { return rgb_color{200, 201, 202, 255}; }
     void SetProgramName(const std::string&) override {}
     void ShowAlert(seam::AlertRequest request) override;

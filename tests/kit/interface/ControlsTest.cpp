@@ -5,6 +5,7 @@
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuField.h>
 #include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStatusBar.h>
 #include <kit/interface/BStringView.h>
 #include <kit/interface/BTextControl.h>
 #include <kit/interface/BWindow.h>
@@ -50,6 +51,10 @@ public:
         AddChild(button);
         line = new BStringView(BRect(5, 100, 200, 115), "Line", "Zeile");
         AddChild(line);
+        bar = new BStatusBar(BRect(5, 130, 300, 140), "Bar", "Fortschritt");
+        bar->SetTo(30); // set before the bar has a widget: the widget starts so
+        bar->ResizeToPreferred();
+        AddChild(bar);
     }
 
     void MessageReceived(BMessage* message) override {
@@ -72,6 +77,7 @@ public:
     BMenuField* field;
     BButton* button;
     BStringView* line;
+    BStatusBar* bar;
 
 private:
     std::vector<BMessage> Of(uint32 code) const {
@@ -277,4 +283,48 @@ TEST_F(Controls, EveryPropertySetOnTheScreenIsShownAndOutlastsAResize) {
     EXPECT_FALSE(driver::Widget(kTitle, "Field").enabled);
 
     EXPECT_EQ(driver::Widget(kTitle, "Line").text, "Andere Zeile");
+}
+
+TEST_F(Controls, StatusBarKeepsItsFigureInRangeAndTheDrawnBarAndItsReaderFollow) {
+    auto shows = [](int minimum, int maximum, int value) {
+        return driver::WaitFor([=] {
+            driver::BarShown shown = driver::Bar(kTitle, "Bar");
+            return shown.minimum == minimum && shown.maximum == maximum && shown.value == value;
+        });
+    };
+    EXPECT_TRUE(shows(0, 100, 30));
+    driver::BarShown shown = driver::Bar(kTitle, "Bar");
+    EXPECT_EQ(shown.accessibleName, "Fortschritt");
+    EXPECT_EQ(shown.accessibleValue, 30);
+    EXPECT_EQ(shown.accessibleMaximum, 100);
+
+    // Each step: what the program does, then the kit's figure and what the
+    // widget shows. Busy is Qt's empty range, in which Qt's bar has no value
+    // (-1); the kit's value waits beneath it.
+    struct Step {
+        const char* what;
+        std::function<void(BStatusBar*)> act;
+        float value;
+        bool busy;
+        int maximum, shownValue;
+    };
+    const Step steps[] = {
+        {"update", [](BStatusBar* b) { b->Update(12.4f); }, 42.4f, false, 100, 42},
+        {"past the maximum", [](BStatusBar* b) { b->SetTo(250); }, 100, false, 100, 100},
+        {"below zero", [](BStatusBar* b) { b->SetTo(-3); }, 0, false, 100, 0},
+        {"busy", [](BStatusBar* b) { b->SetTo(20), b->SetBusy(true); }, 20, true, 0, -1},
+        {"a figure ends busy", [](BStatusBar* b) { b->SetTo(45.3f); }, 45.3f, false, 100, 45},
+        {"a lower maximum", [](BStatusBar* b) { b->SetMaxValue(40); }, 40, false, 40, 40},
+        {"reset", [](BStatusBar* b) { b->SetMaxValue(100), b->Reset(); }, 0, false, 100, 0},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(window->Lock());
+        step.act(window->bar);
+        EXPECT_FLOAT_EQ(window->bar->CurrentValue(), step.value);
+        EXPECT_EQ(window->bar->IsBusy(), step.busy);
+        window->Unlock();
+        EXPECT_TRUE(shows(0, step.maximum, step.shownValue));
+        EXPECT_EQ(driver::Bar(kTitle, "Bar").accessibleValue, step.shownValue);
+    }
 }

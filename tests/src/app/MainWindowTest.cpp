@@ -5,20 +5,25 @@
 #include "app/Commands.h"
 #include "encoding/EncoderView.h"
 #include "encoding/ProgressWindow.h"
+#include "filelist/FilesList.h"
 #include "filelist/FilesView.h"
 #include "mainwindow/OptionsView.h"
 #include "mainwindow/TabView.h"
 #include "support/ControlDriver.h"
+#include "support/TempDir.h"
 #include <kit/interface/BButton.h>
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuBar.h>
 #include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStatusBar.h>
 #include <kit/interface/BStringView.h>
 #include <kit/interface/Palette.h>
+#include <kit/kernel/private/ChildSpawn.h>
 #include <kit/storage/AppResources.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -198,13 +203,17 @@ TEST_F(MainWindowLayout, ProgressWindowWaitsHiddenWithItsThreadRunning) {
     EXPECT_EQ(progress->Flags(), B_NOT_RESIZABLE | B_NOT_CLOSABLE | B_NOT_ZOOMABLE |
                                      B_NOT_MINIMIZABLE | B_ASYNCHRONOUS_CONTROLS);
 
-    // 340 wide whatever the texts; the height follows the label and the button.
+    // 340 wide whatever the texts; the height follows the label and the
+    // button, and grows by the bar below the buttons and the gap above it,
+    // with at least the left margin below the bar.
     auto* label = dynamic_cast<BStringView*>(progress->FindView("NowEncoding"));
     ASSERT_NE(label, nullptr);
     EXPECT_STREQ(label->Text(), "Bitte warten während der Kodierung von:");
     const float h2 = label->Frame().Height();
     const float h5 = progress->skipButton->Frame().Height();
-    EXPECT_EQ(progress->Bounds(), BRect(0, 0, 340, 3 * (h2 + 1) + 25 + h5));
+    const BRect bar = progress->fileProgress->Frame();
+    const float designed = 3 * (h2 + 1) + 25 + h5 + 6 + bar.Height();
+    EXPECT_EQ(progress->Bounds(), BRect(0, 0, 340, std::max(designed, bar.bottom + 5)));
     EXPECT_EQ(progress->backView->Frame(), progress->Bounds());
     EXPECT_EQ(progress->fileName->Frame(),
               BRect(5, label->Frame().bottom + 6, 335, label->Frame().bottom + 21));
@@ -356,21 +365,27 @@ TEST_F(MainWindowLayout, TheProgressWindowTheAboutBoxAndAnAlertAreDrawnWhole) {
     ASSERT_TRUE(progress->Lock());
     progress->fileName->SetText("/home/benutzer/Musik/eins.wav");
     progress->fileNumber->SetText("Datei 1 von 3");
+    progress->StartFile(0, 3, 1, 1);
+    progress->TakeOutput(1, 1, "\r\t[ 45.3%] [ 0m02s remaining] |");
     progress->Show();
     const BRect frame = progress->Frame();
     progress->Unlock();
     const char* progressTitle = "Fortschritt der Kodierung";
     ASSERT_TRUE(driver::WaitFor([&] { return driver::Window(progressTitle).visible; }));
+    // The figure follows the busy start once the throttle lets it through.
+    ASSERT_TRUE(
+        driver::WaitFor([&] { return driver::Bar(progressTitle, "FileProgress").value == 45; }));
     driver::Settle();
     driver::Picture picture = driver::Grab(progressTitle, savePath("progress-window.png"));
     EXPECT_EQ(picture.width, frame.IntegerWidth() + 1);
-    for (const char* name : {"SkipFile", "StopEncoding"}) {
-        driver::Area button = driver::InWindow(progressTitle, name);
-        ASSERT_TRUE(button.exists) << name;
-        EXPECT_LE(button.right, picture.width - 1 - 3) << name;
-        EXPECT_LE(button.bottom, picture.height - 1) << name;
+    for (const char* name : {"SkipFile", "StopEncoding", "FileProgress"}) {
+        driver::Area area = driver::InWindow(progressTitle, name);
+        ASSERT_TRUE(area.exists) << name;
+        EXPECT_LE(area.right, picture.width - 1 - 3) << name;
+        EXPECT_LE(area.bottom, picture.height - 1 - 3) << name;
     }
     ASSERT_TRUE(progress->Lock());
+    progress->EndRun();
     progress->Hide();
     progress->Unlock();
 
@@ -391,4 +406,56 @@ TEST_F(MainWindowLayout, TheProgressWindowTheAboutBoxAndAnAlertAreDrawnWhole) {
         EXPECT_GT(picture.width, 0) << shot.item;
         ASSERT_TRUE(driver::AnswerAlert(shot.answer).has_value()) << shot.item;
     }
+}
+
+TEST_F(MainWindowLayout, TheAlertNamingTheFailedEntriesIsDrawnWhole) {
+    ASSERT_TRUE(running.shown);
+    const std::string oggenc = kit_private::find_program("oggenc");
+    if (oggenc.empty())
+        GTEST_SKIP() << "vorbis-tools is not installed";
+    const char* folder = std::getenv("MF_SCREENSHOT_DIR");
+
+    // A text file that claims to be an MP3, and a tenth of a second of
+    // silence as a WAV, run through the real encoder from the button.
+    TempDir music;
+    music.Write("x.mp3", "Das ist keine Musik.\n");
+    std::string wav = "RIFF";
+    auto add = [&](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            wav += static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    const uint32_t dataBytes = 4410 * 4;
+    add(36 + dataBytes, 4);
+    wav += "WAVEfmt ";
+    add(16, 4);
+    add(1, 2);
+    add(2, 2);
+    add(44100, 4);
+    add(44100 * 4, 4);
+    add(4, 2);
+    add(16, 2);
+    wav += "data";
+    add(dataBytes, 4);
+    wav.append(dataBytes, '\0');
+    music.Write("gut.wav", wav);
+    {
+        BAutolock lock(running.window);
+        ASSERT_TRUE(lock.IsLocked());
+        std::strcpy(running.app.encoderPath, oggenc.c_str());
+        running.window->filesList->AddFile(music.File("x.mp3").c_str());
+        running.window->filesList->AddFile(music.File("gut.wav").c_str());
+    }
+    ASSERT_TRUE(driver::WaitFor([] { return driver::Widget(kMainTitle, "EncodeButton").enabled; }));
+    ASSERT_TRUE(driver::Click(kMainTitle, "EncodeButton"));
+    ASSERT_TRUE(driver::WaitFor([] { return driver::AlertShown("EncodeErrors"); },
+                                std::chrono::seconds(60)));
+    driver::Settle();
+    driver::Picture picture = driver::GrabAlert(
+        folder != nullptr ? std::string(folder) + "/encode-errors.png" : std::string());
+    EXPECT_GT(picture.width, 0);
+    auto alert = driver::AnswerAlert("OK");
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->text,
+              "Diese Dateien konnten nicht kodiert werden:\n\nx.mp3: ERROR: Input file \"" +
+                  music.File("x.mp3") + "\" is not a supported format");
 }

@@ -3,6 +3,7 @@
 #include "support/ControlDriver.h"
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStatusBar.h>
 #include <kit/interface/BTextControl.h>
 #include <kit/storage/BNode.h>
 
@@ -456,6 +457,7 @@ TEST_F(BatchRun, TheProgressWindowsViewsStandWhereTheirTextsNeedThem) {
         {"FileNumber", "#", B_WILL_DRAW},
         {"SkipFile", "Datei auslassen", B_WILL_DRAW | B_NAVIGABLE},
         {"StopEncoding", "Kodieren abbrechen", B_WILL_DRAW | B_NAVIGABLE},
+        {"FileProgress", "Fortschritt der Datei", B_WILL_DRAW},
     };
     ASSERT_TRUE(progress->Lock());
     BView* back = progress->backView;
@@ -472,6 +474,8 @@ TEST_F(BatchRun, TheProgressWindowsViewsStandWhereTheirTextsNeedThem) {
             text = label->Text();
         else if (auto* button = dynamic_cast<BButton*>(view))
             text = button->Label();
+        else if (auto* bar = dynamic_cast<BStatusBar*>(view))
+            text = bar->Label();
         ASSERT_NE(text, nullptr);
         EXPECT_STREQ(text, row.text);
         EXPECT_EQ(view->ResizingMode(), uint32(B_FOLLOW_LEFT | B_FOLLOW_TOP));
@@ -491,6 +495,11 @@ TEST_F(BatchRun, TheProgressWindowsViewsStandWhereTheirTextsNeedThem) {
     EXPECT_EQ(frames[2], BRect(5, b3 + 6, 335, b3 + 21));
     EXPECT_EQ(frames[3], preferred(3, 5, b4 + 6));
     EXPECT_EQ(frames[4], preferred(4, frames[3].right + 5, b4 + 6));
+    // The bar spans the lines' width, one gap below the buttons, at the
+    // style's height; nothing comes nearer than 5 to the window's bottom.
+    const float b5 = frames[3].bottom;
+    EXPECT_EQ(frames[5], BRect(5, b5 + 6, 335, preferred(5, 5, b5 + 6).bottom));
+    EXPECT_LE(frames[5].bottom + 5, progress->Bounds().bottom);
     progress->Unlock();
 
     // Shown for a run, the display carries the same label and buttons.
