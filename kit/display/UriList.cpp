@@ -8,17 +8,29 @@ namespace display {
 
 namespace {
 
-// Takes the bytes of a percent-encoded URI path apart.
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Takes the bytes of a percent-encoded URI path apart. A "%" is an escape
+// only before two hex digits; any other "%" is a byte of the name, as file
+// managers that do not escape it hand it over.
 std::string PercentDecoded(const QByteArray& text) {
     std::string bytes;
     bytes.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == '%' && i + 2 < text.size()) {
-            bool ok = false;
-            int value = text.mid(i + 1, 2).toInt(&ok, 16);
-            if (ok) {
-                bytes.push_back(char(value));
+            int high = HexValue(text[i + 1]);
+            int low = HexValue(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                bytes.push_back(char(high * 16 + low));
                 i += 2;
                 continue;
             }

@@ -148,12 +148,18 @@ bool SelectEntries(const std::string& name, const std::vector<std::string>& entr
             return false;
         QItemSelectionModel* selection = view->selectionModel();
         selection->clearSelection();
+        // A dialog for one file takes each click with Ctrl held as a new
+        // choice, as it does for a user.
+        const QItemSelectionModel::SelectionFlags click =
+            (view->selectionMode() == QAbstractItemView::SingleSelection
+                 ? QItemSelectionModel::ClearAndSelect
+                 : QItemSelectionModel::Select) |
+            QItemSelectionModel::Rows;
         for (const std::string& entry : entries) {
             QModelIndex index = RowOf(dialog, entry);
             if (!index.isValid())
                 return false;
-            selection->setCurrentIndex(index,
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            selection->setCurrentIndex(index, click);
         }
         return true;
     });

@@ -3,6 +3,7 @@
 #include "support/TempDir.h"
 #include <kit/app/AppDefs.h>
 #include <kit/app/BMessenger.h>
+#include <kit/display/UriList.h>
 #include <kit/interface/BListView.h>
 #include <kit/interface/BScrollView.h>
 #include <kit/interface/BStringItem.h>
@@ -422,4 +423,30 @@ TEST(ScrollView, SurroundsItsTargetWithTheBorderAndTheBar) {
     // The target follows the scroll view's size.
     scroll.ResizeBy(10, 20);
     EXPECT_EQ(target->Frame(), BRect(2, 2, 111, 221));
+}
+
+TEST(UriList, APercentIsAnEscapeOnlyBeforeTwoHexDigits) {
+    struct Case {
+        const char* uri;
+        const char* path; // nullptr: the line names no file
+    };
+    const Case cases[] = {
+        {"file:///st%C3%BCck%20a.wav", "/stück a.wav"},
+        {"file:///%e4%Ff", "/\xe4\xff"},
+        {"file:///100%", "/100%"},
+        {"file:///100%4", "/100%4"},
+        {"file:///100%4g", "/100%4g"},
+        {"file:///a%zz", "/a%zz"},
+        {"file:///a%+1b", "/a%+1b"},
+        {"file:///a%-1b", "/a%-1b"},
+        {"file:///a% 1b", "/a% 1b"},
+        {"file:///a%%41", "/a%A"},
+        {"file:///a%2541", "/a%41"},
+        {"file:///a%00b", nullptr},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> paths = display::LocalPaths(QByteArray(c.uri));
+        EXPECT_EQ(paths, c.path ? std::vector<std::string>{c.path} : std::vector<std::string>{})
+            << c.uri;
+    }
 }

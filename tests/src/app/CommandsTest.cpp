@@ -409,8 +409,10 @@ TEST_F(Commands, ListCommandsActThroughTheirButtonsAndMenuItems) {
     }
 }
 
-TEST_F(Commands, TheAddPanelFollowsTheSwitchEachTimeItIsShown) {
-    const std::string song = dir.Write("lied.wav", "RIFF");
+TEST_F(Commands, TheAddPanelFollowsTheSwitchEachTimeItIsShownAndAddsFilesInItsOrder) {
+    const std::vector<std::string> songs = {"lied.wav", "b lied.wav", "c.wav"};
+    for (const std::string& song : songs)
+        dir.Write(song, "RIFF");
     struct Showing {
         bool stayOpen;
         const char* cancelLabel;
@@ -430,10 +432,14 @@ TEST_F(Commands, TheAddPanelFollowsTheSwitchEachTimeItIsShown) {
         ASSERT_TRUE(driver::Click(kMainTitle, "AddFiles"));
         ASSERT_TRUE(driver::WaitForPanelShown("Dateien hinzfügen"));
         EXPECT_EQ(driver::Panel("Dateien hinzfügen").cancelLabel, showing.cancelLabel);
-        ASSERT_TRUE(driver::GoToFolder("Dateien hinzfügen", dir.Path(), {"lied.wav"}));
-        ASSERT_TRUE(driver::SelectEntries("Dateien hinzfügen", {"lied.wav"}));
-        ASSERT_TRUE(driver::PressAccept("Dateien hinzfügen"));
-        EXPECT_TRUE(Eventually([&] { return Entries() == std::vector<std::string>{song}; }));
+        ASSERT_TRUE(driver::GoToFolder("Dateien hinzfügen", dir.Path(), songs));
+        // Several files chosen at once join the list in the panel's order.
+        ASSERT_TRUE(
+            driver::SelectEntries("Dateien hinzfügen", {"c.wav", "lied.wav", "b lied.wav"}));
+        std::vector<std::string> chosen;
+        ASSERT_TRUE(driver::PressAcceptReporting("Dateien hinzfügen", &chosen));
+        EXPECT_EQ(chosen.size(), 3u);
+        EXPECT_TRUE(Eventually([&] { return Entries() == chosen; }));
         if (showing.stayOpen) {
             EXPECT_TRUE(driver::Panel("Dateien hinzfügen").visible);
             ASSERT_TRUE(driver::PressCancel("Dateien hinzfügen"));

@@ -9,6 +9,9 @@
 #include "support/TempDir.h"
 #include <kit/storage/BMimeType.h>
 
+#include <QImage>
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -238,6 +241,64 @@ TEST(MimeRegistration, AFailedInstallSaysSo) {
     ASSERT_TRUE(alert.has_value());
     EXPECT_EQ(alert->text, "Fehler beim Installieren des MIME-Typs.");
     EXPECT_FALSE(Installed());
+}
+
+TEST(MimeRegistration, TheRecordCarriesBothDescriptionsTheOpenerTheExtensionAndTheIcons) {
+    MFApp app;
+    BMimeType(kListMimeType).Delete();
+    app.RegisterMIMEType(false);
+
+    // A fresh reader of the database sees the whole record.
+    BMimeType installed(kListMimeType);
+    ASSERT_TRUE(installed.IsInstalled());
+    char text[B_MIME_TYPE_LENGTH] = {};
+    ASSERT_EQ(installed.GetShortDescription(text), B_OK);
+    EXPECT_STREQ(text, "Mirvex OggVorbis Frontend list");
+    ASSERT_EQ(installed.GetLongDescription(text), B_OK);
+    EXPECT_STREQ(text, "Mirvex OggVorbis Frontend list");
+    ASSERT_EQ(installed.GetPreferredApp(text), B_OK);
+    EXPECT_STREQ(text, kAppSignature);
+    BMessage extensions;
+    ASSERT_EQ(installed.GetFileExtensions(&extensions), B_OK);
+    const char* extension = nullptr;
+    EXPECT_EQ(extensions.FindString("extensions", 0, &extension), B_OK);
+    EXPECT_STREQ(extension, "mvl");
+    EXPECT_NE(extensions.FindString("extensions", 1, &extension), B_OK);
+
+    // The desktop shows the type with the program's icons, never blank ones.
+    for (int side : {32, 16}) {
+        std::string file = std::string(std::getenv("XDG_DATA_HOME")) + "/icons/hicolor/" +
+                           std::to_string(side) + "x" + std::to_string(side) +
+                           "/mimetypes/text-x-MirvexOggVorbisFronted-list.png";
+        QImage icon(QString::fromStdString(file), "PNG");
+        ASSERT_FALSE(icon.isNull()) << file;
+        EXPECT_EQ(icon.size(), QSize(side, side));
+        QSet<QRgb> colours;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                colours.insert(icon.pixel(x, y));
+        EXPECT_GE(colours.size(), 2) << file;
+    }
+    EXPECT_EQ(BMimeType(kListMimeType).Delete(), B_OK);
+}
+
+TEST(MimeRegistration, AFailedDeleteSaysSoAndKeepsTheType) {
+    MFApp app;
+    BMimeType(kListMimeType).Delete();
+    app.RegisterMIMEType(false);
+    ASSERT_TRUE(Installed());
+    // Without its database tool the desktop cannot forget the type.
+    const std::string path = std::getenv("PATH");
+    TempDir noTools;
+    ::setenv("PATH", noTools.Path().c_str(), 1);
+    auto alert = Answer([&] { app.UnregisterMIMEType(); });
+    ::setenv("PATH", path.c_str(), 1);
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->title, "MimeDeleted");
+    EXPECT_EQ(alert->text, "Fehler beim Löschen des MIME-Typs.");
+    EXPECT_TRUE(Installed());
+    EXPECT_TRUE(BMimeType(kListMimeType).IsInstalled());
+    EXPECT_EQ(BMimeType(kListMimeType).Delete(), B_OK);
 }
 
 TEST(MimeRegistration, WithTheOptionOffStartUpLeavesTheTypeAlone) {

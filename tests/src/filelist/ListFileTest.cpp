@@ -328,6 +328,17 @@ TEST_F(ListFileTest, AFailedSaveNeverDestroysTheListItReplaces) {
 
     // Files and folders that cannot be written.
     SetEntries({"/neu"});
+    // A name that a folder can hold but that leaves no room for the suffix
+    // of the temporary beside it, new or over an old list.
+    const std::string longName(250, 'l');
+    SaveExpectingAlert(folder.Path(), longName, "SaveOpenError", kCreateError);
+    EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"alt.mvl"});
+    folder.Write(longName, old);
+    SaveExpectingAlert(folder.Path(), longName, "SaveOpenError", kCreateError);
+    EXPECT_EQ(ReadFileText(folder.File(longName)), old);
+    EXPECT_EQ(Names(folder.Path()), (std::vector<std::string>{"alt.mvl", longName}));
+    EXPECT_EQ(StateOf(window).texts, std::vector<std::string>{"/neu"});
+    ::unlink(folder.File(longName).c_str());
     std::string readOnly = folder.Write("schreibgeschützt.mvl", old);
     ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
     SaveExpectingAlert(folder.Path(), "schreibgeschützt.mvl", "SaveOpenError", kCreateError);
