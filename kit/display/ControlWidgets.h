@@ -11,13 +11,6 @@ class QWidget;
 
 namespace display {
 
-// The widget for a shape of those kinds, or null for any other kind.
-QWidget* MakeControlWidget(const ViewShape& shape, QWidget* parent);
-
-// Gives a check box, a text control or a menu field its new label; false
-// for a widget of any other kind.
-bool SetControlLabel(QWidget* widget, const std::string& label);
-
 // The label of a check box broken at blanks so that the box stays within
 // width pixels; a word longer than that stands on a line of its own.
 QString WrapCheckBoxLabel(const QCheckBox& box, const QString& label, int width);

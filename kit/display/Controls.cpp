@@ -1,6 +1,7 @@
 #include <kit/display/Controls.h>
 
 #include <kit/display/ControlWidgets.h>
+#include <kit/display/Looks.h>
 #include <kit/display/QtText.h>
 
 #include <kit/interface/private/InterfacePrivate.h>
@@ -53,11 +54,7 @@ class LineWidget : public QLineEdit {
 public:
     LineWidget(QWidget* parent, const ViewShape& shape)
         : QLineEdit(parent), fLimit(new ByteLimit(this)) {
-        fLimit->SetMaxBytes(shape.maxBytes);
         setValidator(fLimit);
-        setText(ToQt(shape.text));
-        if (!shape.label.empty())
-            setAccessibleName(ToQt(shape.label));
         // Every change that the kit did not make is the user's: typed, or
         // set by an assistive tool, which changes the text without the
         // signal that typing gives.
@@ -71,19 +68,18 @@ public:
         });
     }
 
-    void SetMaxBytes(int32 maxBytes) {
-        fLimit->SetMaxBytes(maxBytes);
+    void Apply(const seam::TextViewShape& shape) {
         // A validator is asked only about edits; the text already there is
         // the kit's to cut.
-    }
-
-    void SetKitText(const std::string& text) {
-        QString shown = ToQt(text);
-        if (shown != this->text()) {
+        fLimit->SetMaxBytes(shape.maxBytes);
+        QString shown = ToQt(shape.text);
+        if (shown != text()) {
             fSettingKitText = true;
             setText(shown);
             fSettingKitText = false;
         }
+        if (!shape.accessibleLabel.empty())
+            setAccessibleName(ToQt(shape.accessibleLabel));
     }
 
 private:
@@ -92,23 +88,18 @@ private:
 };
 
 // The label column of a text control or a menu field, as wide as the divider.
-class LabelledWidget : public QWidget {
+class LabelColumn : public QWidget {
 public:
-    LabelledWidget(QWidget* parent, const ViewShape& shape)
-        : QWidget(parent), fLabel(new QLabel(ToQt(shape.label), this)),
-          fDivider(qRound(shape.divider)) {
+    explicit LabelColumn(QWidget* parent) : QWidget(parent), fLabel(new QLabel(this)) {
         fLabel->setTextFormat(Qt::PlainText);
         fLabel->setObjectName(QStringLiteral("Label"));
-        setAccessibleName(ToQt(shape.label));
     }
 
-    void SetDivider(float divider) {
-        fDivider = qRound(divider);
-        Arrange();
-    }
-    void SetLabel(const std::string& label) {
+protected:
+    void SetColumn(const std::string& label, float divider) {
         fLabel->setText(ToQt(label));
         setAccessibleName(ToQt(label));
+        fDivider = qRound(divider);
         Arrange();
     }
 
@@ -133,7 +124,14 @@ protected:
 
 private:
     QLabel* fLabel;
-    int fDivider;
+    int fDivider = 0;
+};
+
+// A text control: the label's column; its line is a widget of its own.
+class TextControlWidget final : public LabelColumn {
+public:
+    TextControlWidget(QWidget* parent, const ViewShape&) : LabelColumn(parent) {}
+    void Apply(const seam::TextControlShape& shape) { SetColumn(shape.label, shape.divider); }
 };
 
 // The button of a menu field. It looks like Qt's button with a menu but opens
@@ -162,19 +160,18 @@ private:
 
 // A menu field: the label, then a button that pops up the menu and shows the
 // marked item's label. Choosing an item goes to the field as the item's token.
-class MenuFieldWidget : public LabelledWidget {
+class MenuFieldWidget final : public LabelColumn {
 public:
     MenuFieldWidget(QWidget* parent, const ViewShape& shape)
-        : LabelledWidget(parent, shape), fMenu(new QMenu(this)), fView(shape.view) {
+        : LabelColumn(parent), fMenu(new QMenu(this)), fView(shape.view) {
         fButton = new MenuButton(this, fMenu);
         fButton->setObjectName(QStringLiteral("MenuButton"));
-        fButton->setAccessibleName(ToQt(shape.label));
         fButton->setAutoDefault(false);
-        if (!shape.menus.empty())
-            SetMenu(shape.menus.front(), shape.text);
     }
 
-    void SetMenu(const MenuShape& shape, const std::string& buttonLabel) {
+    void Apply(const seam::MenuFieldShape& look) {
+        fButton->setAccessibleName(ToQt(look.label));
+        const MenuShape& shape = look.menu;
         fMenu->clear();
         fMenu->setObjectName(ToQt(shape.label));
         auto* group = new QActionGroup(fMenu);
@@ -198,13 +195,13 @@ public:
                 Send(view, chosen);
             });
         }
-        fButton->setText(Literal(buttonLabel));
-        Arrange();
+        fButton->setText(Literal(look.buttonLabel));
+        SetColumn(look.label, look.divider);
     }
 
 protected:
     void Arrange() override {
-        LabelledWidget::Arrange();
+        LabelColumn::Arrange();
         const int left = std::max(0, Divider());
         const int width = std::min(fButton->sizeHint().width(), std::max(0, this->width() - left));
         fButton->setGeometry(left, 0, width, height());
@@ -224,16 +221,22 @@ namespace {
 // width than the label needs on one line, instead of being cut off.
 class WrappingCheckBox : public QCheckBox {
 public:
-    WrappingCheckBox(const QString& label, QWidget* parent)
-        : QCheckBox(label, parent), fLabel(label) {
-        setAccessibleName(QString(label).replace(QStringLiteral("&&"), QStringLiteral("&")));
+    WrappingCheckBox(QWidget* parent, const ViewShape& shape) : QCheckBox(parent) {
+        BMessenger view = shape.view;
+        QObject::connect(this, &QCheckBox::clicked, this, [view](bool checked) {
+            BMessage clicked(kit_private::kControlInvoked);
+            clicked.AddInt32("value", checked ? 1 : 0);
+            Send(view, clicked);
+        });
     }
 
     // The label is kept whole: every later resize wraps it anew.
-    void SetLabel(const QString& label) {
-        fLabel = label;
-        setAccessibleName(QString(label).replace(QStringLiteral("&&"), QStringLiteral("&")));
+    void Apply(const seam::CheckBoxShape& shape) {
+        fLabel = Literal(shape.label);
+        setAccessibleName(ToQt(shape.label));
         setText(WrapCheckBoxLabel(*this, fLabel, width()));
+        QSignalBlocker quiet(this);
+        setChecked(shape.checked);
     }
 
 protected:
@@ -288,93 +291,57 @@ namespace {
 // A progress bar shows the kit's figure in whole units of its maximum; busy,
 // it has the empty range, which Qt draws as work going on without a figure.
 // Its accessible value is its own value, so a reader hears the real figure.
-void ShowFigure(QProgressBar* bar, const seam::BarFigure& figure) {
-    if (figure.busy) {
-        bar->setRange(0, 0);
-        return;
+class StatusBarWidget : public QProgressBar {
+public:
+    StatusBarWidget(QWidget* parent, const ViewShape&) : QProgressBar(parent) {
+        // Percent as German sets it, with a space before the sign.
+        setFormat(QStringLiteral("%p %"));
     }
-    bar->setRange(0, qRound(figure.maximum));
-    bar->setValue(qRound(figure.value));
-}
+    void Apply(const seam::StatusBarShape& shape) {
+        if (!shape.label.empty())
+            setAccessibleName(ToQt(shape.label));
+        if (shape.busy) {
+            // A busy bar has no value at all, whatever it showed before.
+            setRange(0, 0);
+            reset();
+            return;
+        }
+        setRange(0, qRound(shape.maximum));
+        setValue(qRound(shape.value));
+    }
+};
 
 } // namespace
 
-bool SetControlLabel(QWidget* widget, const std::string& label) {
-    if (auto* box = dynamic_cast<WrappingCheckBox*>(widget)) {
-        box->SetLabel(Literal(label));
-        return true;
-    }
-    if (auto* control = dynamic_cast<LabelledWidget*>(widget)) {
-        control->SetLabel(label);
-        return true;
-    }
-    return false;
+QWidget* Make(const seam::CheckBoxShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<WrappingCheckBox>(look, shape, parent);
 }
-
-QWidget* MakeControlWidget(const ViewShape& shape, QWidget* parent) {
-    switch (shape.kind) {
-    case Kind::CheckBox: {
-        auto* box = new WrappingCheckBox(Literal(shape.label), parent);
-        box->setChecked(shape.value != 0);
-        BMessenger view = shape.view;
-        QObject::connect(box, &QCheckBox::clicked, box, [view](bool checked) {
-            BMessage clicked(kit_private::kControlInvoked);
-            clicked.AddInt32("value", checked ? 1 : 0);
-            Send(view, clicked);
-        });
-        return box;
-    }
-    case Kind::TextControl:
-        return new LabelledWidget(parent, shape);
-    case Kind::TextView:
-        return new LineWidget(parent, shape);
-    case Kind::MenuField:
-        return new MenuFieldWidget(parent, shape);
-    case Kind::StatusBar: {
-        auto* bar = new QProgressBar(parent);
-        // Percent as German sets it, with a space before the sign.
-        bar->setFormat(QStringLiteral("%p %"));
-        ShowFigure(bar, shape.bar);
-        return bar;
-    }
-    default:
-        return nullptr;
-    }
+QWidget* Make(const seam::TextControlShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<TextControlWidget>(look, shape, parent);
 }
-
-Task SetLineText(WidgetId id, std::string text) {
-    return [id, text = std::move(text)] {
-        if (auto* line = dynamic_cast<LineWidget*>(FindWidget(id)))
-            line->SetKitText(text);
-    };
+QWidget* Make(const seam::TextViewShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<LineWidget>(look, shape, parent);
 }
-
-Task SetLineMaxBytes(WidgetId id, int32 maxBytes) {
-    return [id, maxBytes] {
-        if (auto* line = dynamic_cast<LineWidget*>(FindWidget(id)))
-            line->SetMaxBytes(maxBytes);
-    };
+QWidget* Make(const seam::MenuFieldShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<MenuFieldWidget>(look, shape, parent);
 }
-
-Task SetControlDivider(WidgetId id, float divider) {
-    return [id, divider] {
-        if (auto* control = dynamic_cast<LabelledWidget*>(FindWidget(id)))
-            control->SetDivider(divider);
-    };
+void Apply(QWidget* widget, const seam::CheckBoxShape& look) {
+    As<WrappingCheckBox>(widget).Apply(look);
 }
-
-Task SetMenuFieldMenu(WidgetId id, MenuShape menu, std::string buttonLabel) {
-    return [id, menu = std::move(menu), buttonLabel = std::move(buttonLabel)] {
-        if (auto* field = dynamic_cast<MenuFieldWidget*>(FindWidget(id)))
-            field->SetMenu(menu, buttonLabel);
-    };
+void Apply(QWidget* widget, const seam::TextControlShape& look) {
+    As<TextControlWidget>(widget).Apply(look);
 }
-
-Task SetStatusBar(WidgetId id, seam::BarFigure figure) {
-    return [id, figure] {
-        if (auto* bar = qobject_cast<QProgressBar*>(FindWidget(id)))
-            ShowFigure(bar, figure);
-    };
+void Apply(QWidget* widget, const seam::TextViewShape& look) {
+    As<LineWidget>(widget).Apply(look);
+}
+void Apply(QWidget* widget, const seam::MenuFieldShape& look) {
+    As<MenuFieldWidget>(widget).Apply(look);
+}
+QWidget* Make(const seam::StatusBarShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<StatusBarWidget>(look, shape, parent);
+}
+void Apply(QWidget* widget, const seam::StatusBarShape& look) {
+    As<StatusBarWidget>(widget).Apply(look);
 }
 
 Size PreferredMenuButtonSize(const std::vector<std::string>& labels) {

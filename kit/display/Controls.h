@@ -8,16 +8,6 @@
 
 namespace display {
 
-// The editable line of a text control: its text and its limit in bytes.
-Task SetLineText(WidgetId id, std::string text);
-Task SetLineMaxBytes(WidgetId id, int32 maxBytes);
-// The width of the label's column of a text control or a menu field.
-Task SetControlDivider(WidgetId id, float divider);
-// A menu field's menu and what its button shows.
-Task SetMenuFieldMenu(WidgetId id, MenuShape menu, std::string buttonLabel);
-// A status bar's value and maximum, or its busy state.
-Task SetStatusBar(WidgetId id, seam::BarFigure figure);
-
 // The size of a pop-up menu's button wide enough for each of the labels.
 // Thread: any; it waits for the display.
 Size PreferredMenuButtonSize(const std::vector<std::string>& labels);

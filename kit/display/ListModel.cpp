@@ -1,4 +1,10 @@
-#include <kit/display/ListModel.h>
+// The widgets that mirror list views and scroll views. A list widget shows
+// its rows through a model that holds the rows' texts as bytes and turns only
+// the rows in sight into Qt text; the list view's changes reach the model in
+// batches (see ListFeed.h). Display thread only.
+
+#include <kit/display/Looks.h>
+#include <kit/display/Widgets.h>
 
 #include <kit/display/QtText.h>
 #include <kit/display/UriList.h>
@@ -121,14 +127,20 @@ private:
 // that moves with the target's own (hidden) one.
 class ScrollFrame : public QFrame {
 public:
-    ScrollFrame(QWidget* parent, int32 value)
-        : QFrame(parent), fVertical((value & 1) != 0), fBorder((value >> 2) & 0xF) {
+    ScrollFrame(QWidget* parent, const ViewShape&) : QFrame(parent) {}
+
+    // The kit's scroll views keep their bars and border for life; the bar
+    // is made once, before the target's list follows it.
+    void Apply(const seam::ScrollShape& shape) {
+        fBorder = shape.border;
         if (fBorder >= 2)
             setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         else if (fBorder == 1)
             setFrameStyle(QFrame::Box | QFrame::Plain);
+        else
+            setFrameStyle(QFrame::NoFrame);
         setLineWidth(1);
-        if (fVertical) {
+        if (shape.vertical && fBar == nullptr) {
             fBar = new QScrollBar(Qt::Vertical, this);
             fBar->setObjectName(QStringLiteral("VerticalScrollBar"));
             fBar->setRange(0, 0);
@@ -160,8 +172,7 @@ protected:
     }
 
 private:
-    bool fVertical;
-    int fBorder;
+    int fBorder = 0;
     QScrollBar* fBar = nullptr;
 };
 
@@ -170,15 +181,13 @@ private:
 // view's own changes arrive through Apply and are not echoed back.
 class ListWidget : public QListView {
 public:
-    ListWidget(QWidget* parent, BMessenger view, bool multiple)
-        : QListView(parent), fView(std::move(view)), fModel(new ListModel(this)) {
+    ListWidget(QWidget* parent, const ViewShape& shape)
+        : QListView(parent), fView(shape.view), fModel(new ListModel(this)) {
         // Setting the model reports an empty selection; the list view has
         // nothing to learn from that.
         fApplying = true;
         setModel(fModel);
         fApplying = false;
-        setSelectionMode(multiple ? QAbstractItemView::ExtendedSelection
-                                  : QAbstractItemView::SingleSelection);
         setSelectionBehavior(QAbstractItemView::SelectRows);
         setEditTriggers(QAbstractItemView::NoEditTriggers);
         setUniformItemSizes(true);
@@ -198,7 +207,13 @@ public:
         }
     }
 
-    void Apply(std::vector<ListOp>& ops, uint64 generation) {
+    void Apply(const seam::ListShape& shape) {
+        setSelectionMode(shape.multipleSelection ? QAbstractItemView::ExtendedSelection
+                                                 : QAbstractItemView::SingleSelection);
+    }
+
+    // The list view's changes since the last feed, from its feed.
+    void Take(std::vector<ListOp>& ops, uint64 generation) {
         fApplying = true;
         for (ListOp& op : ops) {
             switch (op.type) {
@@ -323,16 +338,25 @@ WidgetRegistry<ListWidget>& Lists() {
 
 } // namespace
 
-QWidget* MakeListWidget(const ViewShape& shape, QWidget* parent) {
-    auto* list = new ListWidget(parent, shape.view, shape.value != 0);
+QWidget* Make(const seam::ListShape& look, const ViewShape& shape, QWidget* parent) {
+    QWidget* list = MakeApplied<ListWidget>(look, shape, parent);
+    // A list inside a scroll view scrolls with the scroll view's bar.
     if (auto* frame = dynamic_cast<ScrollFrame*>(parent))
-        list->UseOuterBar(frame);
-    Lists().Remember(shape.id, list);
+        As<ListWidget>(list).UseOuterBar(frame);
+    Lists().Remember(shape.id, &As<ListWidget>(list));
     return list;
 }
 
-QWidget* MakeScrollWidget(const ViewShape& shape, QWidget* parent) {
-    return new ScrollFrame(parent, shape.value);
+QWidget* Make(const seam::ScrollShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<ScrollFrame>(look, shape, parent);
+}
+
+void Apply(QWidget* widget, const seam::ListShape& look) {
+    As<ListWidget>(widget).Apply(look);
+}
+
+void Apply(QWidget* widget, const seam::ScrollShape& look) {
+    As<ScrollFrame>(widget).Apply(look);
 }
 
 Task FeedList(WidgetId id, std::shared_ptr<ListFeed> feed) {
@@ -340,7 +364,7 @@ Task FeedList(WidgetId id, std::shared_ptr<ListFeed> feed) {
         uint64 generation = 0;
         std::vector<ListOp> ops = feed->Take(&generation);
         if (ListWidget* list = Lists().Find(id))
-            list->Apply(ops, generation);
+            list->Take(ops, generation);
     };
 }
 

@@ -22,23 +22,9 @@ struct ToTask {
     Task operator()(const seam::DestroyView& c) const { return DestroyView(c.id); }
     Task operator()(const seam::ViewFrame& c) const { return SetViewFrame(c.id, c.frame); }
     Task operator()(const seam::ViewColor& c) const { return SetViewColor(c.id, c.color); }
-    Task operator()(seam::ViewLabel& c) const { return SetViewLabel(c.id, std::move(c.label)); }
-    Task operator()(seam::ViewText& c) const { return SetViewText(c.id, std::move(c.text)); }
     Task operator()(const seam::ViewEnabled& c) const { return SetViewEnabled(c.id, c.enabled); }
-    Task operator()(const seam::ViewValue& c) const { return SetViewValue(c.id, c.value); }
-    Task operator()(seam::Menus& c) const { return SetMenus(c.id, std::move(c.menus)); }
-    Task operator()(seam::Tabs& c) const {
-        return SetTabs(c.id, std::move(c.labels), std::move(c.pages), c.selected, c.tabHeight,
-                       c.sameWidth);
-    }
-    Task operator()(seam::LineText& c) const { return SetLineText(c.id, std::move(c.text)); }
-    Task operator()(const seam::LineMaxBytes& c) const { return SetLineMaxBytes(c.id, c.maxBytes); }
-    Task operator()(const seam::Divider& c) const { return SetControlDivider(c.id, c.divider); }
-    Task operator()(seam::MenuFieldMenu& c) const {
-        return SetMenuFieldMenu(c.id, std::move(c.menu), std::move(c.buttonLabel));
-    }
+    Task operator()(seam::ViewLook& c) const { return SetViewLook(c.id, std::move(c.look)); }
     Task operator()(seam::FeedList& c) const { return FeedList(c.id, std::move(c.feed)); }
-    Task operator()(const seam::StatusBarFigure& c) const { return SetStatusBar(c.id, c.figure); }
     Task operator()(seam::ShowPanel& c) const { return ShowFilePanel(std::move(c.shape)); }
     Task operator()(seam::UpdatePanel& c) const { return UpdateFilePanel(std::move(c.shape)); }
     Task operator()(const seam::HidePanel& c) const { return HideFilePanel(c.id); }

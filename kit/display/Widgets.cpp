@@ -1,7 +1,7 @@
 #include <kit/display/Widgets.h>
 
 #include <kit/display/ControlWidgets.h>
-#include <kit/display/ListModel.h>
+#include <kit/display/Looks.h>
 #include <kit/display/QtText.h>
 #include <kit/display/WidgetRegistry.h>
 
@@ -176,7 +176,7 @@ private:
 // A tab view: the row of tabs over a framed page area that holds the pages.
 class TabViewWidget : public QWidget {
 public:
-    TabViewWidget(QWidget* parent, BMessenger view) : QWidget(parent), fView(std::move(view)) {
+    TabViewWidget(QWidget* parent, const ViewShape& shape) : QWidget(parent), fView(shape.view) {
         fBar = new TabRow(this);
         fBar->setUsesScrollButtons(false);
         fBar->setElideMode(Qt::ElideNone);
@@ -199,24 +199,23 @@ public:
     QWidget* PageArea() const { return fArea; }
     QTabBar* Bar() const { return fBar; }
 
-    void SetTabs(const std::vector<std::string>& labels, const std::vector<WidgetId>& pages,
-                 int32 selected, float tabHeight, bool sameWidth) {
+    void Apply(const seam::TabViewShape& shape) {
         fUpdating = true;
-        while (fBar->count() > int(labels.size()))
+        while (fBar->count() > int(shape.labels.size()))
             fBar->removeTab(fBar->count() - 1);
-        for (size_t i = 0; i < labels.size(); ++i) {
+        for (size_t i = 0; i < shape.labels.size(); ++i) {
             if (int(i) < fBar->count())
-                fBar->setTabText(int(i), Literal(labels[i]));
+                fBar->setTabText(int(i), Literal(shape.labels[i]));
             else
-                fBar->addTab(Literal(labels[i]));
+                fBar->addTab(Literal(shape.labels[i]));
         }
-        fBar->SetSameWidth(sameWidth);
-        fPages = pages;
-        fTabHeight = qRound(tabHeight);
-        if (selected >= 0 && selected < fBar->count())
-            fBar->setCurrentIndex(selected);
+        fBar->SetSameWidth(shape.sameWidth);
+        fPages = shape.pages;
+        fTabHeight = qRound(shape.tabHeight);
+        if (shape.selected >= 0 && shape.selected < fBar->count())
+            fBar->setCurrentIndex(shape.selected);
         fUpdating = false;
-        ShowPage(selected);
+        ShowPage(shape.selected);
         Arrange();
     }
 
@@ -246,22 +245,24 @@ private:
     bool fUpdating = false;
 };
 
-// A menu bar that remembers the messenger of the view it mirrors, so that
-// its menus can be rebuilt.
+// A menu bar; every look rebuilds its menus. A chosen item goes to the view
+// as the item's token.
 class MenuBarWidget : public QMenuBar {
 public:
-    MenuBarWidget(QWidget* parent, BMessenger view) : QMenuBar(parent), fView(std::move(view)) {
+    MenuBarWidget(QWidget* parent, const ViewShape& shape) : QMenuBar(parent), fView(shape.view) {
         setNativeMenuBar(false);
     }
-    const BMessenger& View() const { return fView; }
+    void Apply(const seam::MenuBarShape& shape);
 
 private:
     BMessenger fView;
 };
 
-void BuildMenus(QMenuBar* bar, const std::vector<MenuShape>& menus, const BMessenger& view) {
+void MenuBarWidget::Apply(const seam::MenuBarShape& look) {
+    QMenuBar* bar = this;
+    const BMessenger& view = fView;
     bar->clear();
-    for (const MenuShape& shape : menus) {
+    for (const MenuShape& shape : look.menus) {
         QMenu* menu = bar->addMenu(Literal(shape.label));
         menu->setObjectName(ToQt(shape.label));
         for (const MenuItemShape& item : shape.items) {
@@ -291,40 +292,67 @@ void ApplyColor(QWidget* widget, rgb_color color) {
     widget->setAutoFillBackground(true);
 }
 
-QWidget* MakeWidget(const ViewShape& shape, QWidget* parent) {
-    switch (shape.kind) {
-    case Kind::Button: {
-        auto* button = new QPushButton(Literal(shape.label), parent);
-        button->setAutoDefault(false);
+// A view of the application's own, or one that only holds others.
+class PlainWidget : public QWidget {
+public:
+    PlainWidget(QWidget* parent, const ViewShape&) : QWidget(parent) {}
+    void Apply(const seam::PlainShape&) {}
+};
+
+class ButtonWidget : public QPushButton {
+public:
+    ButtonWidget(QWidget* parent, const ViewShape& shape) : QPushButton(parent) {
+        setAutoDefault(false);
         BMessenger view = shape.view;
-        QObject::connect(button, &QPushButton::clicked, button,
+        QObject::connect(this, &QPushButton::clicked, this,
                          [view] { Send(view, BMessage(kit_private::kControlInvoked)); });
-        return button;
     }
-    case Kind::StringView: {
-        auto* label = new QLabel(ToQt(shape.text), parent);
-        label->setTextFormat(Qt::PlainText);
-        return label;
+    void Apply(const seam::ButtonShape& shape) {
+        setText(Literal(shape.label));
+        setAccessibleName(ToQt(shape.label));
     }
-    case Kind::MenuBar: {
-        auto* bar = new MenuBarWidget(parent, shape.view);
-        BuildMenus(bar, shape.menus, shape.view);
-        return bar;
+};
+
+class StringWidget : public QLabel {
+public:
+    StringWidget(QWidget* parent, const ViewShape&) : QLabel(parent) {
+        setTextFormat(Qt::PlainText);
     }
-    case Kind::TabView:
-        return new TabViewWidget(parent, shape.view);
-    case Kind::ListView:
-        return MakeListWidget(shape, parent);
-    case Kind::ScrollView:
-        return MakeScrollWidget(shape, parent);
-    default:
-        if (QWidget* control = MakeControlWidget(shape, parent))
-            return control;
-        return new QWidget(parent);
-    }
-}
+    void Apply(const seam::StringShape& shape) { setText(ToQt(shape.text)); }
+};
 
 } // namespace
+
+QWidget* Make(const seam::PlainShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<PlainWidget>(look, shape, parent);
+}
+QWidget* Make(const seam::ButtonShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<ButtonWidget>(look, shape, parent);
+}
+QWidget* Make(const seam::StringShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<StringWidget>(look, shape, parent);
+}
+QWidget* Make(const seam::MenuBarShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<MenuBarWidget>(look, shape, parent);
+}
+QWidget* Make(const seam::TabViewShape& look, const ViewShape& shape, QWidget* parent) {
+    return MakeApplied<TabViewWidget>(look, shape, parent);
+}
+void Apply(QWidget* widget, const seam::PlainShape& look) {
+    As<PlainWidget>(widget).Apply(look);
+}
+void Apply(QWidget* widget, const seam::ButtonShape& look) {
+    As<ButtonWidget>(widget).Apply(look);
+}
+void Apply(QWidget* widget, const seam::StringShape& look) {
+    As<StringWidget>(widget).Apply(look);
+}
+void Apply(QWidget* widget, const seam::MenuBarShape& look) {
+    As<MenuBarWidget>(widget).Apply(look);
+}
+void Apply(QWidget* widget, const seam::TabViewShape& look) {
+    As<TabViewWidget>(widget).Apply(look);
+}
 
 QWidget* FindWidget(WidgetId id) {
     return Find(id);
@@ -416,12 +444,15 @@ Task CreateView(ViewShape shape) {
             return;
         if (auto* tabs = dynamic_cast<TabViewWidget*>(parent))
             parent = tabs->PageArea();
-        QWidget* widget = MakeWidget(shape, parent);
+        QWidget* widget =
+            std::visit([&](const auto& look) { return Make(look, shape, parent); }, shape.look);
         widget->setObjectName(ToQt(shape.name));
-        // A string view is read by its text, which Qt's label names itself
-        // by and keeps up to date; its view's name is no word for a reader.
-        if (widget->accessibleName().isEmpty() && shape.kind != Kind::StringView)
-            widget->setAccessibleName(shape.label.empty() ? ToQt(shape.name) : ToQt(shape.label));
+        // A widget with a label of its own is named by it. A string view is
+        // read by its text, which Qt's label names itself by and keeps up to
+        // date; its view's name is no word for a reader.
+        if (widget->accessibleName().isEmpty() &&
+            !std::holds_alternative<seam::StringShape>(shape.look))
+            widget->setAccessibleName(ToQt(shape.name));
         widget->setGeometry(ToGeometry(shape.frame));
         widget->setEnabled(shape.enabled);
         if (shape.hasColor)
@@ -455,26 +486,6 @@ Task SetViewColor(WidgetId id, rgb_color color) {
     };
 }
 
-Task SetViewLabel(WidgetId id, std::string label) {
-    return [id, label = std::move(label)] {
-        QWidget* widget = Find(id);
-        if (widget == nullptr || SetControlLabel(widget, label))
-            return;
-        auto* button = qobject_cast<QPushButton*>(widget);
-        KIT_VERIFY(button != nullptr, "a label for a widget that shows none");
-        button->setText(Literal(label));
-        button->setAccessibleName(ToQt(label));
-    };
-}
-
-Task SetViewText(WidgetId id, std::string text) {
-    return [id, text = std::move(text)] {
-        QWidget* widget = Find(id);
-        if (auto* label = qobject_cast<QLabel*>(widget))
-            label->setText(ToQt(text));
-    };
-}
-
 Task SetViewEnabled(WidgetId id, bool enabled) {
     return [id, enabled] {
         if (QWidget* widget = Find(id))
@@ -482,28 +493,10 @@ Task SetViewEnabled(WidgetId id, bool enabled) {
     };
 }
 
-Task SetViewValue(WidgetId id, int32 value) {
-    return [id, value] {
-        QWidget* widget = Find(id);
-        if (auto* box = qobject_cast<QCheckBox*>(widget)) {
-            QSignalBlocker quiet(box);
-            box->setChecked(value != 0);
-        }
-    };
-}
-
-Task SetMenus(WidgetId id, std::vector<MenuShape> menus) {
-    return [id, menus = std::move(menus)] {
-        if (auto* bar = dynamic_cast<MenuBarWidget*>(Find(id)))
-            BuildMenus(bar, menus, bar->View());
-    };
-}
-
-Task SetTabs(WidgetId id, std::vector<std::string> labels, std::vector<WidgetId> pages,
-             int32 selected, float tabHeight, bool sameWidth) {
-    return [=] {
-        if (auto* tabs = dynamic_cast<TabViewWidget*>(Find(id)))
-            tabs->SetTabs(labels, pages, selected, tabHeight, sameWidth);
+Task SetViewLook(WidgetId id, seam::Look look) {
+    return [id, look = std::move(look)] {
+        if (QWidget* widget = Find(id))
+            std::visit([widget](const auto& shape) { Apply(widget, shape); }, look);
     };
 }
 

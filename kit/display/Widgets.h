@@ -18,7 +18,6 @@
 
 namespace display {
 
-using seam::Kind;
 using seam::MenuItemShape;
 using seam::MenuShape;
 using seam::Size;
@@ -39,16 +38,9 @@ Task CreateView(ViewShape shape);
 Task DestroyView(WidgetId id);
 Task SetViewFrame(WidgetId id, BRect frame);
 Task SetViewColor(WidgetId id, rgb_color color);
-Task SetViewLabel(WidgetId id, std::string label);
-Task SetViewText(WidgetId id, std::string text);
 Task SetViewEnabled(WidgetId id, bool enabled);
-Task SetViewValue(WidgetId id, int32 value);
-Task SetMenus(WidgetId id, std::vector<MenuShape> menus);
-// A tab view's tabs: labels, the views of the pages in order, the selection
-// and the height of the tab row; with sameWidth every tab is as wide as the
-// widest.
-Task SetTabs(WidgetId id, std::vector<std::string> labels, std::vector<WidgetId> pages,
-             int32 selected, float tabHeight, bool sameWidth);
+// The view's whole look anew, given to its widget's Apply.
+Task SetViewLook(WidgetId id, seam::Look look);
 
 // The task that brings a list widget in line with its feed.
 Task FeedList(WidgetId id, std::shared_ptr<seam::ListFeed> feed);

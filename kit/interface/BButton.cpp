@@ -14,8 +14,6 @@ void BButton::GetPreferredSize(float* width, float* height) {
         *height = size.height - 1;
 }
 
-seam::ViewShape BButton::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
-    shape.kind = seam::Kind::Button;
-    return shape;
+seam::Look BButton::WidgetLook() const {
+    return seam::ButtonShape{Label()};
 }

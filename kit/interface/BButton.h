@@ -17,5 +17,5 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    seam::ViewShape WidgetShape() const override;
+    seam::Look WidgetLook() const override;
 };

@@ -23,8 +23,6 @@ void BCheckBox::GetPreferredSizeWithin(float maxWidth, float* width, float* heig
         *height = size.height - 1;
 }
 
-seam::ViewShape BCheckBox::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
-    shape.kind = seam::Kind::CheckBox;
-    return shape;
+seam::Look BCheckBox::WidgetLook() const {
+    return seam::CheckBoxShape{Label(), Value() != 0};
 }

@@ -12,14 +12,14 @@ BControl::~BControl() = default;
 
 void BControl::SetLabel(const char* label) {
     fLabel = label ? label : "";
-    kit_private::ViewAccess::Queue(this, seam::ViewLabel{Token(), fLabel});
+    kit_private::ViewAccess::QueueLook(this);
 }
 
 void BControl::SetValue(int32 value) {
     if (value == fValue)
         return;
     fValue = value;
-    kit_private::ViewAccess::Queue(this, seam::ViewValue{Token(), fValue});
+    kit_private::ViewAccess::QueueLook(this);
 }
 
 void BControl::SetEnabled(bool enabled) {
@@ -57,14 +57,6 @@ status_t BControl::Invoke(const BMessage* message) {
     if (BWindow* window = Window())
         return window->PostMessage(toSend);
     return B_BAD_HANDLER;
-}
-
-seam::ViewShape BControl::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.label = fLabel;
-    shape.enabled = fEnabled;
-    shape.value = fValue;
-    return shape;
 }
 
 void BControl::HandleDisplayEvent(BMessage* message) {

@@ -40,7 +40,7 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    seam::ViewShape WidgetShape() const override;
+    bool WidgetEnabled() const override { return fEnabled; }
     void HandleDisplayEvent(BMessage* message) override;
 
     std::string fLabel;

@@ -322,11 +322,8 @@ void BListView::AttachedToWindow() {
     SendAll();
 }
 
-seam::ViewShape BListView::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = seam::Kind::ListView;
-    shape.value = fType == B_MULTIPLE_SELECTION_LIST ? 1 : 0;
-    return shape;
+seam::Look BListView::WidgetLook() const {
+    return seam::ListShape{fType == B_MULTIPLE_SELECTION_LIST};
 }
 
 void BListView::HandleDisplayEvent(BMessage* message) {

@@ -24,7 +24,6 @@ class BListItem;
 namespace seam {
 class ListFeed;
 struct ListOp;
-struct ViewShape;
 } // namespace seam
 
 namespace kit_private {
@@ -100,7 +99,7 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    seam::ViewShape WidgetShape() const override;
+    seam::Look WidgetLook() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
     // Sets the selection to exactly these sorted rows; true if it changed.

@@ -56,15 +56,12 @@ std::vector<seam::MenuShape> BMenuBar::Shapes() const {
     return shapes;
 }
 
-seam::ViewShape BMenuBar::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = seam::Kind::MenuBar;
-    shape.menus = Shapes();
-    return shape;
+seam::Look BMenuBar::WidgetLook() const {
+    return seam::MenuBarShape{Shapes()};
 }
 
 void BMenuBar::MenuChanged() {
-    kit_private::ViewAccess::Queue(this, seam::Menus{Token(), Shapes()});
+    kit_private::ViewAccess::QueueLook(this);
 }
 
 void BMenuBar::HandleDisplayEvent(BMessage* message) {

@@ -32,7 +32,7 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    seam::ViewShape WidgetShape() const override;
+    seam::Look WidgetLook() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
     std::vector<seam::MenuShape> Shapes() const;

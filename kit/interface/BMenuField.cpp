@@ -24,7 +24,7 @@ BMenuField::~BMenuField() = default;
 
 void BMenuField::SetDivider(float divider) {
     fDivider = divider;
-    kit_private::ViewAccess::Queue(this, seam::Divider{Token(), fDivider});
+    kit_private::ViewAccess::QueueLook(this);
 }
 
 void BMenuField::SetEnabled(bool enabled) {
@@ -59,22 +59,15 @@ void BMenuField::GetPreferredSize(float* width, float* height) {
         *height = button.height - 1;
 }
 
-seam::ViewShape BMenuField::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = seam::Kind::MenuField;
-    shape.label = fLabel;
-    shape.text = ButtonLabel();
-    shape.enabled = fEnabled;
-    shape.divider = fDivider;
+seam::Look BMenuField::WidgetLook() const {
+    seam::MenuFieldShape shape{fLabel, fDivider, {}, ButtonLabel()};
     if (fMenu)
-        shape.menus.push_back(fMenu->Shape());
+        shape.menu = fMenu->Shape();
     return shape;
 }
 
 void BMenuField::MenuChanged() {
-    if (fMenu)
-        kit_private::ViewAccess::Queue(this,
-                                       seam::MenuFieldMenu{Token(), fMenu->Shape(), ButtonLabel()});
+    kit_private::ViewAccess::QueueLook(this);
 }
 
 void BMenuField::HandleDisplayEvent(BMessage* message) {

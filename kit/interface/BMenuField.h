@@ -38,7 +38,8 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    seam::ViewShape WidgetShape() const override;
+    seam::Look WidgetLook() const override;
+    bool WidgetEnabled() const override { return fEnabled; }
     void HandleDisplayEvent(BMessage* message) override;
 
     std::string fLabel;

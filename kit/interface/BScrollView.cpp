@@ -45,12 +45,6 @@ BRect BScrollView::FrameAround(BView* target, bool horizontal, bool vertical, bo
     return frame;
 }
 
-seam::ViewShape BScrollView::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = seam::Kind::ScrollView;
-    // The bars and the border travel in the value: bit 0 vertical, bit 1
-    // horizontal, the border width above them.
-    shape.value = (fVertical ? 1 : 0) | (fHorizontal ? 2 : 0) |
-                  (static_cast<int32>(BorderWidth(fBorder)) << 2);
-    return shape;
+seam::Look BScrollView::WidgetLook() const {
+    return seam::ScrollShape{fVertical, fHorizontal, static_cast<int32>(BorderWidth(fBorder))};
 }

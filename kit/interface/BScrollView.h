@@ -8,9 +8,6 @@
 
 #include <kit/interface/BView.h>
 
-namespace seam {
-struct ViewShape;
-}
 namespace kit_private {
 class ViewAccess;
 }
@@ -43,7 +40,7 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    seam::ViewShape WidgetShape() const override;
+    seam::Look WidgetLook() const override;
 
     static BRect FrameAround(BView* target, bool horizontal, bool vertical, border_style border);
 

@@ -8,14 +8,14 @@ BStatusBar::BStatusBar(BRect frame, const char* name, const char* label, uint32 
     : BView(frame, name, resizingMode, flags), fLabel(label ? label : "") {}
 
 void BStatusBar::SetMaxValue(float maximum) {
-    seam::BarFigure figure = fFigure;
+    seam::StatusBarShape figure = fFigure;
     figure.maximum = std::max(maximum, 0.0f);
     figure.value = std::min(figure.value, figure.maximum);
     Show(figure);
 }
 
 void BStatusBar::SetTo(float value) {
-    seam::BarFigure figure = fFigure;
+    seam::StatusBarShape figure = fFigure;
     // A NaN fails both comparisons and would reach the display as garbage.
     figure.value = value > 0 ? std::min(value, figure.maximum) : 0;
     figure.busy = false;
@@ -23,25 +23,25 @@ void BStatusBar::SetTo(float value) {
 }
 
 void BStatusBar::Reset() {
-    seam::BarFigure figure = fFigure;
+    seam::StatusBarShape figure = fFigure;
     figure.value = 0;
     figure.busy = false;
     Show(figure);
 }
 
 void BStatusBar::SetBusy(bool busy) {
-    seam::BarFigure figure = fFigure;
+    seam::StatusBarShape figure = fFigure;
     figure.busy = busy;
     Show(figure);
 }
 
-void BStatusBar::Show(seam::BarFigure figure) {
+void BStatusBar::Show(seam::StatusBarShape figure) {
     // Only a change costs the display anything.
     if (figure.value == fFigure.value && figure.maximum == fFigure.maximum &&
         figure.busy == fFigure.busy)
         return;
     fFigure = figure;
-    kit_private::ViewAccess::Queue(this, seam::StatusBarFigure{Token(), fFigure});
+    kit_private::ViewAccess::QueueLook(this);
 }
 
 void BStatusBar::GetPreferredSize(float* width, float* height) {
@@ -51,10 +51,8 @@ void BStatusBar::GetPreferredSize(float* width, float* height) {
         *height = seam::Need().StatusBarHeight() - 1;
 }
 
-seam::ViewShape BStatusBar::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = seam::Kind::StatusBar;
+seam::Look BStatusBar::WidgetLook() const {
+    seam::StatusBarShape shape = fFigure;
     shape.label = fLabel;
-    shape.bar = fFigure;
     return shape;
 }

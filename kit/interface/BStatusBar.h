@@ -37,9 +37,9 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    seam::ViewShape WidgetShape() const override;
-    void Show(seam::BarFigure figure);
+    seam::Look WidgetLook() const override;
+    void Show(seam::StatusBarShape figure);
 
     std::string fLabel;
-    seam::BarFigure fFigure;
+    seam::StatusBarShape fFigure;
 };

@@ -7,7 +7,7 @@ BStringView::BStringView(BRect frame, const char* name, const char* text, uint32
 
 void BStringView::SetText(const char* text) {
     fText = text ? text : "";
-    kit_private::ViewAccess::Queue(this, seam::ViewText{Token(), fText});
+    kit_private::ViewAccess::QueueLook(this);
 }
 
 void BStringView::GetPreferredSize(float* width, float* height) {
@@ -18,9 +18,6 @@ void BStringView::GetPreferredSize(float* width, float* height) {
         *height = size.height - 1;
 }
 
-seam::ViewShape BStringView::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = seam::Kind::StringView;
-    shape.text = fText;
-    return shape;
+seam::Look BStringView::WidgetLook() const {
+    return seam::StringShape{fText};
 }

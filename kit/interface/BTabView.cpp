@@ -54,9 +54,19 @@ void BTabView::AttachedToWindow() {
     TabsChanged();
 }
 
-seam::ViewShape BTabView::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = seam::Kind::TabView;
+seam::Look BTabView::WidgetLook() const {
+    seam::TabViewShape shape;
+    // Outside a window there is nothing to measure the row with, and nothing
+    // that shows it.
+    if (Window() == nullptr)
+        return shape;
+    for (const auto& tab : fTabs) {
+        shape.labels.emplace_back(tab->Label());
+        shape.pages.push_back(tab->View()->Token());
+    }
+    shape.selected = fSelection;
+    shape.tabHeight = TabHeight();
+    shape.sameWidth = fTabWidth == B_WIDTH_FROM_WIDEST;
     return shape;
 }
 
@@ -68,15 +78,5 @@ void BTabView::HandleDisplayEvent(BMessage* message) {
 }
 
 void BTabView::TabsChanged() {
-    if (Window() == nullptr)
-        return;
-    std::vector<std::string> labels;
-    std::vector<seam::WidgetId> pages;
-    for (const auto& tab : fTabs) {
-        labels.emplace_back(tab->Label());
-        pages.push_back(tab->View()->Token());
-    }
-    kit_private::ViewAccess::Queue(this, seam::Tabs{Token(), std::move(labels), std::move(pages),
-                                                    fSelection, TabHeight(),
-                                                    fTabWidth == B_WIDTH_FROM_WIDEST});
+    kit_private::ViewAccess::QueueLook(this);
 }

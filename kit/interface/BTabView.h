@@ -42,7 +42,7 @@ private:
     // Mirrors the tabs to the display.
     void TabsChanged();
 
-    seam::ViewShape WidgetShape() const override;
+    seam::Look WidgetLook() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
     std::vector<std::unique_ptr<BTab>> fTabs;

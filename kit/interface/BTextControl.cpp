@@ -34,7 +34,7 @@ void BTextControl::SetDivider(float divider) {
     line.left = divider + kGap;
     fTextView->MoveTo(line.left, line.top);
     fTextView->ResizeTo(std::max(0.0f, line.Width()), line.Height());
-    kit_private::ViewAccess::Queue(this, seam::Divider{Token(), fDivider});
+    kit_private::ViewAccess::QueueLook(this);
 }
 
 void BTextControl::SetModificationMessage(BMessage* message) {
@@ -53,11 +53,8 @@ void BTextControl::GetPreferredSize(float* width, float* height) {
         *height = seam::Need().LineEditHeight() - 1;
 }
 
-seam::ViewShape BTextControl::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BControl>(this);
-    shape.kind = seam::Kind::TextControl;
-    shape.divider = fDivider;
-    return shape;
+seam::Look BTextControl::WidgetLook() const {
+    return seam::TextControlShape{Label(), fDivider};
 }
 
 void BTextControl::TextChanged() {

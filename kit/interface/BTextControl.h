@@ -43,7 +43,7 @@ public:
 private:
     friend class kit_private::ViewAccess;
 
-    seam::ViewShape WidgetShape() const override;
+    seam::Look WidgetLook() const override;
 
     BTextView* fTextView;
     float fDivider;

@@ -44,28 +44,28 @@ bool BTextView::Take(std::string text) {
 void BTextView::SetText(const char* text) {
     if (!Take(text ? text : ""))
         return;
-    kit_private::ViewAccess::Queue(this, seam::LineText{Token(), fText});
+    kit_private::ViewAccess::QueueLook(this);
     if (fOwner != nullptr)
         fOwner->TextChanged();
 }
 
 void BTextView::SetMaxBytes(int32 maxBytes) {
     fMaxBytes = maxBytes < 0 ? 0 : maxBytes;
-    kit_private::ViewAccess::Queue(this, seam::LineMaxBytes{Token(), fMaxBytes});
-    if (Take(fText)) {
-        kit_private::ViewAccess::Queue(this, seam::LineText{Token(), fText});
-        if (fOwner != nullptr)
-            fOwner->TextChanged();
-    }
+    const bool cut = Take(fText);
+    kit_private::ViewAccess::QueueLook(this);
+    if (cut && fOwner != nullptr)
+        fOwner->TextChanged();
 }
 
-seam::ViewShape BTextView::WidgetShape() const {
-    seam::ViewShape shape = kit_private::ViewAccess::ShapeOf<BView>(this);
-    shape.kind = seam::Kind::TextView;
-    shape.text = fText;
-    shape.label = fAccessibleLabel;
-    shape.maxBytes = fMaxBytes;
-    return shape;
+void BTextView::SetAccessibleLabel(const std::string& label) {
+    if (label == fAccessibleLabel)
+        return;
+    fAccessibleLabel = label;
+    kit_private::ViewAccess::QueueLook(this);
+}
+
+seam::Look BTextView::WidgetLook() const {
+    return seam::TextViewShape{fText, fAccessibleLabel, fMaxBytes};
 }
 
 void BTextView::HandleDisplayEvent(BMessage* message) {
@@ -78,7 +78,7 @@ void BTextView::HandleDisplayEvent(BMessage* message) {
     // The line refuses what passes the limit; should a longer text come all
     // the same, the line is given the cut text back.
     if (tooLong)
-        kit_private::ViewAccess::Queue(this, seam::LineText{Token(), fText});
+        kit_private::ViewAccess::QueueLook(this);
     if (changed && fOwner != nullptr)
         fOwner->TextChanged();
 }

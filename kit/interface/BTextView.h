@@ -38,12 +38,12 @@ public:
     // The owner told of every change (the text control holding the view).
     void SetOwner(kit_private::TextOwner* owner) { fOwner = owner; }
     // The name assistive tools read for the line.
-    void SetAccessibleLabel(const std::string& label) { fAccessibleLabel = label; }
+    void SetAccessibleLabel(const std::string& label);
 
 private:
     friend class kit_private::ViewAccess;
 
-    seam::ViewShape WidgetShape() const override;
+    seam::Look WidgetLook() const override;
     void HandleDisplayEvent(BMessage* message) override;
 
     // Takes the text, cut to the limit; true if it differs from before.

@@ -110,13 +110,23 @@ seam::ViewShape BView::WidgetShape() const {
     seam::ViewShape shape;
     shape.id = Token();
     shape.parent = WidgetParent();
-    shape.kind = seam::Kind::View;
     shape.name = Name();
     shape.frame = fFrame;
     shape.hasColor = fHasViewColor;
     shape.color = fViewColor;
+    shape.enabled = WidgetEnabled();
     shape.view = BMessenger(this);
+    shape.look = WidgetLook();
     return shape;
+}
+
+seam::Look BView::WidgetLook() const {
+    return seam::PlainShape{};
+}
+
+void BView::QueueLook() const {
+    if (fWindow != nullptr)
+        fWindow->QueueUpdate(seam::ViewLook{Token(), WidgetLook()});
 }
 
 void BView::HandleDisplayEvent(BMessage*) {}

@@ -79,8 +79,13 @@ private:
 
     // The view's mirror on the display, reached by the kit's own classes
     // through kit_private::ViewAccess.
-    // Describes the widget that mirrors this view.
-    virtual seam::ViewShape WidgetShape() const;
+    // Describes the widget that mirrors this view: what every view has, and
+    // the look of its kind.
+    seam::ViewShape WidgetShape() const;
+    virtual seam::Look WidgetLook() const;
+    virtual bool WidgetEnabled() const { return true; }
+    // Hands the view's whole look to the display again, after a change of it.
+    void QueueLook() const;
     // Input from the display (the kit's private codes). Thread: the window's, locked.
     virtual void HandleDisplayEvent(BMessage* message);
     // Queues a display task if the view is in a window.

@@ -217,6 +217,14 @@ void BWindow::QueueUpdate(seam::Change change) {
     if (fDestroying)
         return;
     std::lock_guard guard(fUpdatesMutex);
+    // A view's look follows its last change: a look queued right after one
+    // of the same view takes its place, since each carries the whole look.
+    if (const auto* look = std::get_if<seam::ViewLook>(&change); look && !fUpdates.empty())
+        if (auto* last = std::get_if<seam::ViewLook>(&fUpdates.back());
+            last && last->id == look->id) {
+            *last = std::move(*std::get_if<seam::ViewLook>(&change));
+            return;
+        }
     fUpdates.push_back(std::move(change));
 }
 

@@ -44,29 +44,6 @@ struct WindowShape {
     BMessenger window;
 };
 
-enum class Kind {
-    View,
-    Button,
-    StringView,
-    MenuBar,
-    TabView,
-    CheckBox,
-    TextControl,
-    TextView,
-    MenuField,
-    ListView,
-    ScrollView,
-    StatusBar,
-};
-
-// What a status bar shows: value of maximum, or, while busy, that work goes
-// on without a figure.
-struct BarFigure {
-    float value = 0;
-    float maximum = 100;
-    bool busy = false;
-};
-
 struct MenuItemShape {
     WidgetId id = 0;
     std::string label;
@@ -82,23 +59,90 @@ struct MenuShape {
     std::vector<MenuItemShape> items;
 };
 
+// What each kind of view shows beyond its frame, one shape per kind. A view
+// hands its whole shape over when it is made and again on every change of
+// it; the display's widget for that kind takes it with one Apply.
+struct PlainShape {};
+struct ButtonShape {
+    std::string label;
+};
+struct CheckBoxShape {
+    std::string label;
+    bool checked = false;
+};
+struct StringShape {
+    std::string text;
+};
+// A text control is the column of its label, as wide as the divider; its
+// editable line is a text view of its own among its children.
+struct TextControlShape {
+    std::string label;
+    float divider = 0;
+};
+// The editable line: its text, its limit in bytes, and the label an
+// assistive tool reads for it.
+struct TextViewShape {
+    std::string text;
+    std::string accessibleLabel;
+    int32 maxBytes = 0;
+};
+struct MenuBarShape {
+    std::vector<MenuShape> menus;
+};
+// A menu field: the label's column as wide as the divider, then a button
+// that pops up the menu and shows buttonLabel.
+struct MenuFieldShape {
+    std::string label;
+    float divider = 0;
+    MenuShape menu;
+    std::string buttonLabel;
+};
+// A tab view's tabs: labels, the views of the pages in order, the selection
+// and the height of the tab row; with sameWidth every tab is as wide as the
+// widest.
+struct TabViewShape {
+    std::vector<std::string> labels;
+    std::vector<WidgetId> pages;
+    int32 selected = 0;
+    float tabHeight = 0;
+    bool sameWidth = false;
+};
+// A list's rows come through its feed (FeedList below); its shape is only
+// how many rows may be selected.
+struct ListShape {
+    bool multipleSelection = false;
+};
+// What a status bar shows: value of maximum, or, while busy, that work goes
+// on without a figure; and the label an assistive tool reads for it.
+struct StatusBarShape {
+    std::string label;
+    float value = 0;
+    float maximum = 100;
+    bool busy = false;
+};
+// The bars a scroll view shows beside its target, and the width of its border.
+struct ScrollShape {
+    bool vertical = false;
+    bool horizontal = false;
+    int32 border = 0;
+};
+
+using Look = std::variant<PlainShape, ButtonShape, CheckBoxShape, StringShape, TextControlShape,
+                          TextViewShape, MenuBarShape, MenuFieldShape, TabViewShape, ListShape,
+                          ScrollShape, StatusBarShape>;
+
+// What every view has: where it is, what it is called, its background, and
+// whether it takes input; and its look.
 struct ViewShape {
     WidgetId id = 0;
     WidgetId parent = 0;
-    Kind kind = Kind::View;
     std::string name;
     BRect frame; // in the parent's coordinates
     bool hasColor = false;
     rgb_color color;
-    std::string label;
-    std::string text;
     bool enabled = true;
-    int32 value = 0;
-    int32 maxBytes = 0;
-    float divider = 0;
-    BarFigure bar;
-    std::vector<MenuShape> menus;
     BMessenger view;
+    Look look;
 };
 
 using PanelId = uint64;
@@ -166,66 +210,20 @@ struct ViewColor {
     WidgetId id = 0;
     rgb_color color;
 };
-struct ViewLabel {
-    WidgetId id = 0;
-    std::string label;
-};
-struct ViewText {
-    WidgetId id = 0;
-    std::string text;
-};
 struct ViewEnabled {
     WidgetId id = 0;
     bool enabled = true;
 };
-struct ViewValue {
+// A view's whole look anew. A look of another kind than the view's widget
+// is a fault.
+struct ViewLook {
     WidgetId id = 0;
-    int32 value = 0;
-};
-struct Menus {
-    WidgetId id = 0;
-    std::vector<MenuShape> menus;
-};
-// A tab view's tabs: labels, the views of the pages in order, the selection
-// and the height of the tab row; with sameWidth every tab is as wide as the
-// widest.
-struct Tabs {
-    WidgetId id = 0;
-    std::vector<std::string> labels;
-    std::vector<WidgetId> pages;
-    int32 selected = 0;
-    float tabHeight = 0;
-    bool sameWidth = false;
-};
-// The editable line of a text control or text view: its text and its limit
-// in bytes.
-struct LineText {
-    WidgetId id = 0;
-    std::string text;
-};
-struct LineMaxBytes {
-    WidgetId id = 0;
-    int32 maxBytes = 0;
-};
-// The width of the label's column of a text control or a menu field.
-struct Divider {
-    WidgetId id = 0;
-    float divider = 0;
-};
-// A menu field's menu and what its button shows.
-struct MenuFieldMenu {
-    WidgetId id = 0;
-    MenuShape menu;
-    std::string buttonLabel;
+    Look look;
 };
 // Everything the list view's feed holds by the time the change is applied.
 struct FeedList {
     WidgetId id = 0;
     std::shared_ptr<ListFeed> feed;
-};
-struct StatusBarFigure {
-    WidgetId id = 0;
-    BarFigure figure;
 };
 // A file panel's dialog: made on its first showing; an update takes over the
 // title, labels, target, message and hide-when-done setting, leaving the
@@ -245,9 +243,8 @@ struct DestroyPanel {
 
 using Change =
     std::variant<CreateWindow, DestroyWindow, WindowTitle, WindowFrame, WindowShown, ActivateWindow,
-                 CreateView, DestroyView, ViewFrame, ViewColor, ViewLabel, ViewText, ViewEnabled,
-                 ViewValue, Menus, Tabs, LineText, LineMaxBytes, Divider, MenuFieldMenu, FeedList,
-                 StatusBarFigure, ShowPanel, UpdatePanel, HidePanel, DestroyPanel>;
+                 CreateView, DestroyView, ViewFrame, ViewColor, ViewEnabled, ViewLook, FeedList,
+                 ShowPanel, UpdatePanel, HidePanel, DestroyPanel>;
 
 struct Size {
     float width = 0;

@@ -55,6 +55,7 @@ WidgetInfo Describe(QWidget* widget, bool topLevel) {
     info.width = geometry.width();
     info.height = geometry.height();
     info.className = widget->metaObject()->className();
+    info.accessibleName = widget->accessibleName().toStdString();
     return info;
 }
 

@@ -38,6 +38,7 @@ struct WidgetInfo {
     int x = 0, y = 0; // position in the parent (screen for windows)
     int width = 0, height = 0;
     std::string className;
+    std::string accessibleName; // what an assistive tool reads for it
 };
 
 // A top-level window by title, and a widget by object name inside it.

@@ -17,13 +17,10 @@ namespace kit_private {
 
 class ViewAccess {
 public:
-    // The view's own description, through its most derived override.
+    // The view's own description, with the look of its most derived class.
     static seam::ViewShape Shape(const BView* view) { return view->WidgetShape(); }
-    // The description as Base makes it, for an override that adds to it.
-    template <class Base>
-    static seam::ViewShape ShapeOf(const Base* view) {
-        return view->Base::WidgetShape();
-    }
+    // The view's whole look, queued anew after a change of it.
+    static void QueueLook(const BView* view) { view->QueueLook(); }
     static void Handle(BView* view, BMessage* message) { view->HandleDisplayEvent(message); }
     template <class Base>
     static void HandleOf(Base* view, BMessage* message) {

@@ -275,6 +275,8 @@ TEST_F(Controls, EveryPropertySetOnTheScreenIsShownAndOutlastsAResize) {
     EXPECT_EQ(driver::ShownLabel(kTitle, "Text"), "Titel:");
     EXPECT_EQ(driver::LineText(kTitle, "Text"), "Wert");
     EXPECT_EQ(driver::Widget(kTitle, "_input_").x, 70 + int(BTextControl::kGap));
+    // The line is read by the control's new label too.
+    EXPECT_EQ(driver::Widget(kTitle, "_input_").accessibleName, "Titel:");
     EXPECT_FALSE(driver::Widget(kTitle, "Text").enabled);
 
     EXPECT_EQ(driver::ShownLabel(kTitle, "Field"), "Wahl:");

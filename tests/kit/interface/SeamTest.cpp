@@ -3,6 +3,12 @@
 #include <kit/interface/BAlert.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BCheckBox.h>
+#include <kit/interface/BMenu.h>
+#include <kit/interface/BMenuField.h>
+#include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStringView.h>
+#include <kit/interface/BTabView.h>
+#include <kit/interface/BTextControl.h>
 #include <kit/interface/BWindow.h>
 
 #include <gtest/gtest.h>
@@ -62,8 +68,8 @@ TEST(DisplaySeam, AWindowReachesTheDisplayOnlyOnceShownAndThenInOneBatchPerUnloc
     EXPECT_EQ(window.title, "Fenster");
     EXPECT_FALSE(window.resizable);
     const auto& button = std::get<seam::CreateView>(shown[0][2]).shape;
-    EXPECT_EQ(button.kind, seam::Kind::Button);
-    EXPECT_EQ(button.label, "Los");
+    ASSERT_TRUE(std::holds_alternative<seam::ButtonShape>(button.look));
+    EXPECT_EQ(std::get<seam::ButtonShape>(button.look).label, "Los");
     EXPECT_EQ(button.parent, window.topView);
 
     // Changes made under one lock come as one batch when it is released.
@@ -76,9 +82,118 @@ TEST(DisplaySeam, AWindowReachesTheDisplayOnlyOnceShownAndThenInOneBatchPerUnloc
     ASSERT_TRUE(display.WaitForBatches(1));
     const std::vector<seam::Change> batch = display.Batches().at(0);
     ASSERT_EQ(KindsOf(batch),
-              (std::vector<size_t>{KindOf<seam::ViewLabel>(), KindOf<seam::ViewFrame>()}));
-    EXPECT_EQ(std::get<seam::ViewLabel>(batch[0]).label, "Weiter");
+              (std::vector<size_t>{KindOf<seam::ViewLook>(), KindOf<seam::ViewFrame>()}));
+    EXPECT_EQ(std::get<seam::ButtonShape>(std::get<seam::ViewLook>(batch[0]).look).label, "Weiter");
     EXPECT_EQ(std::get<seam::ViewFrame>(batch[1]).frame, BRect(7, 8, 82, 33));
+}
+
+// The looks handed over for one view, in order.
+std::vector<seam::Look> LooksOf(const std::vector<seam::Change>& changes, const BView* view) {
+    std::vector<seam::Look> looks;
+    for (const seam::Change& change : changes)
+        if (const auto* look = std::get_if<seam::ViewLook>(&change);
+            look && look->id == view->Token())
+            looks.push_back(look->look);
+    return looks;
+}
+
+TEST(DisplaySeam, EverySetterHandsOverItsViewsWholeLookOncePerUnlock) {
+    RecordingDisplay display;
+    display.SetSize("tabbar", {0, 24});
+    auto* window = new BWindow(BRect(10, 10, 409, 309), "Fenster", B_TITLED_WINDOW, 0);
+    auto* box = new BCheckBox(BRect(5, 5, 100, 25), "Box", "Immer", nullptr);
+    auto* text = new BTextControl(BRect(5, 30, 200, 50), "Text", "Name:", "alt", nullptr);
+    auto* label = new BStringView(BRect(5, 55, 200, 70), "Label", "Datei");
+    auto* menu = new BMenu("Wahl");
+    menu->SetRadioMode(true);
+    menu->SetLabelFromMarked(true);
+    menu->AddItem(new BMenuItem("Eins", nullptr));
+    menu->AddItem(new BMenuItem("Zwei", nullptr));
+    auto* field = new BMenuField(BRect(5, 75, 200, 95), "Field", "Wahl:", menu);
+    auto* tabs = new BTabView(BRect(5, 100, 300, 250), "Tabs");
+    for (BView* view : std::initializer_list<BView*>{box, text, label, field, tabs})
+        window->AddChild(view);
+    tabs->AddTab(new BView(BRect(0, 0, 50, 50), "Seite1", B_FOLLOW_ALL_SIDES, 0));
+    tabs->AddTab(new BView(BRect(0, 0, 50, 50), "Seite2", B_FOLLOW_ALL_SIDES, 0));
+    window->Show();
+    ASSERT_TRUE(display.WaitForBatches(1));
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        const BView* view;
+        std::function<void(const seam::Look&)> check;
+    };
+    const std::vector<Case> cases = {
+        {"check box label and value under one lock",
+         [&] {
+             box->SetLabel("Nie");
+             box->SetValue(1);
+         },
+         box,
+         [](const seam::Look& look) {
+             const auto& shape = std::get<seam::CheckBoxShape>(look);
+             EXPECT_EQ(shape.label, "Nie");
+             EXPECT_TRUE(shape.checked);
+         }},
+        {"text control divider", [&] { text->SetDivider(70); }, text,
+         [](const seam::Look& look) {
+             const auto& shape = std::get<seam::TextControlShape>(look);
+             EXPECT_EQ(shape.label, "Name:");
+             EXPECT_EQ(shape.divider, 70);
+         }},
+        {"text control label reaches its line", [&] { text->SetLabel("Titel:"); }, text->TextView(),
+         [](const seam::Look& look) {
+             const auto& shape = std::get<seam::TextViewShape>(look);
+             EXPECT_EQ(shape.accessibleLabel, "Titel:");
+             EXPECT_EQ(shape.text, "alt");
+         }},
+        {"line limit cuts the text", [&] { text->TextView()->SetMaxBytes(2); }, text->TextView(),
+         [](const seam::Look& look) {
+             const auto& shape = std::get<seam::TextViewShape>(look);
+             EXPECT_EQ(shape.maxBytes, 2);
+             EXPECT_EQ(shape.text, "al");
+         }},
+        {"string view text", [&] { label->SetText("Datei 2 von 3"); }, label,
+         [](const seam::Look& look) {
+             EXPECT_EQ(std::get<seam::StringShape>(look).text, "Datei 2 von 3");
+         }},
+        {"menu field marking and divider",
+         [&] {
+             menu->ItemAt(1)->SetMarked(true);
+             field->SetDivider(60);
+         },
+         field,
+         [](const seam::Look& look) {
+             const auto& shape = std::get<seam::MenuFieldShape>(look);
+             EXPECT_EQ(shape.buttonLabel, "Zwei");
+             EXPECT_EQ(shape.divider, 60);
+             ASSERT_EQ(shape.menu.items.size(), 2u);
+             EXPECT_TRUE(shape.menu.items[1].marked);
+             EXPECT_FALSE(shape.menu.items[0].marked);
+         }},
+        {"tab selection", [&] { tabs->Select(1); }, tabs,
+         [&](const seam::Look& look) {
+             const auto& shape = std::get<seam::TabViewShape>(look);
+             EXPECT_EQ(shape.selected, 1);
+             EXPECT_EQ(shape.pages, (std::vector<seam::WidgetId>{tabs->ViewForTab(0)->Token(),
+                                                                 tabs->ViewForTab(1)->Token()}));
+         }},
+    };
+    for (const Case& c : cases) {
+        display.Clear();
+        ASSERT_TRUE(window->Lock());
+        c.change();
+        window->Unlock();
+        ASSERT_TRUE(display.WaitForBatches(1)) << c.what;
+        const std::vector<seam::Look> looks = LooksOf(display.Changes(), c.view);
+        // Changes of one view made one after the other go as one look.
+        ASSERT_EQ(looks.size(), 1u) << c.what;
+        SCOPED_TRACE(c.what);
+        c.check(looks[0]);
+    }
+    ASSERT_TRUE(window->Lock());
+    window->Quit();
 }
 
 TEST(DisplaySeam, PreferredSizesComeFromTheDisplaysMeasure) {

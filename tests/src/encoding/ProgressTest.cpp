@@ -179,11 +179,12 @@ protected:
     }
 
     // Every figure the bar has handed to the display so far.
-    std::vector<seam::BarFigure> Shown() {
-        std::vector<seam::BarFigure> figures;
+    std::vector<seam::StatusBarShape> Shown() {
+        std::vector<seam::StatusBarShape> figures;
         for (const seam::Change& change : display.Changes())
-            if (auto* figure = std::get_if<seam::StatusBarFigure>(&change))
-                figures.push_back(figure->figure);
+            if (auto* look = std::get_if<seam::ViewLook>(&change))
+                if (auto* figure = std::get_if<seam::StatusBarShape>(&look->look))
+                    figures.push_back(*figure);
         return figures;
     }
     bool WaitForShown(size_t count) {
@@ -218,7 +219,7 @@ TEST_F(ProgressBar, FiguresReachTheScreenAtMostOncePerIntervalAndTheLastIsShown)
     // Once the interval is over, the window's own wake-up shows the last.
     clock.Advance(100);
     ASSERT_TRUE(WaitForShown(2));
-    const std::vector<seam::BarFigure> shown = Shown();
+    const std::vector<seam::StatusBarShape> shown = Shown();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_FALSE(shown[1].busy);
     EXPECT_FLOAT_EQ(shown[1].value, 50);
