@@ -95,11 +95,11 @@ ProgressWindow::~ProgressWindow() = default;
 
 void ProgressWindow::MessageReceived(BMessage* message) {
     switch (message->what) {
-    case B_CHILD_OUTPUT:
-        TakeChildOutput(message);
-        break;
     case kShowHeld:
         ShowHeld();
+        break;
+    case B_CHILD_OUTPUT:
+        TakeChildOutput(message);
         break;
     default:
         BWindow::MessageReceived(message);
@@ -122,8 +122,8 @@ void ProgressWindow::TakeOutput(team_id team, int64 launch, const char* text) {
         Changed();
 }
 
-void ProgressWindow::TakeChildOutput(BMessage* message) {
-    int32 team = -1;
+void ProgressWindow::TakeChildOutput(const BMessage* message) {
+    team_id team = -1;
     int64 launch = 0;
     const char* text = nullptr;
     if (message->FindInt32("be:team", &team) == B_OK &&

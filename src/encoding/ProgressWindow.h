@@ -33,8 +33,7 @@ public:
     explicit ProgressWindow(BWindow* parent, UpdateThrottle::Now now = UpdateThrottle::Clock::now);
     ~ProgressWindow() override;
 
-    // The encoders' standard error (B_CHILD_OUTPUT) and the throttle's
-    // wake-ups. Thread: the window's.
+    // Thread: the window's.
     void MessageReceived(BMessage* message) override;
 
     // The run's steps, for the main window with this window locked (inside
@@ -57,8 +56,8 @@ public:
     BStatusBar* fileProgress;
 
 private:
-    // What an encoder wrote on its standard error, as the roster sends it.
-    void TakeChildOutput(BMessage* message);
+    // A B_CHILD_OUTPUT from the roster, for TakeOutput.
+    void TakeChildOutput(const BMessage* message);
     // Asks to show what is known now, as the throttle allows.
     void Changed();
     void ShowHeld();
