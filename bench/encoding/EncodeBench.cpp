@@ -1,9 +1,15 @@
 // Encodes the same short WAV files with the real oggenc twice per round: by
 // the program's batch run (driven as the "Kodieren!" button would, with "-Q"
 // as the extra parameter) and by a shell loop `for f; do oggenc -Q "$f";
-// done`, and prints the wall times and their ratio. A last run through a
-// stamping stand-in in front of oggenc measures the program's own time
-// between one encoder's end and the next one's start.
+// done`, and prints the wall times and their ratio. Which of the two goes
+// first alternates from round to round, so that a machine growing busier or
+// quieter favours neither. With "progress" as the third argument both leave
+// out "-Q": oggenc then writes its progress lines, which the program reads
+// from its pipe and the shell loop sends to /dev/null.
+//
+// Then both run once more through a stamping stand-in in front of oggenc,
+// which measures the time between one encoder's end and the next one's
+// start: the program's own gap beside the shell loop's.
 //
 // The program runs in this process as in the real one: the display (Qt,
 // offscreen) on the main thread, the application's and windows' threads
@@ -74,9 +80,15 @@ int Wait(pid_t pid) {
     return status;
 }
 
-double ShellLoop(const std::vector<std::string>& files) {
-    std::vector<std::string> args = {"sh", "-c", "for f in \"$@\"; do oggenc -Q \"$f\"; done",
-                                     "sh"};
+double ShellLoop(const std::string& encoder, const std::string& quiet,
+                 const std::vector<std::string>& files) {
+    std::vector<std::string> args = {
+        "sh",
+        "-c",
+        "e=$1; q=$2; shift 2; for f in \"$@\"; do \"$e\" $q \"$f\" 2>/dev/null; done",
+        "sh",
+        encoder,
+        quiet};
     args.insert(args.end(), files.begin(), files.end());
     std::vector<char*> argv;
     for (auto& arg : args)
@@ -99,11 +111,12 @@ bool Running(MainWindow* window) {
 
 // One batch run over the files with the given encoder; its wall time from
 // the press of "Kodieren!" to the end of the run.
-double ProgramRun(MFApp& app, const std::string& encoder, const std::vector<std::string>& files) {
+double ProgramRun(MFApp& app, const std::string& encoder, const std::string& quiet,
+                  const std::vector<std::string>& files) {
     MainWindow* window = app.mainWindow;
     window->Lock();
     std::strcpy(app.encoderPath, encoder.c_str());
-    window->tabView->encoderView->extraParam->SetText("-Q");
+    window->tabView->encoderView->extraParam->SetText(quiet.c_str());
     window->filesList->Clear();
     window->Unlock();
     for (const std::string& file : files)
@@ -133,7 +146,33 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-int Bench(int count, int rounds, const fs::path& folder) {
+// The gaps between one stamped encoder's end and the next one's start, in
+// milliseconds, from the stamps file the stand-in wrote; the file goes.
+std::vector<double> Gaps(const fs::path& stamps) {
+    std::vector<long long> starts, ends;
+    {
+        std::ifstream in(stamps);
+        std::string what;
+        long long when = 0;
+        while (in >> what >> when)
+            (what == "start" ? starts : ends).push_back(when);
+    }
+    fs::remove(stamps);
+    std::vector<double> gaps;
+    for (size_t i = 0; i + 1 < starts.size() && i < ends.size(); ++i)
+        gaps.push_back(double(starts[i + 1] - ends[i]) / 1e6);
+    return gaps;
+}
+
+void PrintGaps(const char* who, const std::vector<double>& gaps) {
+    if (gaps.empty())
+        return;
+    std::printf("%s: gap from one encoder's end to the next one's start (%zu gaps): median "
+                "%.3f ms, worst %.3f ms\n",
+                who, gaps.size(), Median(gaps), *std::max_element(gaps.begin(), gaps.end()));
+}
+
+int Bench(int count, int rounds, bool progress, const fs::path& folder) {
     std::vector<std::string> files;
     for (int i = 0; i < count; ++i) {
         files.push_back((folder / ("stück " + std::to_string(i) + ".wav")).string());
@@ -155,43 +194,58 @@ int Bench(int count, int rounds, const fs::path& folder) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
+    const std::string quiet = progress ? "" : "-Q";
     std::vector<double> loopTimes, programTimes;
     for (int round = 0; round < rounds; ++round) {
-        RemoveOggs(files);
-        loopTimes.push_back(ShellLoop(files));
-        RemoveOggs(files);
-        programTimes.push_back(ProgramRun(app, oggenc, files));
+        auto loop = [&] {
+            RemoveOggs(files);
+            loopTimes.push_back(ShellLoop(oggenc, quiet, files));
+        };
+        auto program = [&] {
+            RemoveOggs(files);
+            programTimes.push_back(ProgramRun(app, oggenc, quiet, files));
+        };
+        if (round % 2 == 0) {
+            loop();
+            program();
+        } else {
+            program();
+            loop();
+        }
         std::printf("round %d: shell loop %.3f s, program %.3f s\n", round + 1, loopTimes.back(),
                     programTimes.back());
     }
 
-    // The gaps, through the stamping stand-in.
+    // The gaps, through the stamping stand-in, the program's and the shell
+    // loop's alike.
     const fs::path stamps = folder / "stamps";
     setenv("ENCODE_BENCH_STAMPS", stamps.c_str(), 1);
+    std::vector<double> loopGaps, programGaps;
+    for (int round = 0; round < rounds; ++round) {
+        RemoveOggs(files);
+        ProgramRun(app, STAMP_ENCODER, quiet, files);
+        for (double gap : Gaps(stamps))
+            programGaps.push_back(gap);
+        RemoveOggs(files);
+        ShellLoop(STAMP_ENCODER, quiet, files);
+        for (double gap : Gaps(stamps))
+            loopGaps.push_back(gap);
+    }
     RemoveOggs(files);
-    ProgramRun(app, STAMP_ENCODER, files);
-    std::vector<long long> starts, ends;
-    std::ifstream in(stamps);
-    std::string what;
-    long long when = 0;
-    while (in >> what >> when)
-        (what == "start" ? starts : ends).push_back(when);
-    std::vector<double> gaps;
-    for (size_t i = 0; i + 1 < starts.size() && i < ends.size(); ++i)
-        gaps.push_back(double(starts[i + 1] - ends[i]) / 1e6);
 
     be_app_messenger.SendMessage(B_QUIT_REQUESTED);
     runner.join();
 
     const double loop = Median(loopTimes), program = Median(programTimes);
-    std::printf("\n%d files of 1 s, %d rounds (medians)\n", count, rounds);
+    std::printf("\n%d files of 1 s, %d rounds (medians), %s\n", count, rounds,
+                progress ? "progress lines read" : "with -Q");
     std::printf("shell loop:  %.3f s\nprogram:     %.3f s\nratio:       %.3f\n", loop, program,
                 program / loop);
-    if (!gaps.empty()) {
-        std::printf("gap from one encoder's end to the next one's start (%zu gaps): median "
-                    "%.3f ms, worst %.3f ms\n",
-                    gaps.size(), Median(gaps), *std::max_element(gaps.begin(), gaps.end()));
-    }
+    PrintGaps("shell loop", loopGaps);
+    PrintGaps("program", programGaps);
+    if (!loopGaps.empty() && !programGaps.empty())
+        std::printf("the program's gap above the shell loop's: %.3f ms\n",
+                    Median(programGaps) - Median(loopGaps));
     return 0;
 }
 
@@ -200,6 +254,7 @@ int Bench(int count, int rounds, const fs::path& folder) {
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 100;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+    const bool progress = argc > 3 && std::strcmp(argv[3], "progress") == 0;
 
     // Run from a copy in a fresh folder with desktop folders of its own.
     if (std::getenv("ENCODE_BENCH_SANDBOX") == nullptr) {
@@ -230,7 +285,8 @@ int main(int argc, char** argv) {
     display::Initialize();
     int result = 1;
     std::thread bench([&] {
-        result = Bench(count, rounds, fs::path(std::getenv("ENCODE_BENCH_SANDBOX")) / "music");
+        result =
+            Bench(count, rounds, progress, fs::path(std::getenv("ENCODE_BENCH_SANDBOX")) / "music");
         display::Exit();
     });
     display::Exec();
