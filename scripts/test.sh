@@ -32,8 +32,10 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/sanitizers/tsan.supp"
 
 # Each fuzz target starts from its seeds in fuzz/corpus/<target>/ (read, never
-# written) and runs for MF_FUZZ_SECONDS; a crash, a leak or a failed check
-# fails the run and leaves the input that caused it in the build folder.
+# written) and runs for MF_FUZZ_SECONDS, with the words of fuzz/<target>.dict
+# where there is one; a crash, a leak or a failed check fails the run and
+# leaves the input that caused it in the build folder. Each target's number
+# of runs and its final coverage are printed.
 run_fuzz() {
     build="$root/build-test-fuzz"
     echo "== fuzz build"
@@ -47,14 +49,23 @@ run_fuzz() {
         mkdir -p "$found" "$root/fuzz/corpus/$name"
         echo "-- $name"
         log="$build/fuzz-found/$name.log"
+        # The dictionary, if any, is passed as the only positional argument,
+        # so that a root folder with blanks in its name stays one word.
+        set --
+        if [ -f "$root/fuzz/$name.dict" ]; then
+            set -- "-dict=$root/fuzz/$name.dict"
+        fi
         if ! (cd "$build/fuzz-found" && "$build/fuzz/$name" -max_total_time="${MF_FUZZ_SECONDS:-20}" \
-            -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+            -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$@" \
             "$found" "$root/fuzz/corpus/$name" >"$log" 2>&1); then
             tail -n 60 "$log"
             echo "Fuzz target $name failed; its input is in $build/fuzz-found." >&2
             exit 1
         fi
         grep -E '^(Done|stat::number_of_executed_units)' "$log" || true
+        grep -E '^#[0-9]+' "$log" | tail -n 1 | grep -oE '(cov|ft|corp): [0-9/a-zA-Z]+' |
+            tr '\n' ' ' || true
+        echo
     done
 }
 

@@ -12,6 +12,10 @@
 #include <variant>
 #include <vector>
 
+namespace kit_private {
+class MessageAccess;
+} // namespace kit_private
+
 class BMessage {
 public:
     BMessage() = default;
@@ -53,6 +57,8 @@ public:
     uint32 what = 0;
 
 private:
+    friend class kit_private::MessageAccess;
+
     using Value = std::variant<std::string, int32, int64, bool, entry_ref>;
     struct Field {
         std::string name;

@@ -14,7 +14,7 @@ const BRoster sRoster;
 const BRoster* be_roster = &sRoster;
 
 status_t BRoster::Launch(const entry_ref* ref, int argc, const char* const* argv, team_id* team,
-                         int64* launch) const {
+                         int64* launch, const BMessenger* errorTarget) const {
     if (ref == nullptr || ref->path.empty() || argc < 0 || (argc > 0 && argv == nullptr))
         return B_BAD_VALUE;
     std::vector<const char*> arguments;
@@ -25,7 +25,8 @@ status_t BRoster::Launch(const entry_ref* ref, int argc, const char* const* argv
             return B_BAD_VALUE;
         arguments.push_back(argv[i]);
     }
-    return kit_private::ChildWatcher::Instance().Spawn(ref->path, arguments, *ref, team, launch);
+    return kit_private::ChildWatcher::Instance().Spawn(ref->path, arguments, *ref, team, launch,
+                                                       errorTarget);
 }
 
 status_t BRoster::Launch(const entry_ref* ref, const BMessage*, team_id* team) const {

@@ -8,8 +8,10 @@
 // "be:ref" (the executable it was started from), the int32 "be:team" (its
 // process id) and the int64 "kit:launch" (its launch number). A process id may
 // be given again once its child has been reaped; the launch number never is,
-// so only it tells the end of a child from that of an earlier one. Children
-// are never reported as launched: nothing needs it.
+// so only it tells the end of a child from that of an earlier one. The notice
+// also says how the child ended: the int32 "kit:exit_status" when it exited,
+// the int32 "kit:signal" when a signal ended it. Children are never reported
+// as launched: nothing needs it.
 //
 // Reached through be_roster, which is valid for the life of the process. All
 // methods may be called from any thread.
@@ -31,8 +33,19 @@ public:
     // given). Any other status means nothing was started and team and launch
     // are left alone: a missing file, a folder, a file without execute
     // permission or one that is neither a binary nor a script.
+    //
+    // The child leads a process group of its own, and kill_team ends the
+    // whole group. Without errorTarget the child's standard error is ours.
+    // With it, the standard error goes to a pipe that the kit reads however
+    // much the child writes, and sends on to errorTarget as B_CHILD_OUTPUT
+    // (an invalid messenger takes nothing); the quit notice then also carries
+    // the string "kit:error_output": the last four lines that were not empty
+    // (lines end at '\n' or '\r'; each ends with '\n' there and is kept to at
+    // most 1024 bytes). Every B_CHILD_OUTPUT for the child comes before its
+    // quit notice.
     status_t Launch(const entry_ref* ref, int argc, const char* const* argv,
-                    team_id* team = nullptr, int64* launch = nullptr) const;
+                    team_id* team = nullptr, int64* launch = nullptr,
+                    const BMessenger* errorTarget = nullptr) const;
 
     // Opens the document ref names with the desktop's preferred application
     // (xdg-open, looked up in the absolute folders of PATH when called). The message is not passed

@@ -8,7 +8,9 @@
 using team_id = int32;
 
 // Ends a process that this program started through the roster, at once
-// (SIGKILL); its end is then reported to the roster's watchers like any other.
+// (SIGKILL), together with every process of the group it leads (what it
+// started, unless that left the group); its end is then reported to the
+// roster's watchers like any other.
 // A team that is not a live child of ours (never started by us, or already
 // reaped) gives B_BAD_TEAM_ID and nothing is signalled, so a process that was
 // given the same number later is never touched. A child that has ended but is

@@ -108,8 +108,10 @@ void MFApp::RelayQuitNotice(BMessage* message) {
     if (message->FindRef("be:ref", &quitting) == B_OK &&
         message->FindInt32("be:team", &team) == B_OK &&
         message->FindInt64("kit:launch", &launch) == B_OK &&
-        mainWindow->IsEncoderNotice(quitting, team, launch))
+        mainWindow->IsEncoderNotice(quitting, team, launch)) {
+        mainWindow->NoteEncoderEnd(message);
         mainWindow->EncodeNext();
+    }
 }
 
 void MFApp::RelayToMainWindow(BMessage* message) {

@@ -4,7 +4,8 @@
 #include <kit/app/BRoster.h>
 
 status_t MirvexLaunch(const entry_ref* ref, const char* optionsBefore, const char* file,
-                      const char* optionsAfter, team_id* team, int64* launch) {
+                      const char* optionsAfter, team_id* team, int64* launch,
+                      const BMessenger* errorTarget) {
     LaunchArguments arguments;
     if (status_t status = arguments.Split(optionsBefore); status != B_OK)
         return status;
@@ -17,5 +18,5 @@ status_t MirvexLaunch(const entry_ref* ref, const char* optionsBefore, const cha
     }
     if (status_t status = arguments.Split(optionsAfter); status != B_OK)
         return status;
-    return be_roster->Launch(ref, arguments.Count(), arguments.Vector(), team, launch);
+    return be_roster->Launch(ref, arguments.Count(), arguments.Vector(), team, launch, errorTarget);
 }

@@ -3,6 +3,7 @@
 #include "app/ButtonSlot.h"
 #include "app/Commands.h"
 #include "app/MFApp.h"
+#include <kit/app/AppDefs.h>
 #include <kit/app/BMessageRunner.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BStatusBar.h>
@@ -98,6 +99,9 @@ void ProgressWindow::MessageReceived(BMessage* message) {
     case kShowHeld:
         ShowHeld();
         break;
+    case B_CHILD_OUTPUT:
+        TakeChildOutput(message);
+        break;
     default:
         BWindow::MessageReceived(message);
     }
@@ -117,6 +121,16 @@ void ProgressWindow::TakeOutput(team_id team, int64 launch, const char* text) {
         return;
     if (fProgress.Feed(text))
         Changed();
+}
+
+void ProgressWindow::TakeChildOutput(const BMessage* message) {
+    team_id team = -1;
+    int64 launch = 0;
+    const char* text = nullptr;
+    if (message->FindInt32("be:team", &team) == B_OK &&
+        message->FindInt64("kit:launch", &launch) == B_OK &&
+        message->FindString("kit:text", &text) == B_OK)
+        TakeOutput(team, launch, text);
 }
 
 void ProgressWindow::EndRun() {

@@ -56,6 +56,8 @@ public:
     BStatusBar* fileProgress;
 
 private:
+    // A B_CHILD_OUTPUT from the roster, for TakeOutput.
+    void TakeChildOutput(const BMessage* message);
     // Asks to show what is known now, as the throttle allows.
     void Changed();
     void ShowHeld();

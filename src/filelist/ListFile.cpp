@@ -59,8 +59,12 @@ bool ListFile::Read(FILE* stream, std::vector<std::string>* entries) {
 
 bool ListFile::AppendEntry(std::string* contents, const char* text) {
     // Read back, a LF would split the entry in two, and a text longer than a
-    // path (only a hand-made file yields one) would lose its end.
-    if (std::strchr(text, '\n') != nullptr || std::strlen(text) > kLongestEntry)
+    // path (only a hand-made file yields one) would lose its end. So would a
+    // text of a path's full length that ends in CR: its line fills a whole
+    // piece without the LF, and the reader takes that CR for the line end.
+    const size_t length = std::strlen(text);
+    if (std::strchr(text, '\n') != nullptr || length > kLongestEntry ||
+        (length == kLongestEntry && text[length - 1] == '\r'))
         return false;
     contents->append("0;");
     contents->append(text);

@@ -29,8 +29,8 @@ public:
     // Answers false when reading failed before the end of the file.
     static bool Read(FILE* stream, std::vector<std::string>* entries);
     // Appends one entry's line to contents; false, appending nothing, for an
-    // entry that could never be read back as it is: one that holds a LF or
-    // is longer than kLongestEntry.
+    // entry that could never be read back as it is: one that holds a LF, is
+    // longer than kLongestEntry, or is that long and ends in CR.
     static bool AppendEntry(std::string* contents, const char* text);
     // Writes the contents in place of the file at path (a link is followed)
     // and gives it the list file type.

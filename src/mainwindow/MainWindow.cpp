@@ -364,6 +364,7 @@ void MainWindow::StartRun() {
         return;
     }
     fileIndex = 0;
+    encodeErrors.Clear();
     tabView->encoderView->OptionsBefore(optionsBefore);
     tabView->encoderView->OptionsAfter(optionsAfter);
     running = true;
@@ -405,8 +406,11 @@ void MainWindow::EncodeNext() {
         progressWindow->skipButton->SetEnabled(true);
         progressWindow->stopButton->SetEnabled(true);
     }
-    const status_t launched =
-        MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter, &encoderTeam, &encoderLaunch);
+    // The encoder's standard error goes to the progress window; its last
+    // lines come with its quit notice, which says whether it failed.
+    const BMessenger errorTarget(progressWindow);
+    const status_t launched = MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter,
+                                           &encoderTeam, &encoderLaunch, &errorTarget);
     if (locked) {
         if (launched == B_OK)
             progressWindow->StartFile(fileIndex, count, encoderTeam, encoderLaunch);
@@ -425,6 +429,8 @@ void MainWindow::EncodeNext() {
         EndRun();
         return;
     }
+    encodingPath = path;
+    encoderKilled = false;
     ++fileIndex;
 }
 
@@ -436,7 +442,9 @@ void MainWindow::SkipFile() {
         progressWindow->stopButton->SetEnabled(false);
         progressWindow->Unlock();
     }
-    // The run goes on when the killed encoder's quit notice arrives.
+    // The run goes on when the killed encoder's quit notice arrives. A
+    // skipped entry has not failed, however its encoder ended.
+    encoderKilled = true;
     kill_team(encoderTeam);
 }
 
@@ -450,10 +458,16 @@ void MainWindow::StopRun() {
     running = false;
     fileIndex = 0;
     EndProgress();
+    // The entries not reached have not failed, nor has the one just ended.
+    encodeErrors.Report();
 }
 
 bool MainWindow::IsEncoderNotice(const entry_ref& ref, team_id team, int64 launch) const {
     return running && launch == encoderLaunch && team == encoderTeam && ref == encoderRef;
+}
+
+void MainWindow::NoteEncoderEnd(const BMessage* notice) {
+    encodeErrors.Note(encodingPath.c_str(), notice, encoderKilled);
 }
 
 void MainWindow::EndRun() {
@@ -461,6 +475,8 @@ void MainWindow::EndRun() {
     running = false;
     fileIndex = 0;
     EndProgress();
+    // A run in which every entry was encoded ends silently.
+    encodeErrors.Report();
 }
 
 void MainWindow::EndProgress() {

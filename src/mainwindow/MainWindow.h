@@ -4,9 +4,12 @@
 // with the three pages, and the buttons "Kodieren!" and "Beenden". Nearly
 // every command of the program arrives here.
 
+#include "encoding/EncodeErrors.h"
 #include <kit/interface/BWindow.h>
 #include <kit/kernel/OS.h>
 #include <kit/storage/entry_ref.h>
+
+#include <string>
 
 class BButton;
 class BCheckBox;
@@ -43,6 +46,10 @@ public:
     // from an earlier encoder that had the same process id. Thread: the
     // window's lock holder.
     bool IsEncoderNotice(const entry_ref& ref, team_id team, int64 launch) const;
+    // Notes the entry being encoded as failed if the quit notice of its
+    // encoder says so, unless "Datei auslassen" ended it. Thread: the
+    // window's lock holder, before EncodeNext.
+    void NoteEncoderEnd(const BMessage* notice);
 
     // The window's state, shared with the application object and the pages.
     BView* backView;
@@ -56,6 +63,12 @@ public:
     team_id encoderTeam = -1;
     int64 encoderLaunch = 0;
     entry_ref encoderRef;
+    // The entry the running encoder was started for, whatever happens to the
+    // list meanwhile; whether the run ended that encoder itself; the entries
+    // that failed so far.
+    std::string encodingPath;
+    bool encoderKilled = false;
+    EncodeErrors encodeErrors;
     FilesList* filesList = nullptr;
     TabView* tabView;
     bool running;

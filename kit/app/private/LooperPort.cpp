@@ -28,6 +28,21 @@ status_t LooperPort::Push(Envelope envelope) {
     return B_OK;
 }
 
+status_t LooperPort::PushOrMerge(Envelope envelope,
+                                 const std::function<bool(Envelope& queued)>& merge) {
+    {
+        std::lock_guard guard(fQueueMutex);
+        if (fClosed)
+            return B_BAD_PORT_ID;
+        for (auto queued = fQueue.rbegin(); queued != fQueue.rend(); ++queued)
+            if (merge(*queued))
+                return B_OK;
+        fQueue.push_back(std::move(envelope));
+    }
+    fQueueCondition.notify_one();
+    return B_OK;
+}
+
 bool LooperPort::Pop(Envelope* envelope) {
     std::unique_lock guard(fQueueMutex);
     fQueueCondition.wait(guard, [this] { return fClosed || !fQueue.empty(); });

@@ -38,6 +38,11 @@ public:
     // Queue. Push takes only the queue's mutex and never blocks on the lock.
     // Thread: any.
     status_t Push(Envelope envelope);
+    // Offers each queued envelope, newest first, to merge, with the queue's
+    // mutex held; once merge returns true (it has taken envelope's content
+    // into that one) nothing is queued. Otherwise envelope is queued as Push
+    // does. merge must be quick and must not touch any looper. Thread: any.
+    status_t PushOrMerge(Envelope envelope, const std::function<bool(Envelope& queued)>& merge);
     // Waits for the next message; false once the port is closed.
     // Thread: the looper's own.
     bool Pop(Envelope* envelope);

@@ -3,6 +3,7 @@
 #include <kit/app/AppDefs.h>
 #include <kit/app/BLooper.h>
 #include <kit/app/private/LooperPort.h>
+#include <kit/app/private/MessengerAccess.h>
 #include <kit/interface/DisplaySeam.h>
 
 #include <algorithm>
@@ -29,13 +30,6 @@ std::vector<BMessenger> Windows() {
     std::lock_guard guard(sMutex);
     return sWindows;
 }
-
-class MessengerAccess {
-public:
-    static std::shared_ptr<LooperPort> Port(const BMessenger& messenger) {
-        return messenger.fPort.lock();
-    }
-};
 
 void QuitAllWindows() {
     std::vector<std::shared_ptr<LooperPort>> ports;

@@ -30,17 +30,27 @@ public:
     SpawnSetup(const SpawnSetup&) = delete;
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-    int Prepare(ChildOutput output) {
+    int Prepare(const ChildSetup& setup) {
         if (fActionsStatus != 0)
             return fActionsStatus;
         if (fAttributesStatus != 0)
             return fAttributesStatus;
         // Standard input from /dev/null: a child must never read the
         // program's own input.
-        if (int error = ::posix_spawn_file_actions_addopen(&fActions, STDIN_FILENO, "/dev/null",
-                                                           O_RDONLY, 0))
+        if (setup.input >= 0) {
+            if (int error =
+                    ::posix_spawn_file_actions_adddup2(&fActions, setup.input, STDIN_FILENO))
+                return error;
+        } else if (int error = ::posix_spawn_file_actions_addopen(&fActions, STDIN_FILENO,
+                                                                  "/dev/null", O_RDONLY, 0)) {
             return error;
-        if (output == ChildOutput::kDiscard) {
+        }
+        if (setup.error >= 0) {
+            if (int error =
+                    ::posix_spawn_file_actions_adddup2(&fActions, setup.error, STDERR_FILENO))
+                return error;
+        }
+        if (setup.output == ChildOutput::kDiscard) {
             if (int error = ::posix_spawn_file_actions_addopen(&fActions, STDOUT_FILENO,
                                                                "/dev/null", O_WRONLY, 0))
                 return error;
@@ -65,8 +75,15 @@ public:
             return error;
         if (int error = ::posix_spawnattr_setsigdefault(&fAttributes, &all))
             return error;
-        return ::posix_spawnattr_setflags(&fAttributes,
-                                          POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+        if (setup.ownGroup) {
+            // Group 0: the child's own process id, set before the exec, so
+            // that nothing it starts can escape the group.
+            if (int error = ::posix_spawnattr_setpgroup(&fAttributes, 0))
+                return error;
+            flags |= POSIX_SPAWN_SETPGROUP;
+        }
+        return ::posix_spawnattr_setflags(&fAttributes, flags);
     }
 
     const posix_spawn_file_actions_t* Actions() const { return &fActions; }
@@ -104,14 +121,14 @@ std::string find_program(std::string_view name) {
     return {};
 }
 
-int spawn_child(const std::string& path, const std::vector<const char*>& argv, ChildOutput output,
-                pid_t* pid) {
+int spawn_child(const std::string& path, const std::vector<const char*>& argv,
+                const ChildSetup& childSetup, pid_t* pid) {
     if (path.empty() || path.front() != '/' || argv.empty() ||
         std::find(argv.begin(), argv.end(), nullptr) != argv.end())
         return EINVAL;
 
     SpawnSetup setup;
-    if (int error = setup.Prepare(output))
+    if (int error = setup.Prepare(childSetup))
         return error;
 
     std::vector<char*> arguments;

@@ -3,7 +3,8 @@
 // The one way the kit starts a child process, shared by the roster's launches
 // and the desktop tools that the storage kit runs.
 //
-// Every child starts the same way: standard input from /dev/null, no
+// Every child starts the same way: standard input from /dev/null (unless
+// told otherwise), no
 // descriptor inherited beyond the standard three (ours are O_CLOEXEC, and
 // anything a library left open is closed as well), an empty signal mask and
 // every catchable signal at its default action, whatever the calling looper
@@ -31,13 +32,31 @@ std::string find_program(std::string_view name);
 // Where the child's standard output goes.
 enum class ChildOutput { kInherit, kDiscard };
 
+// How one child is set up beyond what every child gets.
+struct ChildSetup {
+    ChildOutput output = ChildOutput::kInherit;
+    // A descriptor of ours that becomes the child's standard input, or -1
+    // for /dev/null.
+    int input = -1;
+    // A descriptor of ours that becomes the child's standard error, or -1 to
+    // pass on our own.
+    int error = -1;
+    // Whether the child leads a process group of its own, whose id is its
+    // process id, so that it can be ended together with what it starts.
+    bool ownGroup = false;
+};
+
 // Starts the executable at the absolute path with the argument vector argv
 // (argv[0] included; no null pointer in it). On success stores the child's
 // process id in pid and returns 0; the caller must reap it. Otherwise returns
 // the error number of the failed start (ENOENT for a missing file, ENOEXEC
 // for a file that is neither a binary nor a script, EACCES, ...), and nothing
 // was started.
-int spawn_child(const std::string& path, const std::vector<const char*>& argv, ChildOutput output,
-                pid_t* pid);
+int spawn_child(const std::string& path, const std::vector<const char*>& argv,
+                const ChildSetup& setup, pid_t* pid);
+inline int spawn_child(const std::string& path, const std::vector<const char*>& argv,
+                       ChildOutput output, pid_t* pid) {
+    return spawn_child(path, argv, ChildSetup{output}, pid);
+}
 
 } // namespace kit_private

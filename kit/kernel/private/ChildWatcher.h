@@ -7,7 +7,15 @@
 //
 // The watcher thread is started with the first child. It reaps each child as
 // soon as it ends, whether or not anybody watches, and then posts one quit
-// notice to every watcher. It never takes a looper's lock: it only posts.
+// notice to every watcher, saying how the child ended: the int32
+// "kit:exit_status" when it exited, the int32 "kit:signal" when a signal ended
+// it (neither when somebody else reaped it). It also reads the standard error
+// of the children started with a target for it (ChildErrorOutput), drains it
+// before the child's quit notice, and adds the string "kit:error_output", the
+// child's last lines there. It never takes a looper's lock: it only posts.
+//
+// Every child leads a process group of its own, so that ending it ends what
+// it started as well.
 //
 // The object lives until the process ends and is never destroyed, so that a
 // looper may launch or end a child at any moment of the program's life.
@@ -16,8 +24,10 @@
 
 #include <kit/app/BMessenger.h>
 #include <kit/kernel/OS.h>
+#include <kit/kernel/private/ChildErrorOutput.h>
 #include <kit/storage/entry_ref.h>
 
+#include <memory>
 #include <mutex>
 #include <pthread.h>
 #include <string>
@@ -34,17 +44,20 @@ public:
     // Starts the executable at path with the argument vector argv (argv[0]
     // included; the vector need not end with a null pointer), standard input
     // from /dev/null, no descriptor inherited beyond the standard three, an
-    // empty signal mask and every signal at its default action. On success the
-    // child is in the table and will be reported as ref when it ends, its
-    // process id is stored in team (if given) and its launch number in launch
-    // (if given). On failure nothing was started and team and launch are left
-    // alone. Thread: any.
+    // empty signal mask and every signal at its default action, as the leader
+    // of a new process group. With errorTarget its standard error goes to a
+    // pipe of ours and what it writes there to errorTarget as B_CHILD_OUTPUT.
+    // On success the child is in the table and will be reported as ref when
+    // it ends, its process id is stored in team (if given) and its launch
+    // number in launch (if given). On failure nothing was started and team
+    // and launch are left alone. Thread: any.
     status_t Spawn(const std::string& path, const std::vector<const char*>& argv,
-                   const entry_ref& ref, team_id* team, int64* launch = nullptr);
+                   const entry_ref& ref, team_id* team, int64* launch = nullptr,
+                   const BMessenger* errorTarget = nullptr);
 
-    // Sends SIGKILL to a child of ours that has not been reaped yet.
-    // B_BAD_TEAM_ID, with nothing signalled, for any other process id.
-    // Thread: any.
+    // Sends SIGKILL to a child of ours that has not been reaped yet, and to
+    // every process of the group it leads. B_BAD_TEAM_ID, with nothing
+    // signalled, for any other process id. Thread: any.
     status_t Kill(team_id team);
 
     // Adds a watcher, or changes the mask of one already there. Thread: any.
@@ -63,6 +76,13 @@ private:
         // Counts the launches of this process from 1, so that it tells a
         // child from an earlier one that had the same process id.
         int64 launch = 0;
+        // Null for a child without a target for its standard error.
+        std::unique_ptr<ChildErrorOutput> output;
+    };
+    // How a child ended, as its quit notice tells it.
+    struct End {
+        int code = 0; // CLD_EXITED, CLD_KILLED, CLD_DUMPED; 0 if unknown
+        int status = 0;
     };
     struct Watcher {
         BMessenger target;
@@ -75,8 +95,13 @@ private:
     status_t EnsureThread(int* epoll);
     static void* ThreadEntry(void* self);
     void Loop();
+    void ReadOutput(team_id team);
     void Reap(team_id team);
-    void Notify(const entry_ref& ref, team_id team, int64 launch);
+    void Notify(const entry_ref& ref, team_id team, int64 launch, const End& end,
+                const ChildErrorOutput* output);
+    // Registered with atexit once a child has a pipe of ours.
+    static void HandOverAtExit();
+    void HandOver();
 
     std::mutex fStartMutex;
     int fEpoll = -1; // set once under fStartMutex, before the thread starts
@@ -84,6 +109,7 @@ private:
     mutable std::mutex fChildrenMutex;
     std::unordered_map<team_id, Child> fChildren;
     int64 fLastLaunch = 0;
+    bool fHandOverRegistered = false; // under fChildrenMutex
 
     std::mutex fWatchersMutex;
     std::vector<Watcher> fWatchers;

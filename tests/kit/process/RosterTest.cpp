@@ -1,6 +1,7 @@
 #include "support/TempDir.h"
 #include <kit/app/BRoster.h>
 #include <kit/kernel/OS.h>
+#include <kit/kernel/private/ChildErrorOutput.h>
 #include <kit/kernel/private/ChildWatcher.h>
 
 #include "ProcessTestSupport.h"
@@ -8,16 +9,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 TEST(Roster, LaunchPassesExactlyTheArgumentsAndNothingElseOfOurs) {
@@ -310,4 +315,235 @@ TEST(Roster, DocumentsAndAddressesGoToTheOpenerFoundInPath) {
     EnvironmentVariable emptyPath("PATH", empty);
     EXPECT_EQ(be_roster->Launch(&documentRef, nullptr, &team), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(team, 4242);
+}
+
+namespace {
+
+// Waits, with a generous limit that only guards against a hang, for a state
+// that no event announces (a file written by a script, a process gone).
+bool WaitFor(const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// The state letter of a process in /proc, or 0 once it is gone.
+char ProcessState(pid_t pid) {
+    std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
+    auto close = stat.rfind(')');
+    return close == std::string::npos || close + 2 >= stat.size() ? 0 : stat[close + 2];
+}
+
+// The process group of a process, from /proc: "pid (name) S ppid pgrp ...".
+pid_t ProcessGroup(pid_t pid) {
+    std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
+    auto close = stat.rfind(')');
+    int parent = 0, group = 0;
+    char state = 0;
+    if (close == std::string::npos ||
+        std::sscanf(stat.c_str() + close + 1, " %c %d %d", &state, &parent, &group) != 3)
+        return -1;
+    return group;
+}
+
+const BMessage* NoticeFor(const std::vector<BMessage>& messages, team_id team) {
+    for (const BMessage& message : messages)
+        if (message.what == B_SOME_APP_QUIT && TeamOf(message) == team)
+            return &message;
+    return nullptr;
+}
+
+// Starts /bin/sh with a script, its standard error to errorTarget if given.
+team_id LaunchScript(const std::string& script, const BMessenger* errorTarget = nullptr) {
+    entry_ref shell = RefFor("/bin/sh");
+    const char* argv[] = {"-c", script.c_str()};
+    team_id team = -1;
+    EXPECT_EQ(be_roster->Launch(&shell, 2, argv, &team, nullptr, errorTarget), B_OK);
+    return team;
+}
+
+} // namespace
+
+TEST(Roster, TheQuitNoticeSaysHowTheChildEndedAndWhatItWroteLast) {
+    Watcher watcher;
+    BMessenger none;
+    struct Case {
+        const char* script;
+        bool captured;      // launched with a target for standard error
+        bool killed;        // ended with kill_team
+        int exitStatus;     // -1: the field must be missing
+        int signal;         // -1: the field must be missing
+        const char* output; // the lines the notice carries, if captured
+    };
+    const Case cases[] = {
+        {"exit 0", false, false, 0, -1, nullptr},
+        {"exit 3", true, false, 3, -1, ""},
+        {"kill -SEGV $$", true, false, -1, SIGSEGV, ""},
+        {"exec sleep 120", false, true, -1, SIGKILL, nullptr},
+        // Lines end at '\n' and '\r', empty ones do not count, the line
+        // still being written counts, and only the last four are kept.
+        {"echo one >&2; printf 'two\\r\\rthree\\n\\nfour\\r\\nfive' >&2; exit 2", true, false, 2,
+         -1, "two\nthree\nfour\nfive\n"},
+        {"printf 'ERROR: Input file \"x.mp3\" is not a supported format\\n' >&2; exit 1", true,
+         false, 1, -1, "ERROR: Input file \"x.mp3\" is not a supported format\n"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.script);
+        team_id team = LaunchScript(test.script, test.captured ? &none : nullptr);
+        ASSERT_GT(team, 0);
+        if (test.killed) {
+            EXPECT_EQ(kill_team(team), B_OK);
+        }
+        auto received = watcher->WaitUntil(HasNoticesFor({team}));
+        const BMessage* notice = NoticeFor(received, team);
+        ASSERT_NE(notice, nullptr);
+        int32 value = -1;
+        EXPECT_EQ(notice->FindInt32("kit:exit_status", &value) == B_OK, test.exitStatus >= 0);
+        if (test.exitStatus >= 0) {
+            EXPECT_EQ(value, test.exitStatus);
+        }
+        EXPECT_EQ(notice->FindInt32("kit:signal", &value) == B_OK, test.signal >= 0);
+        if (test.signal >= 0) {
+            EXPECT_EQ(value, test.signal);
+        }
+        std::string output;
+        EXPECT_EQ(notice->FindString("kit:error_output", &output) == B_OK, test.captured);
+        if (test.captured) {
+            EXPECT_EQ(output, test.output);
+        }
+    }
+}
+
+TEST(Roster, ErrorOutputArrivesWholeBeforeTheQuitNoticeAndWaitsAsOneMessage) {
+    // The target is the watcher itself, so the order is its queue's order.
+    Watcher watcher;
+    BMessenger target = watcher.Messenger();
+    std::string expected;
+    for (int i = 0; i < 500; ++i)
+        expected += "line " + std::to_string(i) + "\n";
+
+    // While the target is held, every write (one per line) is added to the
+    // one message that waits for it; at most one more was taken from the
+    // queue just before.
+    ASSERT_TRUE(watcher->Lock());
+    team_id team = LaunchScript(
+        "i=0; while [ $i -lt 500 ]; do echo \"line $i\" >&2; i=$((i+1)); done", &target);
+    ASSERT_GT(team, 0);
+    Watcher other;
+    ASSERT_TRUE(HasNoticesFor({team})(other->WaitUntil(HasNoticesFor({team}))));
+    watcher->Unlock();
+
+    auto received = watcher->Sync();
+    std::string text;
+    int outputs = 0;
+    bool noticeSeen = false;
+    for (const BMessage& message : received) {
+        if (message.what == B_SOME_APP_QUIT && TeamOf(message) == team)
+            noticeSeen = true;
+        if (message.what != B_CHILD_OUTPUT)
+            continue;
+        EXPECT_FALSE(noticeSeen) << "output after the quit notice";
+        EXPECT_EQ(TeamOf(message), team);
+        int64 launch = 0;
+        EXPECT_EQ(message.FindInt64("kit:launch", &launch), B_OK);
+        std::string chunk;
+        ASSERT_EQ(message.FindString("kit:text", &chunk), B_OK);
+        text += chunk;
+        ++outputs;
+    }
+    EXPECT_TRUE(noticeSeen);
+    EXPECT_EQ(text, expected);
+    EXPECT_LE(outputs, 2);
+}
+
+TEST(Roster, AChildWritingMegabytesToAHeldTargetIsNeverStalled) {
+    Watcher watcher;
+    auto* held = new RecordingLooper;
+    held->Run();
+    BMessenger target(held);
+    ASSERT_TRUE(held->Lock());
+    // Sixteen megabytes in writes of 64 KiB, far beyond what a pipe holds,
+    // then the line that matters.
+    team_id team = LaunchScript(
+        "head -c 16777216 /dev/zero | tr '\\0' x >&2; echo >&2; echo 'ERROR: the end' >&2; exit 1",
+        &target);
+    ASSERT_GT(team, 0);
+    auto received = watcher->WaitUntil(HasNoticesFor({team}));
+    const BMessage* notice = NoticeFor(received, team);
+    ASSERT_NE(notice, nullptr);
+    std::string output;
+    ASSERT_EQ(notice->FindString("kit:error_output", &output), B_OK);
+    EXPECT_EQ(output.substr(output.size() - 15), "ERROR: the end\n");
+    EXPECT_LE(output.size(), 4 * (kit_private::ChildErrorOutput::kMaxLine + 1));
+
+    // What waited for the held target is bounded, and ends with the newest.
+    held->Unlock();
+    auto outputs = held->Sync();
+    ASSERT_FALSE(outputs.empty());
+    EXPECT_LE(outputs.size(), 2u);
+    std::string last;
+    ASSERT_EQ(outputs.back().FindString("kit:text", &last), B_OK);
+    EXPECT_LE(last.size(), kit_private::ChildErrorOutput::kMaxPending);
+    EXPECT_EQ(last.substr(last.size() - 15), "ERROR: the end\n");
+    held->Finish();
+}
+
+TEST(Roster, KillTeamEndsWhatTheChildStartedInItsGroup) {
+    Watcher watcher;
+    TempDir dir;
+    const std::string pidFile = dir.File("grandchild");
+    // The grandchild's life is bounded, should the test fail.
+    team_id team = LaunchScript("sleep 120 & echo $! > '" + pidFile + ".new'; mv '" + pidFile +
+                                ".new' '" + pidFile + "'; wait");
+    ASSERT_GT(team, 0);
+    std::string text;
+    ASSERT_TRUE(WaitFor([&] { return !(text = ReadFileText(pidFile)).empty(); }));
+    const pid_t grandchild = std::atoi(text.c_str());
+    ASSERT_GT(grandchild, 0);
+    EXPECT_EQ(ProcessGroup(team), team);
+    EXPECT_EQ(ProcessGroup(grandchild), team);
+
+    EXPECT_EQ(kill_team(team), B_OK);
+    ASSERT_TRUE(HasNoticesFor({team})(watcher->WaitUntil(HasNoticesFor({team}))));
+    // Gone, or a zombie left for whoever adopted it.
+    EXPECT_TRUE(WaitFor([&] {
+        char state = ProcessState(grandchild);
+        return state == 0 || state == 'Z';
+    }));
+}
+
+TEST(Roster, AChildOutlivesTheProgramAndStillWritesToItsStandardError) {
+    TempDir dir;
+    const std::string go = dir.File("go");
+    const std::string mark = dir.File("mark");
+    ASSERT_EQ(::mkfifo(go.c_str(), 0600), 0);
+    // Once let go, the child writes more than a pipe holds to its standard
+    // error, which would kill it (SIGPIPE) had nobody been reading since the
+    // program ended, and then leaves its mark. Its life is bounded, should
+    // the test fail before it lets the child go.
+    const std::string script = "exec timeout 60 sh -c \"read x < '" + go +
+                               "'; head -c 1048576 /dev/zero >&2 && echo done > '" + mark + "'\"";
+    const char* argv[] = {MF_EXIT_PROBE_PATH, script.c_str(), nullptr};
+    pid_t probe = -1;
+    ASSERT_EQ(::posix_spawn(&probe, MF_EXIT_PROBE_PATH, nullptr, nullptr, const_cast<char**>(argv),
+                            environ),
+              0);
+    int status = -1;
+    ASSERT_EQ(::waitpid(probe, &status, 0), probe);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    // The child waits in the open of the FIFO, so a writer that does not
+    // wait finds it there, unless it is gone already.
+    int writer = -1;
+    ASSERT_TRUE(WaitFor([&] {
+        writer = ::open(go.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        return writer >= 0;
+    }));
+    ASSERT_EQ(::write(writer, "go\n", 3), 3);
+    ::close(writer);
+    EXPECT_TRUE(WaitFor([&] { return ReadFileText(mark) == "done\n"; }));
 }

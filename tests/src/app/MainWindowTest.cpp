@@ -5,10 +5,12 @@
 #include "app/Commands.h"
 #include "encoding/EncoderView.h"
 #include "encoding/ProgressWindow.h"
+#include "filelist/FilesList.h"
 #include "filelist/FilesView.h"
 #include "mainwindow/OptionsView.h"
 #include "mainwindow/TabView.h"
 #include "support/ControlDriver.h"
+#include "support/TempDir.h"
 #include <kit/interface/BButton.h>
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuBar.h>
@@ -16,10 +18,12 @@
 #include <kit/interface/BStatusBar.h>
 #include <kit/interface/BStringView.h>
 #include <kit/interface/Palette.h>
+#include <kit/kernel/private/ChildSpawn.h>
 #include <kit/storage/AppResources.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -402,4 +406,56 @@ TEST_F(MainWindowLayout, TheProgressWindowTheAboutBoxAndAnAlertAreDrawnWhole) {
         EXPECT_GT(picture.width, 0) << shot.item;
         ASSERT_TRUE(driver::AnswerAlert(shot.answer).has_value()) << shot.item;
     }
+}
+
+TEST_F(MainWindowLayout, TheAlertNamingTheFailedEntriesIsDrawnWhole) {
+    ASSERT_TRUE(running.shown);
+    const std::string oggenc = kit_private::find_program("oggenc");
+    if (oggenc.empty())
+        GTEST_SKIP() << "vorbis-tools is not installed";
+    const char* folder = std::getenv("MF_SCREENSHOT_DIR");
+
+    // A text file that claims to be an MP3, and a tenth of a second of
+    // silence as a WAV, run through the real encoder from the button.
+    TempDir music;
+    music.Write("x.mp3", "Das ist keine Musik.\n");
+    std::string wav = "RIFF";
+    auto add = [&](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            wav += static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    const uint32_t dataBytes = 4410 * 4;
+    add(36 + dataBytes, 4);
+    wav += "WAVEfmt ";
+    add(16, 4);
+    add(1, 2);
+    add(2, 2);
+    add(44100, 4);
+    add(44100 * 4, 4);
+    add(4, 2);
+    add(16, 2);
+    wav += "data";
+    add(dataBytes, 4);
+    wav.append(dataBytes, '\0');
+    music.Write("gut.wav", wav);
+    {
+        BAutolock lock(running.window);
+        ASSERT_TRUE(lock.IsLocked());
+        std::strcpy(running.app.encoderPath, oggenc.c_str());
+        running.window->filesList->AddFile(music.File("x.mp3").c_str());
+        running.window->filesList->AddFile(music.File("gut.wav").c_str());
+    }
+    ASSERT_TRUE(driver::WaitFor([] { return driver::Widget(kMainTitle, "EncodeButton").enabled; }));
+    ASSERT_TRUE(driver::Click(kMainTitle, "EncodeButton"));
+    ASSERT_TRUE(driver::WaitFor([] { return driver::AlertShown("EncodeErrors"); },
+                                std::chrono::seconds(60)));
+    driver::Settle();
+    driver::Picture picture = driver::GrabAlert(
+        folder != nullptr ? std::string(folder) + "/encode-errors.png" : std::string());
+    EXPECT_GT(picture.width, 0);
+    auto alert = driver::AnswerAlert("OK");
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->text,
+              "Diese Dateien konnten nicht kodiert werden:\n\nx.mp3: ERROR: Input file \"" +
+                  music.File("x.mp3") + "\" is not a supported format");
 }

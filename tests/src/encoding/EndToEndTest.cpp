@@ -6,12 +6,15 @@
 #include "support/ControlDriver.h"
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuItem.h>
+#include <kit/interface/BStatusBar.h>
+#include <kit/interface/BTextControl.h>
 
 #include <cmath>
 #include <cstdint>
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,9 +22,9 @@ extern char** environ;
 
 namespace {
 
-// Half a second of a 440 Hz tone, 16-bit stereo at 44.1 kHz.
-void WriteWav(const std::string& path) {
-    const uint32_t rate = 44100, frames = rate / 2;
+// A 440 Hz tone, 16-bit stereo at 44.1 kHz, half a second unless told.
+void WriteWav(const std::string& path, uint32_t tenths = 5) {
+    const uint32_t rate = 44100, frames = rate / 10 * tenths;
     const uint16_t channels = 2, bits = 16;
     const uint32_t dataBytes = frames * channels * bits / 8;
     std::ofstream out(path, std::ios::binary);
@@ -83,7 +86,10 @@ Outcome RunProgram(const std::vector<std::string>& argv) {
 }
 
 std::string Found(const std::string& program) {
-    return RunProgram({"sh", "-c", "command -v " + program}).output;
+    std::string path = RunProgram({"sh", "-c", "command -v " + program}).output;
+    while (!path.empty() && path.back() == '\n')
+        path.pop_back();
+    return path;
 }
 
 } // namespace
@@ -91,9 +97,7 @@ std::string Found(const std::string& program) {
 using EndToEnd = RunFixture;
 
 TEST_F(EndToEnd, TheRealEncoderEncodesEveryEntryWithStandardAndWithABitrate) {
-    std::string oggenc = Found("oggenc");
-    while (!oggenc.empty() && oggenc.back() == '\n')
-        oggenc.pop_back();
+    const std::string oggenc = Found("oggenc");
     ASSERT_FALSE(oggenc.empty()) << "vorbis-tools is not installed";
     SetEncoderPath(oggenc);
 
@@ -132,4 +136,106 @@ TEST_F(EndToEnd, TheRealEncoderEncodesEveryEntryWithStandardAndWithABitrate) {
         }
     }
     ASSERT_EQ(::chdir(previous), 0);
+}
+
+TEST_F(EndToEnd, TheEntriesTheRealEncoderRefusesAreNamedWithItsReason) {
+    const std::string oggenc = Found("oggenc");
+    ASSERT_FALSE(oggenc.empty()) << "vorbis-tools is not installed";
+    SetEncoderPath(oggenc);
+
+    // Random bytes that claim to be an MP3, and a good WAV whose output
+    // cannot be written (a folder stands where the .ogg goes, which stops
+    // root as well), between two good WAVs.
+    TempDir music;
+    WriteWav(music.File("eins.wav"));
+    {
+        std::ofstream noise(music.File("x.mp3"), std::ios::binary);
+        for (int i = 0; i < 4096; ++i)
+            noise.put(static_cast<char>((i * 7919 + 13) % 251));
+    }
+    WriteWav(music.File("blockiert.wav"));
+    ASSERT_EQ(::mkdir(music.File("blockiert.ogg").c_str(), 0755), 0);
+    WriteWav(music.File("zwei.wav"));
+    AddFiles({music.File("eins.wav"), music.File("x.mp3"), music.File("blockiert.wav"),
+              music.File("zwei.wav")});
+
+    Press(cmd::ENCD);
+    auto alert = driver::AnswerAlert("OK", std::chrono::seconds(300));
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->title, "EncodeErrors");
+    EXPECT_EQ(alert->text, "Diese Dateien konnten nicht kodiert werden:\n\n"
+                           "x.mp3: ERROR: Input file \"" +
+                               music.File("x.mp3") +
+                               "\" is not a supported format\n"
+                               "blockiert.wav: ERROR: Cannot open output file \"" +
+                               music.File("blockiert.ogg") + "\": Is a directory");
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+    for (const char* leaf : {"eins", "zwei"}) {
+        const Outcome info = RunProgram({"ogginfo", music.File(std::string(leaf) + ".ogg")});
+        EXPECT_EQ(info.status, 0) << leaf << "\n" << info.output;
+    }
+
+    // Without the two, the run ends silently.
+    ASSERT_TRUE(window->Lock());
+    window->filesList->Clear();
+    window->Unlock();
+    AddFiles({music.File("eins.wav"), music.File("zwei.wav")});
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Eventually([&] { return State().running; }) || Idle());
+    ASSERT_TRUE(Eventually([&] { return Idle(); }, std::chrono::seconds(300)));
+    SyncApplication();
+}
+
+TEST_F(EndToEnd, TheBarRisesWithTheEncodersOwnFiguresAndIsBusyWhileItIsQuiet) {
+    const std::string oggenc = Found("oggenc");
+    ASSERT_FALSE(oggenc.empty()) << "vorbis-tools is not installed";
+    SetEncoderPath(oggenc);
+    // Forty seconds of tone: the encoder reports its progress many times.
+    TempDir music;
+    WriteWav(music.File("lang.wav"), 400);
+    AddFiles({music.File("lang.wav")});
+    struct Bar {
+        bool busy = false;
+        float value = -1;
+    };
+    auto bar = [&] {
+        Bar state;
+        ProgressWindow* progress = window->progressWindow;
+        if (progress->Lock()) {
+            state.busy = progress->fileProgress->IsBusy();
+            state.value = progress->fileProgress->CurrentValue();
+            progress->Unlock();
+        }
+        return state;
+    };
+
+    // Told nothing, the encoder gives figures: busy first, then rising.
+    Press(cmd::ENCD);
+    float first = -1;
+    ASSERT_TRUE(Eventually([&] {
+        const Bar now = bar();
+        first = now.value;
+        return !now.busy && now.value > 0 && now.value < 90;
+    }));
+    ASSERT_TRUE(Eventually([&] { return bar().value > first; }));
+    ASSERT_TRUE(Eventually([&] { return Idle(); }, std::chrono::seconds(300)));
+    // The screen shows the last figure it was given.
+    EXPECT_GT(driver::Bar(kProgressTitle, "FileProgress").value, int(first));
+
+    // Told to be quiet, it gives none: the bar stays busy to the end.
+    ASSERT_TRUE(window->Lock());
+    window->tabView->encoderView->extraParam->SetText("-Q");
+    window->Unlock();
+    const int64 before = State().launch;
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Eventually([&] { return State().launch != before; }));
+    bool alwaysBusy = true;
+    ASSERT_TRUE(Eventually(
+        [&] {
+            alwaysBusy = alwaysBusy && bar().busy;
+            return Idle();
+        },
+        std::chrono::seconds(300)));
+    EXPECT_TRUE(alwaysBusy);
+    EXPECT_EQ(RunProgram({"ogginfo", music.File("lang.ogg")}).status, 0);
 }

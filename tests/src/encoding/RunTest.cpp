@@ -64,6 +64,76 @@ TEST_F(BatchRun, EncodesEveryEntryInListOrderEachAsOneArgument) {
     EXPECT_EQ(Progress().frame.LeftTop(), BPoint(main.left + 50, main.top + 50));
 }
 
+TEST_F(BatchRun, FailedEntriesAreNamedInOneAlertWhenTheRunEnds) {
+    // Each entry behaves as its leaf name says; the wrapper is skipped, and
+    // the eleven silent failures after it are more than the alert names.
+    encoder.SetMode("byname");
+    std::vector<std::string> files = {"/x/gut.wav",   "/x/fail.wav",  "/x/Mein Ordner/error.wav",
+                                      "/x/crash.wav", "/x/noisy.wav", "/x/wrapper.wav"};
+    for (int i = 0; i < 11; ++i)
+        files.push_back("/x/" + std::to_string(i) + "/fail.wav");
+    files.push_back("/y/gut.wav");
+    AddFiles(files);
+    Press(cmd::ENCD);
+
+    // "Datei auslassen" ends the wrapper and the child it waits for.
+    ASSERT_TRUE(Launched(6));
+    std::string child;
+    ASSERT_TRUE(
+        Eventually([&] { return !(child = ReadFileText(encoder.dir.File("child"))).empty(); }));
+    Press(cmd::SKIP);
+    EXPECT_TRUE(Gone(std::stoi(child)));
+
+    auto alert = driver::AnswerAlert("OK", std::chrono::seconds(60));
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->title, "EncodeErrors");
+    EXPECT_EQ(alert->buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(alert->text, "Diese Dateien konnten nicht kodiert werden:\n\n"
+                           "fail.wav: mit Status 1 beendet\n"
+                           "error.wav: ERROR: cannot read /x/Mein Ordner/error.wav\n"
+                           "crash.wav: durch Signal 11 beendet\n"
+                           "noisy.wav: ERROR: noisy\n"
+                           "fail.wav: mit Status 1 beendet\n"
+                           "fail.wav: mit Status 1 beendet\n"
+                           "fail.wav: mit Status 1 beendet\n"
+                           "fail.wav: mit Status 1 beendet\n"
+                           "fail.wav: mit Status 1 beendet\n"
+                           "fail.wav: mit Status 1 beendet\n"
+                           "… und 5 weitere");
+    EXPECT_TRUE(Eventually([&] { return Idle(); }));
+    EXPECT_EQ(encoder.CountCalls(), files.size());
+
+    // The next run starts afresh: all good, and it ends silently.
+    encoder.SetMode("exit");
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(2 * files.size()));
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+    SyncApplication();
+}
+
+TEST_F(BatchRun, StopNamesOnlyTheEntriesThatFailedBeforeIt) {
+    encoder.SetMode("byname");
+    AddFiles({"/x/fail.wav", "/x/wait.wav", "/x/error.wav"});
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(2));
+    Press(cmd::STOP);
+    auto alert = driver::AnswerAlert("OK");
+    ASSERT_TRUE(alert.has_value());
+    EXPECT_EQ(alert->title, "EncodeErrors");
+    EXPECT_EQ(alert->text,
+              "Diese Dateien konnten nicht kodiert werden:\n\nfail.wav: mit Status 1 beendet");
+    EXPECT_TRUE(Eventually([&] { return Idle(); }));
+    EXPECT_EQ(encoder.CountCalls(), 2u);
+
+    // A run stopped before anything failed ends silently.
+    encoder.SetMode("wait");
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(3));
+    Press(cmd::STOP);
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+    SyncApplication();
+}
+
 TEST_F(BatchRun, EachFileIsShownAndSkipHoldsTheButtonsUntilTheNextFile) {
     encoder.SetMode("wait");
     const std::vector<std::string> files = {"/x/eins.wav", "/x/zwei drei.wav", "/x/vier.wav"};

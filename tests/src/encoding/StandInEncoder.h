@@ -2,8 +2,13 @@
 
 // A stand-in for the encoder: a small shell script that reads its mode from a
 // file beside it, appends its argument vector to another, and then exits,
-// fails, waits until it is killed, or takes its own execute permission away
-// (so that the next launch fails), as the mode tells it.
+// fails (silently, or with an error line), crashes, writes megabytes to its
+// standard error and fails, waits until it is killed, starts a child of its
+// own and waits for it (as a wrapper script does; the child's process id goes
+// to the file "child", and its life is bounded), or takes its own execute
+// permission away (so that the next launch fails), as the mode tells it. The
+// mode "byname" takes the mode from the last argument's leaf, less ".wav",
+// so that each entry of a list behaves as its name says.
 //
 // The mode is read before the record is written, so once a launch's record is
 // there, that stand-in has taken its mode, and the test may change the mode
@@ -32,12 +37,22 @@ public:
                                    "read -r mode < '" +
                                    dir.File("mode") +
                                    "' 2>/dev/null\n"
+                                   "for last; do :; done\n"
+                                   "[ \"$mode\" = byname ] && mode=$(basename \"$last\" .wav)\n"
                                    "printf '%s\\0' \"$$\" \"$#\" \"$@\" >> '" +
                                    dir.File("calls") +
                                    "'\n"
                                    "case \"$mode\" in\n"
                                    "wait) exec sleep 600 ;;\n"
                                    "fail) exit 1 ;;\n"
+                                   "error) echo \"ERROR: cannot read $last\" >&2; exit 1 ;;\n"
+                                   "crash) kill -SEGV $$ ;;\n"
+                                   "noisy) head -c 4194304 /dev/zero | tr '\\0' x >&2\n"
+                                   "  printf '\\nERROR: noisy\\r\\n\\n' >&2; exit 1 ;;\n"
+                                   "wrapper) sleep 120 & echo $! > '" +
+                                   dir.File("child.new") + "'; mv '" + dir.File("child.new") +
+                                   "' '" + dir.File("child") +
+                                   "'; wait; exit 3 ;;\n"
                                    "break) chmod a-x \"$0\" ;;\n"
                                    "esac\n"
                                    "exit 0\n";

@@ -324,6 +324,13 @@ TEST_F(ListFileTest, AFailedSaveNeverDestroysTheListItReplaces) {
     ASSERT_EQ(StateOf(window).texts, std::vector<std::string>{std::string(1024, 'x')});
     SaveExpectingAlert(folder.Path(), "lang.mvl", "SaveWriteError", kWriteError);
     EXPECT_FALSE(Exists(folder.File("lang.mvl")));
+    // Nor one of a path's full length that ends in CR: its line would fill a
+    // piece without its LF, and the CR would be read as the line's end.
+    folder.Write("hand.mvl", ";" + std::string(1022, 'x') + "\r\r\n");
+    Locked(window, [&] { list->Open(handMade.c_str()); });
+    ASSERT_EQ(StateOf(window).texts, std::vector<std::string>{std::string(1022, 'x') + "\r"});
+    SaveExpectingAlert(folder.Path(), "cr.mvl", "SaveWriteError", kWriteError);
+    EXPECT_FALSE(Exists(folder.File("cr.mvl")));
     ::unlink(handMade.c_str());
 
     // Files and folders that cannot be written.

@@ -1,0 +1,76 @@
+#include "encoding/EncodeErrors.h"
+
+#include <kit/interface/BAlert.h>
+
+#include <cstring>
+
+void EncodeErrors::Clear() {
+    fNamed.clear();
+    fCount = 0;
+}
+
+void EncodeErrors::Note(const char* path, const BMessage* notice, bool killed) {
+    if (killed || notice == nullptr)
+        return;
+    int32 status = 0;
+    int32 signal = 0;
+    const bool exitedBadly = notice->FindInt32("kit:exit_status", &status) == B_OK && status != 0;
+    const bool signalled = notice->FindInt32("kit:signal", &signal) == B_OK;
+    if (!exitedBadly && !signalled)
+        return;
+    ++fCount;
+    if (fNamed.size() >= kNamed)
+        return;
+    const char* slash = path != nullptr ? std::strrchr(path, '/') : nullptr;
+    std::string leaf = slash != nullptr ? slash + 1 : (path != nullptr ? path : "");
+    fNamed.push_back(Failure{leaf, Reason(notice)});
+}
+
+std::string EncodeErrors::Reason(const BMessage* notice) {
+    std::string output;
+    notice->FindString("kit:error_output", &output);
+    std::string lastLine;
+    std::string lastError;
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos)
+            end = output.size();
+        std::string line = output.substr(start, end - start);
+        if (!line.empty()) {
+            if (line.compare(0, 5, "ERROR") == 0)
+                lastError = line;
+            lastLine = line;
+        }
+        start = end + 1;
+    }
+    if (!lastError.empty())
+        return lastError;
+    int32 value = 0;
+    // A crash's last line is most likely the encoder's progress, which says
+    // nothing about the crash.
+    if (notice->FindInt32("kit:signal", &value) == B_OK)
+        return "durch Signal " + std::to_string(value) + " beendet";
+    if (!lastLine.empty())
+        return lastLine;
+    notice->FindInt32("kit:exit_status", &value);
+    return "mit Status " + std::to_string(value) + " beendet";
+}
+
+std::string EncodeErrors::Text() const {
+    std::string text = "Diese Dateien konnten nicht kodiert werden:\n";
+    for (const Failure& failure : fNamed)
+        text += "\n" + failure.leaf + ": " + failure.reason;
+    const int32 more = fCount - static_cast<int32>(fNamed.size());
+    if (more > 0)
+        text += "\n… und " + std::to_string(more) + " weitere";
+    return text;
+}
+
+void EncodeErrors::Report() const {
+    if (fCount == 0)
+        return;
+    (new BAlert("EncodeErrors", Text().c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+                B_STOP_ALERT))
+        ->Go();
+}
