@@ -72,20 +72,17 @@ Widget& Prototype() {
 
 } // namespace
 
-constexpr float kButtonWidth = 75;
-
 Size PreferredButtonSize(const std::string& label) {
     return CachedSize("button:" + label, [&] {
         auto& button = Prototype<QPushButton>();
         button.setText(Literal(label));
         Size size = HintOf(button);
-        // Qt's styles give a labelled button at least 80 pixels, which pushes
-        // a short button of the application's fixed layouts over the edge
-        // of its window. A button needs what its label needs with the
-        // style's margins; those margins are found by asking the style for
-        // a label far wider than any floor. The layouts place buttons in
-        // 75-pixel slots, 4 apart: a shorter button still fills its slot,
-        // so that two neighbours never touch.
+        // Qt's styles give a labelled button at least 80 pixels, a floor of
+        // their own that would push a short button of a fixed layout over
+        // the edge of its window. A button needs what its label needs with
+        // the style's margins; those margins are found by asking the style
+        // for a label far wider than any floor. Whatever floor a layout
+        // wants is the layout's own.
         QStyleOptionButton option;
         option.initFrom(&button);
         option.text = button.text();
@@ -96,7 +93,7 @@ Size PreferredButtonSize(const std::string& label) {
                                                    QSize(probe, text.height()), &button)
                                 .width() -
                             probe;
-        size.width = std::min(size.width, std::max(kButtonWidth, float(text.width() + margins)));
+        size.width = std::min(size.width, float(text.width() + margins));
         return size;
     });
 }

@@ -1,5 +1,6 @@
 #include "encoding/ProgressWindow.h"
 
+#include "app/ButtonSlot.h"
 #include "app/Commands.h"
 #include "app/MFApp.h"
 #include <kit/app/AppDefs.h>
@@ -66,7 +67,7 @@ ProgressWindow::ProgressWindow(BWindow* parent, UpdateThrottle::Now now)
                              new BMessage(cmd::SKIP), B_FOLLOW_LEFT | B_FOLLOW_TOP,
                              B_WILL_DRAW | B_NAVIGABLE);
     skipButton->SetTarget(parent);
-    skipButton->ResizeToPreferred();
+    ResizeButtonToFit(skipButton);
     backView->AddChild(skipButton);
 
     const float r5 = skipButton->Frame().right;
@@ -74,7 +75,7 @@ ProgressWindow::ProgressWindow(BWindow* parent, UpdateThrottle::Now now)
                              "Kodieren abbrechen", new BMessage(cmd::STOP),
                              B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
     stopButton->SetTarget(parent);
-    stopButton->ResizeToPreferred();
+    ResizeButtonToFit(stopButton);
     backView->AddChild(stopButton);
 
     // The bar spans the width of the lines above it, one gap below the

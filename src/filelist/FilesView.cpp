@@ -1,36 +1,22 @@
 #include "filelist/FilesView.h"
 
+#include "app/ButtonSlot.h"
 #include "app/Commands.h"
 #include "filelist/FilesList.h"
 #include <kit/interface/BButton.h>
 #include <kit/interface/BScrollView.h>
 #include <kit/storage/BFilePanel.h>
 
-#include <algorithm>
-
 namespace {
 
-// The row's arithmetic: buttons 5 apart, the two on the right in slots of
-// 74 (inclusive widths, as frames are).
+// The row's arithmetic: buttons 5 apart, each in its slot or wider.
 constexpr float kGap = 5;
-constexpr float kSlot = 74;
 
 // The labels, shared by the buttons and the row's measure.
 constexpr const char* kRemoveLabel = "Entfernen";
 constexpr const char* kAddLabel = "Hinzufügen...";
 constexpr const char* kUpLabel = "Nach oben schieben";
 constexpr const char* kDownLabel = "Nach unten schieben";
-
-float SlotWidth(BButton* button) {
-    return std::max(kSlot, button->Frame().Width());
-}
-
-float PreferredWidth(const char* label) {
-    BButton probe(BRect(0, 0, 74, 24), "", label, nullptr);
-    float width = 0;
-    probe.GetPreferredSize(&width, nullptr);
-    return width;
-}
 
 } // namespace
 
@@ -54,27 +40,27 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     removeButton =
         new BButton(BRect(right - 74, bottom - 24, right, bottom), "RemoveFiles", kRemoveLabel,
                     new BMessage(cmd::REMV), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
-    removeButton->ResizeToPreferred();
-    removeButton->MoveTo(right - SlotWidth(removeButton), bottom - 24);
+    ResizeButtonToFit(removeButton);
+    removeButton->MoveTo(right - removeButton->Frame().Width(), bottom - 24);
     removeButton->SetEnabled(false);
     AddChild(removeButton);
 
     addButton = new BButton(BRect(right - 153, bottom - 24, right, bottom), "AddFiles", kAddLabel,
                             new BMessage(cmd::ADDF), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
-    addButton->ResizeToPreferred();
-    addButton->MoveTo(removeButton->Frame().left - kGap - SlotWidth(addButton), bottom - 24);
+    ResizeButtonToFit(addButton);
+    addButton->MoveTo(removeButton->Frame().left - kGap - addButton->Frame().Width(), bottom - 24);
     AddChild(addButton);
 
     upButton = new BButton(BRect(-1, bottom - 24, right, bottom), "MoveUp", kUpLabel,
                            new BMessage(cmd::MVUP), B_FOLLOW_LEFT | B_FOLLOW_BOTTOM);
-    upButton->ResizeToPreferred();
+    ResizeButtonToFit(upButton);
     upButton->SetEnabled(false);
     AddChild(upButton);
 
     downButton =
         new BButton(BRect(upButton->Frame().right + kGap, bottom - 24, right, bottom), "MoveDown",
                     kDownLabel, new BMessage(cmd::MVDN), B_FOLLOW_LEFT | B_FOLLOW_BOTTOM);
-    downButton->ResizeToPreferred();
+    ResizeButtonToFit(downButton);
     downButton->SetEnabled(false);
     AddChild(downButton);
 
@@ -98,9 +84,8 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
 float FilesView::RowWidth() {
     // From the left: "Nach oben schieben" at -1, "Nach unten schieben" 5 to
     // its right, then a gap of 5 before the two slots on the right.
-    const float moveButtons = -1 + PreferredWidth(kUpLabel) + kGap + PreferredWidth(kDownLabel);
-    return moveButtons + kGap + std::max(kSlot, PreferredWidth(kAddLabel)) + kGap +
-           std::max(kSlot, PreferredWidth(kRemoveLabel));
+    const float moveButtons = -1 + ButtonWidthFor(kUpLabel) + kGap + ButtonWidthFor(kDownLabel);
+    return moveButtons + kGap + ButtonWidthFor(kAddLabel) + kGap + ButtonWidthFor(kRemoveLabel);
 }
 
 void FilesView::ListSelectionChanged(int32 first, bool single, int32 count) {

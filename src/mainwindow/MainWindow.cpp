@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include "app/ButtonSlot.h"
 #include "app/Commands.h"
 #include "app/MFApp.h"
 #include "app/MessageRefs.h"
@@ -81,7 +82,7 @@ MainWindow::MainWindow(BMessage* launchRefs)
     closeButton = new BButton(BRect(right - 79, bottom - 29, right - 5, bottom - 5), "CloseButton",
                               "Beenden", new BMessage(cmd::CLOS), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM,
                               B_WILL_DRAW | B_NAVIGABLE);
-    closeButton->ResizeToPreferred();
+    ResizeButtonToFit(closeButton);
     backView->AddChild(closeButton);
 
     const float closeWidth = closeButton->Frame().Width();
@@ -89,7 +90,7 @@ MainWindow::MainWindow(BMessage* launchRefs)
         new BButton(BRect(right - 83 - closeWidth, bottom - 29, right - 9 - closeWidth, bottom - 5),
                     "EncodeButton", "Kodieren!", new BMessage(cmd::ENCD),
                     B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW | B_NAVIGABLE);
-    encodeButton->ResizeToPreferred();
+    ResizeButtonToFit(encodeButton);
     encodeButton->SetEnabled(false);
     backView->AddChild(encodeButton);
 

@@ -1,5 +1,6 @@
 #include "mainwindow/OptionsView.h"
 
+#include "app/ButtonSlot.h"
 #include "app/Commands.h"
 #include "app/MFApp.h"
 #include <kit/interface/BButton.h>
@@ -46,7 +47,7 @@ OptionsView::OptionsView(BRect frame) : BView(frame, "Programm-Optionen", B_FOLL
     locationButton =
         new BButton(BRect(R - 74, 0, R, 24), "SetEncoderLocation", "Suchen...",
                     new BMessage(cmd::LOCG), B_FOLLOW_TOP | B_FOLLOW_RIGHT, kControlFlags);
-    locationButton->ResizeToPreferred();
+    ResizeButtonToFit(locationButton);
     locationButton->ResizeTo(locationButton->Frame().Width(), 20);
     AddChild(locationButton);
 
@@ -79,13 +80,13 @@ OptionsView::OptionsView(BRect frame) : BView(frame, "Programm-Optionen", B_FOLL
     auto* install = new BButton(BRect(19, top, 29, top + 10), "RegisterMIMETypeNow",
                                 "MIME-Typ jetzt installieren", new BMessage(cmd::RMTN), kTopLeft,
                                 kControlFlags);
-    install->ResizeToPreferred();
+    ResizeButtonToFit(install);
     AddChild(install);
     const float left = install->Frame().right + 4;
     auto* remove =
         new BButton(BRect(left, top, left + 10, top + 10), "UnregisterMIMETypeNow",
                     "MIME-Typ jetzt löschen", new BMessage(cmd::UMTN), kTopLeft, kControlFlags);
-    remove->ResizeToPreferred();
+    ResizeButtonToFit(remove);
     AddChild(remove);
 
     // The page is not in a window yet, so setting the values sends nothing.

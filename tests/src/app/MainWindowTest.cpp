@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -124,12 +125,16 @@ TEST_F(MainWindowLayout, ButtonsFollowTheArithmeticFromTheirPreferredSizes) {
     const float R = window->backView->Bounds().right;
     const float Bt = window->backView->Bounds().bottom;
 
+    // A button is as wide as its label needs, but never narrower than the
+    // layouts' 75-pixel slot (74 in the inclusive measure).
     float closeWidth = 0, closeHeight = 0;
     window->closeButton->GetPreferredSize(&closeWidth, &closeHeight);
+    closeWidth = std::max(74.0f, closeWidth);
     EXPECT_EQ(window->closeButton->Frame(),
               BRect(R - 79, Bt - 29, R - 79 + closeWidth, Bt - 29 + closeHeight));
     float encodeWidth = 0, encodeHeight = 0;
     window->encodeButton->GetPreferredSize(&encodeWidth, &encodeHeight);
+    encodeWidth = std::max(74.0f, encodeWidth);
     const float c = window->closeButton->Frame().Width();
     EXPECT_EQ(window->encodeButton->Frame(),
               BRect(R - 83 - c, Bt - 29, R - 83 - c + encodeWidth, Bt - 29 + encodeHeight));

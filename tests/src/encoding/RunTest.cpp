@@ -1,5 +1,7 @@
 #include "RunFixture.h"
 
+#include "KillProbe.h"
+
 #include "support/ControlDriver.h"
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuItem.h>
@@ -330,11 +332,24 @@ TEST_F(BatchRun, AListThatBecameShorterThanTheRunEndsIt) {
 }
 
 TEST_F(BatchRun, OnlyTheNoticeOfTheEncoderLaunchedLastAdvancesTheRun) {
+    // An encoder that ended before the run: its notice stands for one whose
+    // process id the run's encoder was given since. Its launch number is not
+    // 0, which a notice without the field would read as.
+    entry_ref ref;
+    ASSERT_EQ(get_ref_for_path(encoder.Path().c_str(), &ref), B_OK);
+    team_id ended = -1;
+    int64 endedLaunch = 0;
+    const char* const endedArgs[] = {"früher"};
+    ASSERT_EQ(be_roster->Launch(&ref, 1, endedArgs, &ended, &endedLaunch), B_OK);
+    ASSERT_TRUE(Launched(1));
+    ASSERT_TRUE(Reaped(ended));
+
     encoder.SetMode("wait");
     AddFiles({"/x/a.wav", "/x/b.wav", "/x/c.wav"});
     Press(cmd::ENCD);
-    ASSERT_TRUE(Launched(1));
+    ASSERT_TRUE(Launched(2));
     const RunState first = State();
+    ASSERT_GT(first.launch, endedLaunch);
 
     // Another executable's end, a notice without a ref, a team or a launch
     // number, another process of the encoder's own file, and an earlier
@@ -346,22 +361,22 @@ TEST_F(BatchRun, OnlyTheNoticeOfTheEncoderLaunchedLastAdvancesTheRun) {
     PostNotice(&first.ref, -1, first.launch);
     PostNotice(&first.ref, first.team, 0);
     PostNotice(&first.ref, first.team + 100000, first.launch);
-    PostNotice(&first.ref, first.team, first.launch - 1);
+    PostNotice(&first.ref, first.team, endedLaunch);
     encoder.SetMode("exit");
     team_id stranger = -1;
     const char* const strangerArgs[] = {"fremd"};
     ASSERT_EQ(be_roster->Launch(&first.ref, 1, strangerArgs, &stranger), B_OK);
-    ASSERT_TRUE(Launched(2));
+    ASSERT_TRUE(Launched(3));
     ASSERT_TRUE(Reaped(stranger));
     SyncApplication();
-    EXPECT_EQ(encoder.CountCalls(), 2u); // the first entry, and the stranger
+    EXPECT_EQ(encoder.CountCalls(), 3u); // the ended one, the first entry, the stranger
     EXPECT_EQ(State().fileIndex, 1);
 
     // The encoder's own end does.
     encoder.SetMode("wait");
     PostNotice(&first.ref, first.team, first.launch);
-    ASSERT_TRUE(Launched(3));
-    EXPECT_EQ(encoder.Calls()[2], Arguments{"/x/b.wav"});
+    ASSERT_TRUE(Launched(4));
+    EXPECT_EQ(encoder.Calls()[3], Arguments{"/x/b.wav"});
     const RunState second = State();
     EXPECT_EQ(second.fileIndex, 2);
     EXPECT_NE(second.team, first.team);
@@ -375,7 +390,7 @@ TEST_F(BatchRun, OnlyTheNoticeOfTheEncoderLaunchedLastAdvancesTheRun) {
     ASSERT_TRUE(Reaped(second.team));
     PostNotice(&second.ref, second.team, second.launch);
     SyncApplication();
-    EXPECT_EQ(encoder.CountCalls(), 3u);
+    EXPECT_EQ(encoder.CountCalls(), 4u);
     EXPECT_TRUE(Idle());
 }
 
@@ -420,7 +435,16 @@ TEST_F(BatchRun, EveryWayARunEndsStopsWatchingTheEncodersEnd) {
              AddFiles({"/x/a.wav"});
              Press(cmd::ENCD);
              ASSERT_TRUE(Launched(calls + 1));
+             const team_id team = State().team;
+             // Watching ends before the encoder is killed, so its notice
+             // never reaches the application.
+             kill_probe::Start();
              Press(cmd::STOP);
+             ASSERT_TRUE(Eventually([&] { return !State().running; }));
+             const auto kills = kill_probe::Stop();
+             ASSERT_EQ(kills.size(), 1u);
+             EXPECT_EQ(kills[0].team, team);
+             EXPECT_FALSE(kills[0].appWatching);
          }},
         {"after a failed launch",
          [&](size_t) {
