@@ -1,6 +1,6 @@
 #include "encoding/EncodeErrors.h"
 
-#include <kit/interface/BAlert.h>
+#include "app/StopAlert.h"
 
 #include <cstring>
 
@@ -70,7 +70,5 @@ std::string EncodeErrors::Text() const {
 void EncodeErrors::Report() const {
     if (fCount == 0)
         return;
-    (new BAlert("EncodeErrors", Text().c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
-                B_STOP_ALERT))
-        ->Go();
+    StopAlert("EncodeErrors", Text().c_str());
 }

@@ -4,6 +4,7 @@
 #include "app/Commands.h"
 #include "app/MFApp.h"
 #include <kit/app/AppDefs.h>
+#include <kit/app/BAutolock.h>
 #include <kit/app/BMessageRunner.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BStatusBar.h>
@@ -11,7 +12,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -138,6 +141,41 @@ void ProgressWindow::EndRun() {
     // cleared at once, whatever the throttle says.
     fThrottle.Reset();
     fTaskBar.Clear();
+}
+
+void ProgressWindow::ShowFile(const char* path, int32 number, int32 count) {
+    BAutolock lock(this);
+    if (!lock.IsLocked())
+        return;
+    // The name shows in the form a command line would give it, in double
+    // quotes when it holds a blank; the encoder gets it unquoted, as one
+    // argument of its own.
+    std::string shown = path;
+    if (std::strchr(path, ' ') != nullptr)
+        shown = "\"" + shown + "\"";
+    // Room for both numbers at any size an int32 takes.
+    char counter[48];
+    std::snprintf(counter, sizeof counter, "Datei %d von %d", static_cast<int>(number),
+                  static_cast<int>(count));
+    fileName->SetText(shown.c_str());
+    fileNumber->SetText(counter);
+    SetStoppable(true);
+}
+
+void ProgressWindow::SetStoppable(bool stoppable) {
+    BAutolock lock(this);
+    if (!lock.IsLocked())
+        return;
+    skipButton->SetEnabled(stoppable);
+    stopButton->SetEnabled(stoppable);
+}
+
+void ProgressWindow::Dismiss() {
+    BAutolock lock(this);
+    if (!lock.IsLocked())
+        return;
+    EndRun();
+    Hide();
 }
 
 void ProgressWindow::Changed() {

@@ -48,6 +48,15 @@ public:
     void TakeOutput(team_id team, int64 launch, const char* text);
     void EndRun();
 
+    // What the main window tells this window; each takes this window's lock
+    // itself (inside the main window's lock). ShowFile: the file at path is
+    // the number-th of count, and it can be skipped or the run stopped.
+    // SetStoppable: whether "Datei auslassen" and "Kodieren abbrechen" take
+    // clicks. Dismiss: EndRun, then the window hides.
+    void ShowFile(const char* path, int32 number, int32 count);
+    void SetStoppable(bool stoppable);
+    void Dismiss();
+
     BView* backView;
     BStringView* fileName;
     BStringView* fileNumber;

@@ -2,29 +2,18 @@
 
 #include "app/Commands.h"
 #include "app/MFApp.h"
+#include "app/MessageRefs.h"
+#include "app/StopAlert.h"
+#include "filelist/FilesView.h"
 #include "filelist/ListFile.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/TabView.h"
-#include <kit/interface/BAlert.h>
-#include <kit/interface/BButton.h>
 #include <kit/interface/BStringItem.h>
-#include <kit/storage/BEntry.h>
 #include <kit/storage/BFilePanel.h>
-#include <kit/storage/BPath.h>
 
 #include <cstdio>
 #include <sys/stat.h>
 
 namespace {
-
-void StopAlert(const char* title, const char* text) {
-    (new BAlert(title, text, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT))->Go();
-}
-
-void SetButton(BButton* button, bool enabled) {
-    if (button != nullptr)
-        button->SetEnabled(enabled);
-}
 
 bool DontClearOnOpen() {
     auto* app = dynamic_cast<MFApp*>(be_app);
@@ -89,27 +78,16 @@ void FilesList::AddDroppedFiles(BMessage* message) {
         BListView::MessageReceived(message);
         return;
     }
-    entry_ref ref;
-    for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; ++i) {
-        // A link stands for the file it points to; a reference without a
-        // path is left out.
-        BEntry entry(&ref, true);
-        BPath path;
-        if (entry.GetPath(&path) != B_OK)
-            continue;
-        if (!LockList())
-            return;
-        auto* item = new BStringItem(path.Path());
-        if (!AddItem(item))
-            delete item;
-        UnlockList();
-    }
+    // A link stands for the file it points to; a reference without a path
+    // is left out. Each entry is added under the lock on its own.
+    for (const std::string& path : MessageRefs(message).Paths())
+        AddFile(path.c_str());
 }
 
 bool FilesList::AddItem(BListItem* item) {
     if (!BListView::AddItem(item))
         return false;
-    SetButton(encodeButton, true);
+    Filled(true);
     SelectionChanged();
     return true;
 }
@@ -117,7 +95,7 @@ bool FilesList::AddItem(BListItem* item) {
 bool FilesList::AddItem(BListItem* item, int32 index) {
     if (!BListView::AddItem(item, index))
         return false;
-    SetButton(encodeButton, true);
+    Filled(true);
     SelectionChanged();
     return true;
 }
@@ -139,11 +117,13 @@ int32 FilesList::CountSelected() const {
 void FilesList::SelectionChanged() {
     // Telling one selected entry from several needs no more than two looks,
     // so this costs the same however long the list or the selection is.
-    const int32 first = CurrentSelection(0);
-    const bool single = CountSelectedUpTo(2) == 1;
-    SetButton(removeButton, first != -1);
-    SetButton(upButton, single && first > 0);
-    SetButton(downButton, single && first < CountItems() - 1);
+    if (page != nullptr)
+        page->ListSelectionChanged(CurrentSelection(0), CountSelectedUpTo(2) == 1, CountItems());
+}
+
+void FilesList::Filled(bool filled) {
+    if (page != nullptr)
+        page->ListFilled(filled);
 }
 
 void FilesList::AddFile(const char* path) {
@@ -161,7 +141,7 @@ void FilesList::RemoveFiles() {
     for (BListItem* item : RemoveSelectedItems())
         delete item;
     if (IsEmpty())
-        SetButton(encodeButton, false);
+        Filled(false);
     SelectionChanged();
 }
 
@@ -187,7 +167,7 @@ void FilesList::Clear() {
     MakeEmpty();
     for (BListItem* item : entries)
         delete item;
-    SetButton(encodeButton, false);
+    Filled(false);
     SelectionChanged();
 }
 
@@ -215,8 +195,8 @@ void FilesList::Open(const char* path) {
     }
     if (!LockList())
         return;
-    if (mainWindow != nullptr && mainWindow->tabView != nullptr)
-        mainWindow->tabView->Select(0);
+    if (mainWindow != nullptr)
+        mainWindow->ShowFilesPage();
     // Emptying the list is a Clear: "Kodieren!" and the page's buttons then
     // fit the empty list even when the file holds no entry.
     if (!DontClearOnOpen())

@@ -1,9 +1,10 @@
 #pragma once
 
 // The list of files to encode, in the order of encoding, shown on the
-// "Dateien" page. Besides the entries it keeps four buttons in step with its
-// contents and selection, takes files dropped onto it, and loads and saves
-// list files through its two panels.
+// "Dateien" page. It tells its page of every change of its contents and
+// selection (the page keeps its buttons and "Kodieren!" in step), takes
+// files dropped onto it, and loads and saves list files through its two
+// panels.
 //
 // Every operation runs with the main window locked. AddFile and Open take the
 // lock themselves (the application's thread calls them too); Save takes it
@@ -13,6 +14,7 @@
 
 class BButton;
 class BFilePanel;
+class FilesView;
 class MainWindow;
 
 class FilesList : public BListView {
@@ -44,6 +46,10 @@ public:
     BFilePanel* savePanel;
     BFilePanel* openPanel;
     MainWindow* mainWindow;
+    // The page the list stands on, told of each change; null for a list on
+    // no page. The buttons are those the page keeps in step, as it wired
+    // them.
+    FilesView* page = nullptr;
     BButton* encodeButton = nullptr;
     BButton* removeButton = nullptr;
     BButton* upButton = nullptr;
@@ -51,6 +57,9 @@ public:
 
 private:
     void AddDroppedFiles(BMessage* message);
+    // Tells the page whether the list has entries: after every insertion,
+    // and after the operations that may leave it empty.
+    void Filled(bool filled);
     // Counts the selection up to limit: enough to tell none, one and more.
     int32 CountSelectedUpTo(int32 limit) const;
     bool LockList();

@@ -21,7 +21,7 @@ constexpr const char* kDownLabel = "Nach unten schieben";
 } // namespace
 
 FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
-    : BView(frame, "Dateien", B_FOLLOW_NONE, 0) {
+    : BView(frame, "Dateien", B_FOLLOW_NONE, 0), fEncodeButton(encodeButton) {
     SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 
     addPanel = new BFilePanel(B_OPEN_PANEL, nullptr, nullptr, B_FILE_NODE, true, nullptr, nullptr,
@@ -70,6 +70,7 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     listFrame.right -= 14;
     listFrame.bottom -= 29;
     filesList = new FilesList(listFrame, window);
+    filesList->page = this;
     filesList->removeButton = removeButton;
     filesList->upButton = upButton;
     filesList->downButton = downButton;
@@ -85,6 +86,24 @@ float FilesView::RowWidth() {
     // its right, then a gap of 5 before the two slots on the right.
     const float moveButtons = -1 + ButtonWidthFor(kUpLabel) + kGap + ButtonWidthFor(kDownLabel);
     return moveButtons + kGap + ButtonWidthFor(kAddLabel) + kGap + ButtonWidthFor(kRemoveLabel);
+}
+
+void FilesView::ListSelectionChanged(int32 first, bool single, int32 count) {
+    // Each button is set every time, whatever its state was.
+    removeButton->SetEnabled(first != -1);
+    upButton->SetEnabled(single && first > 0);
+    downButton->SetEnabled(single && first < count - 1);
+}
+
+void FilesView::ListFilled(bool filled) {
+    if (fEncodeButton != nullptr)
+        fEncodeButton->SetEnabled(filled);
+}
+
+void FilesView::ShowAddPanel(bool stayOpen) {
+    addPanel->SetHideWhenDone(!stayOpen);
+    addPanel->SetButtonLabel(B_CANCEL_BUTTON, stayOpen ? "Schließen" : "Abbrechen");
+    addPanel->Show();
 }
 
 FilesView::~FilesView() {

@@ -3,6 +3,8 @@
 #include "app/ButtonSlot.h"
 #include "app/Commands.h"
 #include "app/MFApp.h"
+#include "app/MessageRefs.h"
+#include "app/StopAlert.h"
 #include "encoding/EncoderView.h"
 #include "encoding/MirvexLaunch.h"
 #include "encoding/ProgressWindow.h"
@@ -12,14 +14,12 @@
 #include "mainwindow/TabView.h"
 #include <kit/app/BAutolock.h>
 #include <kit/app/BRoster.h>
-#include <kit/interface/BAlert.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BCheckBox.h>
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuBar.h>
 #include <kit/interface/BMenuItem.h>
 #include <kit/interface/BStringItem.h>
-#include <kit/interface/BStringView.h>
 #include <kit/interface/BTextControl.h>
 #include <kit/interface/BTextView.h>
 #include <kit/storage/BEntry.h>
@@ -215,12 +215,11 @@ bool MainWindow::QuitRequested() {
 }
 
 void MainWindow::OpenChosenList(BMessage* message) {
-    entry_ref ref;
-    if (message->FindRef("refs", 0, &ref) != B_OK)
-        return;
-    BEntry entry(&ref, true);
-    BPath path;
-    filesList->Open(entry.GetPath(&path) == B_OK ? path.Path() : "");
+    // A chosen link that leads nowhere reaches the reader as a file that
+    // cannot be opened, which says so.
+    const MessageRefs chosen(message, MessageRefs::Links::Follow, 1);
+    if (chosen.Count() == 1)
+        filesList->Open(chosen.Path(0) != nullptr ? chosen.Path(0) : "");
 }
 
 void MainWindow::SaveChosenList(BMessage* message) {
@@ -259,17 +258,16 @@ void MainWindow::OpenReadme() {
             return;
         }
     }
-    (new BAlert("ReadmeDialog", "Liesmich-Datei nicht gefunden!", "OK", nullptr, nullptr,
-                B_WIDTH_AS_USUAL, B_STOP_ALERT))
-        ->Go();
+    StopAlert("ReadmeDialog", "Liesmich-Datei nicht gefunden!");
 }
 
 void MainWindow::ShowAddPanel() {
-    BFilePanel* panel = tabView->filesView->addPanel;
-    const bool stayOpen = App()->dontCloseOnAdd;
-    panel->SetHideWhenDone(!stayOpen);
-    panel->SetButtonLabel(B_CANCEL_BUTTON, stayOpen ? "Schließen" : "Abbrechen");
-    panel->Show();
+    tabView->filesView->ShowAddPanel(App()->dontCloseOnAdd);
+}
+
+void MainWindow::ShowFilesPage() {
+    if (tabView != nullptr)
+        tabView->Select(0);
 }
 
 void MainWindow::StoreEncoderPath() {
@@ -286,18 +284,15 @@ void MainWindow::ShowEncoderPanel() {
 }
 
 void MainWindow::TakeChosenEncoder(BMessage* message) {
-    entry_ref ref;
-    if (message->FindRef("refs", 0, &ref) != B_OK)
-        return;
     // A chosen link stays a link: the run follows it when it starts.
-    BEntry entry(&ref, false);
-    BPath path;
-    if (entry.GetPath(&path) != B_OK)
+    const std::vector<std::string> chosen =
+        MessageRefs(message, MessageRefs::Links::Keep, 1).Paths();
+    if (chosen.empty())
         return;
     // The field's change message "LOCM" stores the path in the option.
     BAutolock lock(this);
     if (lock.IsLocked())
-        OptionsPage()->locationControl->SetText(path.Path());
+        OptionsPage()->locationControl->SetText(chosen.front().c_str());
 }
 
 void MainWindow::StoreSwitch(bool* option, const BCheckBox* box) {
@@ -305,33 +300,31 @@ void MainWindow::StoreSwitch(bool* option, const BCheckBox* box) {
 }
 
 void MainWindow::RefsReceived(BMessage* message) {
-    entry_ref ref;
-    for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; ++i) {
-        BEntry entry(&ref, true);
-        BPath path;
-        const bool resolved = entry.GetPath(&path) == B_OK;
+    const MessageRefs handed(message);
+    for (int32 i = 0; i < handed.Count(); ++i) {
+        const char* path = handed.Path(i);
         // A list file is loaded and ends the walk: the refs after it are
         // not looked at. One that cannot be resolved reaches the reader as
         // a file that cannot be opened, which says so.
-        if (IsListFile(ref, entry, resolved ? path.Leaf() : nullptr)) {
-            filesList->Open(resolved ? path.Path() : "");
+        if (IsListFile(handed.Ref(i), path)) {
+            filesList->Open(path != nullptr ? path : "");
             return;
         }
-        // Any other reference that names nothing (a dangling link) has no
-        // path to add; it is left out, as a drop leaves it out.
-        if (resolved)
-            filesList->AddFile(path.Path());
+        // Any other reference that leads nowhere has no path to add; it is
+        // left out, as a drop leaves it out.
+        if (path != nullptr)
+            filesList->AddFile(path);
     }
 }
 
-bool MainWindow::IsListFile(const entry_ref& ref, const BEntry& entry, const char* leaf) {
+bool MainWindow::IsListFile(const entry_ref& ref, const char* path) {
     // The type decides, from the file's own attribute or, for a file that
     // carries none, from the desktop's database. A list file copied from
     // elsewhere, or with the list type not installed, still has the list
     // file name: the desktop matches "*.mvl" regardless of case, and so
     // does this, for the name handed over and for the file it leads to.
     char type[B_MIME_TYPE_LENGTH] = "";
-    BFile file(&entry, B_READ_ONLY);
+    BFile file(path, B_READ_ONLY);
     BNodeInfo info(&file);
     if (info.GetType(type) == B_OK && std::strcmp(type, kListMimeType) == 0)
         return true;
@@ -341,7 +334,8 @@ bool MainWindow::IsListFile(const entry_ref& ref, const BEntry& entry, const cha
         return length > suffix.size() &&
                strcasecmp(name + length - suffix.size(), suffix.c_str()) == 0;
     };
-    return hasListName(ref.name.c_str()) || hasListName(leaf);
+    const char* slash = path != nullptr ? std::strrchr(path, '/') : nullptr;
+    return hasListName(ref.name.c_str()) || hasListName(slash != nullptr ? slash + 1 : path);
 }
 
 // The batch run. Its members are read and written only under this window's
@@ -359,8 +353,7 @@ void MainWindow::StartRun() {
                       "dafür, dass das Feld \"%s\" direkt auf %s oder einen Link darauf verweist "
                       "(nicht auf das %s-Verzeichnis).",
                       path, "Pfad zu Oggenc:", "Oggenc", "Oggenc");
-        (new BAlert("EncodeFailed", text, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT))
-            ->Go();
+        StopAlert("EncodeFailed", text);
         return;
     }
     fileIndex = 0;
@@ -385,37 +378,7 @@ void MainWindow::EncodeNext() {
         return;
     }
     const char* path = static_cast<BStringItem*>(filesList->ItemAt(fileIndex))->Text();
-
-    // The window shows the name in the form a command line would give it, in
-    // double quotes when it holds a blank; the encoder gets it unquoted, as
-    // one argument of its own.
-    std::string shown = path;
-    if (std::strchr(path, ' ') != nullptr)
-        shown = "\"" + shown + "\"";
-    // Room for both numbers at any size an int32 takes.
-    char counter[48];
-    std::snprintf(counter, sizeof counter, "Datei %d von %d", static_cast<int>(fileIndex + 1),
-                  static_cast<int>(count));
-
-    // The progress window stays locked while the encoder starts, so that it
-    // knows the new encoder before it can take the first thing it writes.
-    const bool locked = progressWindow->Lock();
-    if (locked) {
-        progressWindow->fileName->SetText(shown.c_str());
-        progressWindow->fileNumber->SetText(counter);
-        progressWindow->skipButton->SetEnabled(true);
-        progressWindow->stopButton->SetEnabled(true);
-    }
-    // The encoder's standard error goes to the progress window; its last
-    // lines come with its quit notice, which says whether it failed.
-    const BMessenger errorTarget(progressWindow);
-    const status_t launched = MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter,
-                                           &encoderTeam, &encoderLaunch, &errorTarget);
-    if (locked) {
-        if (launched == B_OK)
-            progressWindow->StartFile(fileIndex, count, encoderTeam, encoderLaunch);
-        progressWindow->Unlock();
-    }
+    const status_t launched = LaunchEncoder(path, count);
 
     if (launched != B_OK) {
         char text[256];
@@ -424,8 +387,7 @@ void MainWindow::EncodeNext() {
                       "dafür, dass %s ist, wo es sein soll und nicht läuft und versuchen Sie es "
                       "noch einmal.",
                       "Oggenc", "Oggenc");
-        (new BAlert("LaunchFailed", text, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_STOP_ALERT))
-            ->Go();
+        StopAlert("LaunchFailed", text);
         EndRun();
         return;
     }
@@ -434,14 +396,25 @@ void MainWindow::EncodeNext() {
     ++fileIndex;
 }
 
+status_t MainWindow::LaunchEncoder(const char* path, int32 count) {
+    // The progress window stays locked while the encoder starts, so that it
+    // knows the new encoder before it can take the first thing it writes.
+    BAutolock progressLock(progressWindow);
+    progressWindow->ShowFile(path, fileIndex + 1, count);
+    // The encoder's standard error goes to the progress window; its last
+    // lines come with its quit notice, which says whether it failed.
+    const BMessenger errorTarget(progressWindow);
+    const status_t launched = MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter,
+                                           &encoderTeam, &encoderLaunch, &errorTarget);
+    if (progressLock.IsLocked() && launched == B_OK)
+        progressWindow->StartFile(fileIndex, count, encoderTeam, encoderLaunch);
+    return launched;
+}
+
 void MainWindow::SkipFile() {
     if (!running)
         return;
-    if (progressWindow->Lock()) {
-        progressWindow->skipButton->SetEnabled(false);
-        progressWindow->stopButton->SetEnabled(false);
-        progressWindow->Unlock();
-    }
+    progressWindow->SetStoppable(false);
     // The run goes on when the killed encoder's quit notice arrives. A
     // skipped entry has not failed, however its encoder ended.
     encoderKilled = true;
@@ -457,7 +430,7 @@ void MainWindow::StopRun() {
     kill_team(encoderTeam);
     running = false;
     fileIndex = 0;
-    EndProgress();
+    progressWindow->Dismiss();
     // The entries not reached have not failed, nor has the one just ended.
     encodeErrors.Report();
 }
@@ -474,15 +447,7 @@ void MainWindow::EndRun() {
     be_roster->StopWatching(BMessenger(be_app));
     running = false;
     fileIndex = 0;
-    EndProgress();
+    progressWindow->Dismiss();
     // A run in which every entry was encoded ends silently.
     encodeErrors.Report();
-}
-
-void MainWindow::EndProgress() {
-    if (progressWindow->Lock()) {
-        progressWindow->EndRun();
-        progressWindow->Unlock();
-    }
-    progressWindow->Hide();
 }

@@ -13,7 +13,6 @@
 
 class BButton;
 class BCheckBox;
-class BEntry;
 class BMenuBar;
 class BView;
 class FilesList;
@@ -46,6 +45,8 @@ public:
     // from an earlier encoder that had the same process id. Thread: the
     // window's lock holder.
     bool IsEncoderNotice(const entry_ref& ref, team_id team, int64 launch) const;
+    // Brings the files page to the front. Thread: the window's lock holder.
+    void ShowFilesPage();
     // Notes the entry being encoded as failed if the quit notice of its
     // encoder says so, unless "Datei auslassen" ended it. Thread: the
     // window's lock holder, before EncodeNext.
@@ -76,8 +77,8 @@ public:
 private:
     void BuildMenus();
     // Whether a handed file is a list file: by its type, or by its name or
-    // the name of the file a link leads to (leaf, null when unresolved).
-    static bool IsListFile(const entry_ref& ref, const BEntry& entry, const char* leaf);
+    // the name of the file a link leads to (path, null when unresolved).
+    static bool IsListFile(const entry_ref& ref, const char* path);
     OptionsView* OptionsPage() const;
     // The open and save panels' choices.
     void OpenChosenList(BMessage* message);
@@ -98,6 +99,7 @@ private:
     void SkipFile();
     void StopRun();
     void EndRun();
-    // Hides the progress window and takes the run off the task bar.
-    void EndProgress();
+    // Shows the entry at fileIndex of count in the progress window and
+    // starts its encoder; answers how the launch went.
+    status_t LaunchEncoder(const char* path, int32 count);
 };
