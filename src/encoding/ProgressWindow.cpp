@@ -138,7 +138,13 @@ void ProgressWindow::TakeChildOutput(const BMessage* message) {
 
 void ProgressWindow::EndRun() {
     // Whatever is held is not worth showing any more; the task bar is
-    // cleared at once, whatever the throttle says.
+    // cleared at once, whatever the throttle says. The ended encoder is
+    // forgotten: what its pipe still gives after its quit notice must not
+    // reach the bar, or the next run's first file would start on its figure
+    // instead of busy.
+    fTeam = -1;
+    fLaunch = 0;
+    fProgress.Reset();
     fThrottle.Reset();
     fTaskBar.Clear();
 }

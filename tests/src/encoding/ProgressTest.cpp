@@ -232,6 +232,21 @@ TEST_F(ProgressBar, FiguresReachTheScreenAtMostOncePerIntervalAndTheLastIsShown)
     Locked([&] { window->StartFile(1, 4, 8, 2); });
     ASSERT_TRUE(WaitForShown(3));
     EXPECT_TRUE(Shown().back().busy);
+
+    // The run ends; the ended encoder's pipe still gives a figure after its
+    // quit notice. It reaches nothing, and the next run, at once, starts
+    // busy rather than on that figure.
+    Locked([&] {
+        window->Dismiss();
+        window->TakeOutput(8, 2, Line("70").c_str());
+        window->Show();
+        window->StartFile(0, 1, 9, 3);
+    });
+    ASSERT_TRUE(WaitForShown(4));
+    for (const seam::StatusBarShape& figure : Shown())
+        EXPECT_NE(figure.value, 70);
+    EXPECT_TRUE(Shown().back().busy);
+    Locked([&] { EXPECT_TRUE(window->fileProgress->IsBusy()); });
 }
 
 namespace {
