@@ -15,7 +15,6 @@
 #include <kit/app/BAutolock.h>
 #include <kit/app/BRoster.h>
 #include <kit/interface/BButton.h>
-#include <kit/interface/BCheckBox.h>
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuBar.h>
 #include <kit/interface/BMenuItem.h>
@@ -185,13 +184,13 @@ void MainWindow::MessageReceived(BMessage* message) {
         TakeChosenEncoder(message);
         break;
     case cmd::DCOA:
-        StoreSwitch(&App()->dontCloseOnAdd, OptionsPage()->dontCloseOnAddBox);
+        App()->dontCloseOnAdd = OptionsPage()->IsSwitchedOn(cmd::DCOA);
         break;
     case cmd::DCOO:
-        StoreSwitch(&App()->dontClearOnOpen, OptionsPage()->dontClearOnOpenBox);
+        App()->dontClearOnOpen = OptionsPage()->IsSwitchedOn(cmd::DCOO);
         break;
     case cmd::SRMT:
-        StoreSwitch(&App()->selfRegisterMimeType, OptionsPage()->selfRegisterBox);
+        App()->selfRegisterMimeType = OptionsPage()->IsSwitchedOn(cmd::SRMT);
         break;
     case cmd::RMTN:
         App()->RegisterMIMEType(true);
@@ -273,14 +272,14 @@ void MainWindow::ShowFilesPage() {
 void MainWindow::StoreEncoderPath() {
     // The field takes no more than the option holds; should it ever hold
     // more, the path is cut at the last whole character that fits.
-    const std::string text = OptionsPage()->locationControl->Text();
+    const std::string text = OptionsPage()->EncoderPath();
     const size_t length = utf8_prefix(text, kEncoderPathSize - 1);
     std::memcpy(App()->encoderPath, text.data(), length);
     App()->encoderPath[length] = '\0';
 }
 
 void MainWindow::ShowEncoderPanel() {
-    OptionsPage()->locationPanel->Show();
+    OptionsPage()->ShowEncoderPanel();
 }
 
 void MainWindow::TakeChosenEncoder(BMessage* message) {
@@ -292,11 +291,7 @@ void MainWindow::TakeChosenEncoder(BMessage* message) {
     // The field's change message "LOCM" stores the path in the option.
     BAutolock lock(this);
     if (lock.IsLocked())
-        OptionsPage()->locationControl->SetText(chosen.front().c_str());
-}
-
-void MainWindow::StoreSwitch(bool* option, const BCheckBox* box) {
-    *option = box->Value() == B_CONTROL_ON;
+        OptionsPage()->SetEncoderPath(chosen.front().c_str());
 }
 
 void MainWindow::RefsReceived(BMessage* message) {

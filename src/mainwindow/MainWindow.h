@@ -12,7 +12,6 @@
 #include <string>
 
 class BButton;
-class BCheckBox;
 class BMenuBar;
 class BView;
 class FilesList;
@@ -93,7 +92,6 @@ private:
     void StoreEncoderPath();
     void ShowEncoderPanel();
     void TakeChosenEncoder(BMessage* message);
-    static void StoreSwitch(bool* option, const BCheckBox* box);
     // The batch run's steps: "ENCD", "SKIP", "STOP" and the end of a run.
     void StartRun();
     void SkipFile();

@@ -100,3 +100,33 @@ OptionsView::OptionsView(BRect frame) : BView(frame, "Programm-Optionen", B_FOLL
 OptionsView::~OptionsView() {
     delete locationPanel;
 }
+
+std::string OptionsView::EncoderPath() const {
+    return locationControl->Text();
+}
+
+void OptionsView::SetEncoderPath(const char* path) {
+    locationControl->SetText(path);
+}
+
+void OptionsView::ShowEncoderPanel() {
+    locationPanel->Show();
+}
+
+bool OptionsView::IsSwitchedOn(uint32 command) const {
+    const BCheckBox* box = nullptr;
+    switch (command) {
+    case cmd::DCOA:
+        box = dontCloseOnAddBox;
+        break;
+    case cmd::DCOO:
+        box = dontClearOnOpenBox;
+        break;
+    case cmd::SRMT:
+        box = selfRegisterBox;
+        break;
+    default:
+        return false;
+    }
+    return box->Value() == B_CONTROL_ON;
+}

@@ -8,6 +8,8 @@
 
 #include <kit/interface/BView.h>
 
+#include <string>
+
 class BButton;
 class BCheckBox;
 class BFilePanel;
@@ -24,7 +26,17 @@ public:
     // option's buffer holds 1024 bytes with the terminating NUL.
     static constexpr int32 kMaxPathBytes = 1023;
 
-    // Read and changed by the main window's handlers, under its lock.
+    // What the main window's handlers ask of the page, under its lock.
+    // The path the field holds, as typed or chosen.
+    std::string EncoderPath() const;
+    // Puts a chosen path into the field, which sends its change message.
+    void SetEncoderPath(const char* path);
+    // "Suchen...": the panel "Pfad suchen".
+    void ShowEncoderPanel();
+    // Whether a switch is on, named by the command its box sends ("DCOA",
+    // "DCOO" or "SRMT"); false for any other command.
+    bool IsSwitchedOn(uint32 command) const;
+
     BButton* locationButton;
     BTextControl* locationControl;
     BFilePanel* locationPanel;
