@@ -230,11 +230,15 @@ public:
         });
     }
 
-    // The label is kept whole: every later resize wraps it anew.
+    // The label is kept whole: every later resize wraps it anew. A box that
+    // was never given its frame has Qt's default width, not its view's, so
+    // its first look is left unwrapped: the resize that the frame brings
+    // wraps it for the real width before the box is first shown, and
+    // wrapping it for a width it never has would only cost the start.
     void Apply(const seam::CheckBoxShape& shape) {
         fLabel = Literal(shape.label);
         setAccessibleName(ToQt(shape.label));
-        setText(WrapCheckBoxLabel(*this, fLabel, width()));
+        setText(testAttribute(Qt::WA_Resized) ? WrapCheckBoxLabel(*this, fLabel, width()) : fLabel);
         QSignalBlocker quiet(this);
         setChecked(shape.checked);
     }
