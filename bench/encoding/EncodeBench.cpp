@@ -146,30 +146,52 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// The gaps between one stamped encoder's end and the next one's start, in
-// milliseconds, from the stamps file the stand-in wrote; the file goes.
-std::vector<double> Gaps(const fs::path& stamps) {
+// What the stamping stand-in saw of one run: the gaps between one encoder's
+// end and the next one's start, and each encoder's wall and processor time,
+// in milliseconds. The stamps file goes.
+struct Stamped {
+    std::vector<double> gaps, walls, cpus;
+};
+
+Stamped ReadStamps(const fs::path& stamps) {
     std::vector<long long> starts, ends;
+    Stamped stamped;
     {
         std::ifstream in(stamps);
         std::string what;
         long long when = 0;
-        while (in >> what >> when)
-            (what == "start" ? starts : ends).push_back(when);
+        while (in >> what >> when) {
+            if (what == "encoder") {
+                long long cpu = 0;
+                in >> cpu;
+                stamped.walls.push_back(double(when) / 1e6);
+                stamped.cpus.push_back(double(cpu) / 1e6);
+            } else {
+                (what == "start" ? starts : ends).push_back(when);
+            }
+        }
     }
     fs::remove(stamps);
-    std::vector<double> gaps;
     for (size_t i = 0; i + 1 < starts.size() && i < ends.size(); ++i)
-        gaps.push_back(double(starts[i + 1] - ends[i]) / 1e6);
-    return gaps;
+        stamped.gaps.push_back(double(starts[i + 1] - ends[i]) / 1e6);
+    return stamped;
 }
 
-void PrintGaps(const char* who, const std::vector<double>& gaps) {
-    if (gaps.empty())
+void Append(Stamped& all, const Stamped& more) {
+    all.gaps.insert(all.gaps.end(), more.gaps.begin(), more.gaps.end());
+    all.walls.insert(all.walls.end(), more.walls.begin(), more.walls.end());
+    all.cpus.insert(all.cpus.end(), more.cpus.begin(), more.cpus.end());
+}
+
+void PrintStamped(const char* who, const Stamped& stamped) {
+    if (stamped.gaps.empty())
         return;
     std::printf("%s: gap from one encoder's end to the next one's start (%zu gaps): median "
                 "%.3f ms, worst %.3f ms\n",
-                who, gaps.size(), Median(gaps), *std::max_element(gaps.begin(), gaps.end()));
+                who, stamped.gaps.size(), Median(stamped.gaps),
+                *std::max_element(stamped.gaps.begin(), stamped.gaps.end()));
+    std::printf("%s: each encoder's own run, median: %.3f ms wall, %.3f ms processor\n", who,
+                Median(stamped.walls), Median(stamped.cpus));
 }
 
 int Bench(int count, int rounds, bool progress, const fs::path& folder) {
@@ -220,16 +242,14 @@ int Bench(int count, int rounds, bool progress, const fs::path& folder) {
     // loop's alike.
     const fs::path stamps = folder / "stamps";
     setenv("ENCODE_BENCH_STAMPS", stamps.c_str(), 1);
-    std::vector<double> loopGaps, programGaps;
+    Stamped loopStamped, programStamped;
     for (int round = 0; round < rounds; ++round) {
         RemoveOggs(files);
         ProgramRun(app, STAMP_ENCODER, quiet, files);
-        for (double gap : Gaps(stamps))
-            programGaps.push_back(gap);
+        Append(programStamped, ReadStamps(stamps));
         RemoveOggs(files);
         ShellLoop(STAMP_ENCODER, quiet, files);
-        for (double gap : Gaps(stamps))
-            loopGaps.push_back(gap);
+        Append(loopStamped, ReadStamps(stamps));
     }
     RemoveOggs(files);
 
@@ -241,11 +261,11 @@ int Bench(int count, int rounds, bool progress, const fs::path& folder) {
                 progress ? "progress lines read" : "with -Q");
     std::printf("shell loop:  %.3f s\nprogram:     %.3f s\nratio:       %.3f\n", loop, program,
                 program / loop);
-    PrintGaps("shell loop", loopGaps);
-    PrintGaps("program", programGaps);
-    if (!loopGaps.empty() && !programGaps.empty())
+    PrintStamped("shell loop", loopStamped);
+    PrintStamped("program", programStamped);
+    if (!loopStamped.gaps.empty() && !programStamped.gaps.empty())
         std::printf("the program's gap above the shell loop's: %.3f ms\n",
-                    Median(programGaps) - Median(loopGaps));
+                    Median(programStamped.gaps) - Median(loopStamped.gaps));
     return 0;
 }
 
