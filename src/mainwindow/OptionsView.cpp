@@ -114,19 +114,10 @@ void OptionsView::ShowEncoderPanel() {
 }
 
 bool OptionsView::IsSwitchedOn(uint32 command) const {
-    const BCheckBox* box = nullptr;
-    switch (command) {
-    case cmd::DCOA:
-        box = dontCloseOnAddBox;
-        break;
-    case cmd::DCOO:
-        box = dontClearOnOpenBox;
-        break;
-    case cmd::SRMT:
-        box = selfRegisterBox;
-        break;
-    default:
-        return false;
-    }
-    return box->Value() == B_CONTROL_ON;
+    // Each box is known by the command it was built with, so that which
+    // command belongs to which box is written in one place.
+    for (const BCheckBox* box : {dontCloseOnAddBox, dontClearOnOpenBox, selfRegisterBox})
+        if (box->Command() == command)
+            return box->Value() == B_CONTROL_ON;
+    return false;
 }
