@@ -429,11 +429,14 @@ TEST(Roster, ErrorOutputArrivesWholeBeforeTheQuitNoticeAndWaitsAsOneMessage) {
     // While the target is held, every write (one per line) is added to the
     // one message that waits for it; at most one more was taken from the
     // queue just before.
+    // The other watcher, which says when the child has ended, watches
+    // before the launch: one that started later would never hear of a
+    // child that ended first.
+    Watcher other;
     ASSERT_TRUE(watcher->Lock());
     team_id team = LaunchScript(
         "i=0; while [ $i -lt 500 ]; do echo \"line $i\" >&2; i=$((i+1)); done", &target);
     ASSERT_GT(team, 0);
-    Watcher other;
     ASSERT_TRUE(HasNoticesFor({team})(other->WaitUntil(HasNoticesFor({team}))));
     watcher->Unlock();
 
