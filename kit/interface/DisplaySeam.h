@@ -64,8 +64,11 @@ struct MenuShape {
 // hands its whole shape over when it is made and again on every change of
 // it; the display's widget for that kind takes it with one Apply.
 struct PlainShape {};
+// A button's label, and the name an assistive tool reads for it when the
+// label alone does not say enough (empty: the label).
 struct ButtonShape {
     std::string label;
+    std::string accessibleLabel;
 };
 struct CheckBoxShape {
     std::string label;
@@ -255,7 +258,9 @@ struct Size {
 // An alert on the screen. answered gets the index of the pressed button, on
 // the display thread; givenUp is asked there just before the alert would be
 // shown, and when it answers true the alert is dropped unanswered (and
-// answered with it, so that a waiting promise breaks).
+// answered with it, so that a waiting promise breaks). A modal alert blocks
+// every other window of the program; one that is not blocks none, and is not
+// blocked by a modal window either.
 struct AlertRequest {
     std::string title;
     std::string text;
@@ -263,6 +268,7 @@ struct AlertRequest {
     alert_type type = B_INFO_ALERT;
     std::function<void(int32)> answered;
     std::function<bool()> givenUp;
+    bool modal = true;
 };
 
 // The display's life, its thread and the alerts' end come from the
