@@ -1,6 +1,7 @@
 #include <kit/app/BApplication.h>
 
 #include <kit/app/AppDefs.h>
+#include <kit/app/AppInfo.h>
 #include <kit/app/BAutolock.h>
 #include <kit/app/private/CommandLine.h>
 #include <kit/app/private/InstanceChannel.h>
@@ -10,6 +11,7 @@
 #include <kit/interface/BWindow.h>
 #include <kit/interface/DisplaySeam.h>
 #include <kit/interface/private/InterfacePrivate.h>
+#include <kit/storage/private/DesktopSide.h>
 
 #include <fstream>
 #include <iterator>
@@ -68,6 +70,7 @@ BApplication::~BApplication() {
 }
 
 void BApplication::SetProgramName(const char* name) {
+    kit_private::set_current_app_name(name != nullptr ? name : "");
     seam::Need().SetProgramName(name != nullptr ? name : "");
 }
 
@@ -102,6 +105,11 @@ void BApplication::Run() {
                 application.SendMessage(&refs);
         });
     }
+
+    // A desktop entry that an earlier start from elsewhere wrote for this
+    // program must not hide the one installed with it; this goes before
+    // ReadyToRun, which may record the program's file types again.
+    kit_private::DesktopSide::RetireHiddenEntry(fSignature);
 
     // From here on the signals that ask a program to end ask the
     // application to quit, as "Beenden" does.
