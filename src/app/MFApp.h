@@ -57,7 +57,6 @@ public:
     bool dontCloseOnAdd = false;
     bool dontClearOnOpen = false;
     bool selfRegisterMimeType = true;
-
     // How many encoders a run keeps at work at once, always 1 to 64. A run
     // reads it once when it starts, so a change counts from the next run.
     // Thread: the main window's (and the application's before any window).
