@@ -3,6 +3,7 @@
 // the rows in sight into Qt text; the list view's changes reach the model in
 // batches (see ListFeed.h). Display thread only.
 
+#include <kit/display/ControlWidgets.h>
 #include <kit/display/Looks.h>
 #include <kit/display/Widgets.h>
 
@@ -20,11 +21,17 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QEvent>
 #include <QFrame>
 #include <QItemSelection>
 #include <QListView>
 #include <QMimeData>
+#include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 
@@ -124,7 +131,9 @@ private:
 };
 
 // A scroll view: a border around its target and a scroll bar on the right
-// that moves with the target's own (hidden) one.
+// that moves with the target's own (hidden) one. The target draws no frame
+// of its own, so the border shows where the keyboard is: while the target
+// has the focus, the style's focus frame is drawn over it.
 class ScrollFrame : public QFrame {
 public:
     ScrollFrame(QWidget* parent, const ViewShape&) : QFrame(parent) {}
@@ -143,11 +152,17 @@ public:
         if (shape.vertical && fBar == nullptr) {
             fBar = new QScrollBar(Qt::Vertical, this);
             fBar->setObjectName(QStringLiteral("VerticalScrollBar"));
+            fBar->setAccessibleName(QStringLiteral("Bildlaufleiste"));
             fBar->setRange(0, 0);
         }
     }
 
     bool HasVerticalBar() const { return fBar != nullptr; }
+
+    void Surround(QWidget* target) {
+        fTarget = target;
+        target->installEventFilter(this);
+    }
 
     void Follow(QAbstractScrollArea* area) {
         if (fBar == nullptr)
@@ -163,6 +178,27 @@ public:
     }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == fTarget &&
+            (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+            update();
+        return QFrame::eventFilter(watched, event);
+    }
+
+    void paintEvent(QPaintEvent* event) override {
+        PaintOnWholePixels(this, event, [this](QPainter& painter) {
+            QStyleOptionFrame frame;
+            initStyleOption(&frame);
+            style()->drawControl(QStyle::CE_ShapedFrame, &frame, &painter, this);
+            if (fTarget.isNull() || !fTarget->hasFocus())
+                return;
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        });
+    }
+
     void resizeEvent(QResizeEvent* event) override {
         QFrame::resizeEvent(event);
         if (fBar != nullptr) {
@@ -174,6 +210,7 @@ protected:
 private:
     int fBorder = 0;
     QScrollBar* fBar = nullptr;
+    QPointer<QWidget> fTarget;
 };
 
 // A list view's widget. Selections the user makes go to the list view as
@@ -201,6 +238,7 @@ public:
 
     void UseOuterBar(ScrollFrame* frame) {
         setFrameShape(QFrame::NoFrame);
+        frame->Surround(this);
         if (frame->HasVerticalBar()) {
             setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             frame->Follow(this);
