@@ -329,7 +329,8 @@ public:
     }
     void Apply(const seam::ButtonShape& shape) {
         setText(Literal(shape.label));
-        setAccessibleName(ToQt(shape.label));
+        setAccessibleName(
+            ToQt(shape.accessibleLabel.empty() ? shape.label : shape.accessibleLabel));
     }
 
 protected:
@@ -353,7 +354,9 @@ public:
 } // namespace
 
 QWidget* Make(const seam::PlainShape& look, const ViewShape& shape, QWidget* parent) {
-    return MakeApplied<PlainWidget>(look, shape, parent);
+    QWidget* widget = MakeApplied<PlainWidget>(look, shape, parent);
+    ScrollInFrame(widget, parent);
+    return widget;
 }
 QWidget* Make(const seam::ButtonShape& look, const ViewShape& shape, QWidget* parent) {
     return MakeApplied<ButtonWidget>(look, shape, parent);
