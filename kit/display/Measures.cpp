@@ -75,26 +75,32 @@ Widget& Prototype() {
 Size PreferredButtonSize(const std::string& label) {
     return CachedSize("button:" + label, [&] {
         auto& button = Prototype<QPushButton>();
-        button.setText(Literal(label));
-        Size size = HintOf(button);
-        // Qt's styles give a labelled button at least 80 pixels, a floor of
-        // their own that would push a short button of a fixed layout over
-        // the edge of its window. A button needs what its label needs with
-        // the style's margins; those margins are found by asking the style
-        // for a label far wider than any floor. Whatever floor a layout
-        // wants is the layout's own.
+        button.ensurePolished();
+        // The button's own size hint, worked out as the button works it out
+        // but with its label shaped once rather than twice: the style grows
+        // the label's size by its margins. Qt's styles also give a labelled
+        // button at least 80 pixels, a floor of their own that would push a
+        // short button of a fixed layout over the edge of its window. A
+        // button needs what its label needs with the style's margins; those
+        // margins are found by asking the style for a label far wider than
+        // any floor. Whatever floor a layout wants is the layout's own.
         QStyleOptionButton option;
         option.initFrom(&button);
-        option.text = button.text();
-        const QSize text = button.fontMetrics().size(Qt::TextShowMnemonic, button.text());
+        option.state |= QStyle::State_Raised;
+        option.text = Literal(label);
+        option.iconSize = button.iconSize();
+        // An empty button is as large as one labelled "XXXX".
+        const QString measured = option.text.isEmpty() ? QStringLiteral("XXXX") : option.text;
+        const QSize text = button.fontMetrics().size(Qt::TextShowMnemonic, measured);
+        const QStyle* style = button.style();
+        const QSize hint = style->sizeFromContents(QStyle::CT_PushButton, &option, text, &button);
         const int probe = text.width() + 1000;
-        const int margins = button.style()
+        const int margins = style
                                 ->sizeFromContents(QStyle::CT_PushButton, &option,
                                                    QSize(probe, text.height()), &button)
                                 .width() -
                             probe;
-        size.width = std::min(size.width, float(text.width() + margins));
-        return size;
+        return Size{float(std::min(hint.width(), text.width() + margins)), float(hint.height())};
     });
 }
 

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
 #include <condition_variable>
@@ -408,6 +409,31 @@ TEST(Measures, MenuBarHeightIsTheHeightARealMenuBarTakes) {
         bar.addMenu(QStringLiteral("Hilfe"));
         if (display::MenuBarHeight() != float(bar.sizeHint().height()))
             wrong.push_back("the program's own style and font");
+        return wrong;
+    });
+    for (const std::string& failure : failures)
+        ADD_FAILURE() << failure;
+}
+
+TEST(Measures, ButtonSizeIsTheButtonsOwnHintWithoutTheStylesFloor) {
+    // A button is as tall as Qt makes it and as wide, unless Qt's floor for
+    // labelled buttons widened it: then it is narrower, but never narrower
+    // than its label.
+    const std::vector<std::string> failures = driver::OnDisplay<std::vector<std::string>>([] {
+        std::vector<std::string> wrong;
+        for (const char* label : {"Beenden", "OK", "", "Hinzufügen...", "Nach unten schieben",
+                                  "&Kodieren!", "Datei auslassen"}) {
+            QPushButton button(QString::fromUtf8(label));
+            const QSize hint = button.sizeHint();
+            const seam::Size size = display::PreferredButtonSize(label);
+            const int text = button.fontMetrics().size(Qt::TextShowMnemonic, button.text()).width();
+            const bool floored = size.width < float(hint.width());
+            if (size.height != float(hint.height()) || size.width > float(hint.width()) ||
+                size.width <= float(text) || (floored && hint.width() > 80))
+                wrong.push_back(std::string(label) + ": " + std::to_string(size.width) + "x" +
+                                std::to_string(size.height) + " for a hint of " +
+                                std::to_string(hint.width()) + "x" + std::to_string(hint.height()));
+        }
         return wrong;
     });
     for (const std::string& failure : failures)
