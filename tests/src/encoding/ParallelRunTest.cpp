@@ -36,7 +36,7 @@ class ParallelRun : public RunFixture {
 protected:
     void SetPlaces(int32 places, const char* extra = "") {
         ASSERT_TRUE(window->Lock());
-        running.app.simultaneousEncoders = places;
+        running.app.SetSimultaneousEncoders(places);
         window->tabView->encoderView->extraParam->SetText(extra);
         window->Unlock();
     }
