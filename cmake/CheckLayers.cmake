@@ -4,7 +4,8 @@
 # is the right tool, and the task bar entry alone speaks D-Bus through Qt
 # D-Bus; the application is written against the kit alone.
 # The rest of the kit reaches a display only through its seam
-# (kit/interface/DisplaySeam.h), never through a header of kit/display. The
+# (kit/interface/DisplaySeam.h), never through a header of kit/display, and
+# kit/app, below the interface layer, includes none of its headers. The
 # application uses the kit's public API alone: no header from a kit's
 # private/ folder and nothing of the namespace kit_private.
 #
@@ -49,6 +50,11 @@ endfunction()
 
 forbid("${kit_files}" "^[ \t]*#[ \t]*include[ \t]*[<\"]kit/display/"
        "the kit reaches past its display seam")
+# The application layer is the kit's lowest: what it hands to the display or
+# the windows goes through hooks that the interface layer registers with it.
+file(GLOB_RECURSE app_layer_files ${SOURCE_DIR}/kit/app/*.h ${SOURCE_DIR}/kit/app/*.cpp)
+forbid("${app_layer_files}" "^[ \t]*#[ \t]*include[ \t]*[<\"]kit/interface/"
+       "the application layer reaches up to the interface layer")
 forbid("${app_files}" "^[ \t]*#[ \t]*include[ \t]*[<\"]kit/.*/private/"
        "the application includes a kit's private header")
 forbid("${app_files}" "kit_private" "the application names kit_private")

@@ -1,15 +1,12 @@
 #include <kit/app/BApplication.h>
 
 #include <kit/app/AppDefs.h>
-#include <kit/app/BAutolock.h>
+#include <kit/app/private/AppDisplay.h>
 #include <kit/app/private/CommandLine.h>
 #include <kit/app/private/InstanceChannel.h>
 #include <kit/app/private/LooperAccess.h>
 #include <kit/app/private/QuitSignals.h>
 #include <kit/app/private/WindowList.h>
-#include <kit/interface/BWindow.h>
-#include <kit/interface/DisplaySeam.h>
-#include <kit/interface/private/InterfacePrivate.h>
 
 #include <fstream>
 #include <iterator>
@@ -19,6 +16,10 @@ BApplication* be_app = nullptr;
 BMessenger be_app_messenger;
 
 namespace {
+
+// Sent to the application by a second start of the program that had no
+// files to hand over: the windows come to the front.
+constexpr uint32 kActivateApp = four_cc("_ACT");
 
 // The program's own command line, without the program's name.
 std::vector<std::string> OwnArguments() {
@@ -68,7 +69,7 @@ BApplication::~BApplication() {
 }
 
 void BApplication::SetProgramName(const char* name) {
-    seam::Need().SetProgramName(name != nullptr ? name : "");
+    kit_private::need_app_display().SetProgramName(name != nullptr ? name : "");
 }
 
 void BApplication::SetLaunchArguments(std::vector<std::string> arguments) {
@@ -94,7 +95,7 @@ void BApplication::Run() {
         BMessenger application(this);
         channel.Listen([application](std::vector<std::string> handed) {
             if (handed.empty()) {
-                application.SendMessage(kit_private::kActivateApp);
+                application.SendMessage(kActivateApp);
                 return;
             }
             BMessage refs = RefsMessage(handed);
@@ -110,7 +111,7 @@ void BApplication::Run() {
     // The application's thread starts on its first messages while this
     // thread is still setting up the display; what it asks of the display
     // waits until the display runs.
-    seam::Display& display = seam::Need();
+    kit_private::AppDisplay& display = kit_private::need_app_display();
     fRunsDisplay = !display.IsInitialized() || display.IsDisplayThread();
     display.Announce();
     DeliverLaunchFiles(paths);
@@ -160,20 +161,17 @@ void BApplication::LoopEnded() {
     // stack: it is not deleted here.
     kit_private::QuitAllWindows();
     if (fRunsDisplay)
-        seam::Need().Exit();
+        kit_private::need_app_display().Exit();
 }
 
 bool BApplication::QuitRequested() {
     for (const BMessenger& messenger : kit_private::Windows()) {
         if (!messenger.LockTarget())
             continue; // it has quit already
-        BLooper* looper = nullptr;
-        messenger.Target(&looper);
-        auto* window = dynamic_cast<BWindow*>(looper);
-        if (window == nullptr) {
-            looper->Unlock();
-            continue;
-        }
+        // Only windows are in the list: asked and ended as loopers, they
+        // run their own QuitRequested and Quit.
+        BLooper* window = nullptr;
+        messenger.Target(&window);
         if (!window->QuitRequested()) {
             window->Unlock();
             return false;
@@ -205,23 +203,11 @@ void BApplication::DispatchMessage(BMessage* message, BHandler* handler) {
     case B_ABOUT_REQUESTED:
         AboutRequested();
         break;
-    case kit_private::kActivateApp:
-        BringWindowsToFront();
+    case kActivateApp:
+        kit_private::BringWindowsToFront();
         break;
     default:
         BLooper::DispatchMessage(message, handler);
-    }
-}
-
-void BApplication::BringWindowsToFront() {
-    for (const BMessenger& messenger : kit_private::Windows()) {
-        BAutolock lock(messenger);
-        if (!lock.IsLocked())
-            continue;
-        BLooper* looper = nullptr;
-        messenger.Target(&looper);
-        if (auto* window = dynamic_cast<BWindow*>(looper); window != nullptr && !window->IsHidden())
-            window->Activate();
     }
 }
 

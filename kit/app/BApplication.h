@@ -61,7 +61,6 @@ protected:
 private:
     static std::vector<std::string> LaunchPaths(const std::vector<std::string>& files);
     void DeliverLaunchFiles(const std::vector<std::string>& paths);
-    void BringWindowsToFront();
 
     std::string fSignature;
     std::atomic<bool> fLaunching{true};

@@ -1,10 +1,10 @@
 #include <kit/app/BLooper.h>
 
+#include <kit/app/private/AppDisplay.h>
 #include <kit/app/private/LooperPort.h>
 
 #include <kit/app/AppDefs.h>
 #include <kit/app/Verify.h>
-#include <kit/interface/DisplaySeam.h>
 
 using kit_private::Envelope;
 using kit_private::kQuitNow;
@@ -141,7 +141,7 @@ status_t BLooper::PostMessage(const BMessage* message, BHandler* handler) {
 bool BLooper::Lock() {
     // The display waits for no looper; a looper may wait for the display.
     // The other way round is a deadlock waiting to happen.
-    seam::Display* display = seam::Installed();
+    kit_private::AppDisplay* display = kit_private::installed_app_display();
     KIT_VERIFY(display == nullptr || !display->IsDisplayThread(),
                "the display thread locking a looper");
     return fPort->Lock();

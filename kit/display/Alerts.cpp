@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QWindow>
 
 #include <mutex>
 #include <vector>
@@ -51,7 +52,7 @@ void SetProgramName(const std::string& name) {
 
 void ShowAlert(const std::string& title, const std::string& text,
                const std::vector<std::string>& buttons, alert_type type,
-               std::function<void(int32)> answered, std::function<bool()> givenUp) {
+               std::function<void(int32)> answered, std::function<bool()> givenUp, bool modal) {
     Post([=] {
         if (givenUp && givenUp())
             return;
@@ -62,7 +63,7 @@ void ShowAlert(const std::string& title, const std::string& text,
         box->setText(ToQt(text));
         box->setTextFormat(Qt::PlainText);
         box->setIcon(IconOf(type));
-        box->setWindowModality(Qt::ApplicationModal);
+        box->setWindowModality(modal ? Qt::ApplicationModal : Qt::NonModal);
         std::vector<QAbstractButton*> pushButtons;
         for (const std::string& label : buttons) {
             QString shown = Literal(label);
@@ -86,6 +87,14 @@ void ShowAlert(const std::string& title, const std::string& text,
         // window it does not have, and so to nothing.
         std::erase_if(sOpenAlerts, [](const QPointer<QMessageBox>& open) { return open.isNull(); });
         sOpenAlerts.emplace_back(box);
+        // A modal window blocks every window but those it stands for: the
+        // alert becomes one of them, without becoming its child, so that it
+        // stays when that window hides.
+        QWidget* blocking = modal ? nullptr : QApplication::activeModalWidget();
+        if (blocking != nullptr && blocking->windowHandle() != nullptr) {
+            box->winId();
+            box->windowHandle()->setTransientParent(blocking->windowHandle());
+        }
         box->show();
     });
 }

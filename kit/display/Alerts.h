@@ -18,10 +18,13 @@ namespace display {
 void SetProgramName(const std::string& name);
 
 // givenUp is asked on the display thread just before the alert would be
-// shown; when it answers true the alert is dropped unanswered.
+// shown; when it answers true the alert is dropped unanswered. An alert that
+// is not modal blocks no window, and stands in front of the modal window
+// shown at that moment, which then does not block it either.
 void ShowAlert(const std::string& title, const std::string& text,
                const std::vector<std::string>& buttons, alert_type type,
-               std::function<void(int32)> answered, std::function<bool()> givenUp = {});
+               std::function<void(int32)> answered, std::function<bool()> givenUp = {},
+               bool modal = true);
 
 // Closes every alert that is open, or asked for before this call, without an
 // answer: the threads waiting in them go on as if no button had been

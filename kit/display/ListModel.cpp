@@ -17,6 +17,7 @@
 #include <kit/storage/entry_ref.h>
 
 #include <QAbstractListModel>
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -25,6 +26,7 @@
 #include <QListView>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -124,10 +126,15 @@ private:
 };
 
 // A scroll view: a border around its target and a scroll bar on the right
-// that moves with the target's own (hidden) one.
+// that moves with the target's own (hidden) one. A target that is a plain
+// view, taller than the frame shows, is moved up and down by the bar
+// itself, and brought into sight where it holds the focus.
 class ScrollFrame : public QFrame {
 public:
-    ScrollFrame(QWidget* parent, const ViewShape&) : QFrame(parent) {}
+    ScrollFrame(QWidget* parent, const ViewShape&) : QFrame(parent) {
+        QObject::connect(qApp, &QApplication::focusChanged, this,
+                         [this](QWidget*, QWidget* now) { ShowFocus(now); });
+    }
 
     // The kit's scroll views keep their bars and border for life; the bar
     // is made once, before the target's list follows it.
@@ -149,6 +156,17 @@ public:
 
     bool HasVerticalBar() const { return fBar != nullptr; }
 
+    // The kit places the target at its frame; the frame shows it moved up
+    // by the bar's value, however often the kit places it again.
+    void Hold(QWidget* target) {
+        if (fBar == nullptr)
+            return;
+        fTarget = target;
+        target->installEventFilter(this);
+        QObject::connect(fBar, &QScrollBar::valueChanged, this, [this] { Place(); });
+        Measure();
+    }
+
     void Follow(QAbstractScrollArea* area) {
         if (fBar == nullptr)
             return;
@@ -169,11 +187,66 @@ protected:
             const int bar = int(B_V_SCROLL_BAR_WIDTH);
             fBar->setGeometry(width() - fBorder - bar, fBorder, bar, height() - 2 * fBorder);
         }
+        Measure();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == fTarget &&
+            (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+            // Anywhere but where the bar keeps it, the kit has placed it.
+            if (fTarget->y() != fKitTop - fShift)
+                fKitTop = fTarget->y();
+            Measure();
+        }
+        return QFrame::eventFilter(watched, event);
+    }
+
+    void wheelEvent(QWheelEvent* event) override {
+        if (fTarget != nullptr && fBar != nullptr)
+            QApplication::sendEvent(fBar, event);
+        else
+            QFrame::wheelEvent(event);
     }
 
 private:
+    // The part of the target the frame shows, and the bar's range with it.
+    void Measure() {
+        if (fTarget == nullptr || fBar == nullptr)
+            return;
+        const int shown = std::max(0, height() - 2 * fBorder);
+        fBar->setPageStep(std::max(1, shown));
+        fBar->setSingleStep(std::max(1, shown / 8));
+        fBar->setRange(0, std::max(0, fTarget->height() - shown));
+        Place();
+    }
+
+    void Place() {
+        if (fTarget == nullptr)
+            return;
+        fShift = fBar->value();
+        fTarget->move(fTarget->x(), fKitTop - fShift);
+    }
+
+    // Scrolls so that a focused widget inside the target is seen whole.
+    void ShowFocus(QWidget* focused) {
+        if (fTarget == nullptr || focused == nullptr || !fTarget->isAncestorOf(focused))
+            return;
+        const int top = focused->mapTo(fTarget, QPoint(0, 0)).y();
+        const int shown = std::max(0, height() - 2 * fBorder);
+        if (top < fShift)
+            fBar->setValue(top);
+        else if (top + focused->height() > fShift + shown)
+            fBar->setValue(top + focused->height() - shown);
+    }
+
+public:
+private:
     int fBorder = 0;
     QScrollBar* fBar = nullptr;
+    QWidget* fTarget = nullptr;
+    // Where the kit puts the target, and how far the bar moves it up.
+    int fKitTop = 0;
+    int fShift = 0;
 };
 
 // A list view's widget. Selections the user makes go to the list view as
@@ -349,6 +422,11 @@ QWidget* Make(const seam::ListShape& look, const ViewShape& shape, QWidget* pare
 
 QWidget* Make(const seam::ScrollShape& look, const ViewShape& shape, QWidget* parent) {
     return MakeApplied<ScrollFrame>(look, shape, parent);
+}
+
+void ScrollInFrame(QWidget* target, QWidget* parent) {
+    if (auto* frame = dynamic_cast<ScrollFrame*>(parent))
+        frame->Hold(target);
 }
 
 void Apply(QWidget* widget, const seam::ListShape& look) {

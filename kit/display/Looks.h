@@ -28,6 +28,9 @@ QWidget* Make(const seam::ListShape& look, const ViewShape& shape, QWidget* pare
 QWidget* Make(const seam::ScrollShape& look, const ViewShape& shape, QWidget* parent);
 QWidget* Make(const seam::StatusBarShape& look, const ViewShape& shape, QWidget* parent);
 
+// A plain view as the target of a scroll view: the scroll view's bar moves it.
+void ScrollInFrame(QWidget* target, QWidget* parent);
+
 // A new look for a widget made for a view of the same kind. A look for a
 // widget of another kind is a fault in the kit, and stops the program.
 void Apply(QWidget* widget, const seam::PlainShape& look);

@@ -78,7 +78,7 @@ public:
     void SetProgramName(const std::string& name) override { display::SetProgramName(name); }
     void ShowAlert(seam::AlertRequest request) override {
         display::ShowAlert(request.title, request.text, request.buttons, request.type,
-                           std::move(request.answered), std::move(request.givenUp));
+                           std::move(request.answered), std::move(request.givenUp), request.modal);
     }
     void DismissAlerts() override { display::DismissAlerts(); }
 };

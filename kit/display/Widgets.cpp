@@ -309,7 +309,8 @@ public:
     }
     void Apply(const seam::ButtonShape& shape) {
         setText(Literal(shape.label));
-        setAccessibleName(ToQt(shape.label));
+        setAccessibleName(
+            ToQt(shape.accessibleLabel.empty() ? shape.label : shape.accessibleLabel));
     }
 };
 
@@ -324,7 +325,9 @@ public:
 } // namespace
 
 QWidget* Make(const seam::PlainShape& look, const ViewShape& shape, QWidget* parent) {
-    return MakeApplied<PlainWidget>(look, shape, parent);
+    QWidget* widget = MakeApplied<PlainWidget>(look, shape, parent);
+    ScrollInFrame(widget, parent);
+    return widget;
 }
 QWidget* Make(const seam::ButtonShape& look, const ViewShape& shape, QWidget* parent) {
     return MakeApplied<ButtonWidget>(look, shape, parent);

@@ -46,9 +46,10 @@ int32 BAlert::Go() {
         auto port = caller.lock();
         return !port || port->IsQuitting();
     };
-    display.ShowAlert(seam::AlertRequest{
-        fTitle, fText, fButtons, fType,
-        [answer = std::move(answer)](int32 index) { answer->set_value(index); }, givenUp});
+    display.ShowAlert(
+        seam::AlertRequest{fTitle, fText, fButtons, fType,
+                           [answer = std::move(answer)](int32 index) { answer->set_value(index); },
+                           givenUp, fFeel == B_MODAL_APP_WINDOW_FEEL});
     // A display that stops before the answer drops the request; that counts
     // as no answer.
     try {
@@ -56,4 +57,13 @@ int32 BAlert::Go() {
     } catch (const std::future_error&) {
         return -1;
     }
+}
+
+void BAlert::Show() {
+    std::unique_ptr<BAlert> self(this);
+    seam::Display& display = seam::Need();
+    if (!display.IsAvailable())
+        return;
+    display.ShowAlert(seam::AlertRequest{
+        fTitle, fText, fButtons, fType, [](int32) {}, {}, fFeel == B_MODAL_APP_WINDOW_FEEL});
 }

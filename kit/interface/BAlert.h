@@ -1,9 +1,10 @@
 #pragma once
 
-// A modal message box with up to three buttons. Go() shows it, waits until a
+// A message box with up to three buttons. Go() shows it, waits until a
 // button is pressed, deletes the alert and answers the button's index. Only
 // the calling thread waits: the display keeps running, and the alert is modal
-// for the whole application.
+// for the whole application. Show() shows it and returns at once: nobody
+// waits for the answer.
 
 #include <kit/interface/InterfaceDefs.h>
 
@@ -22,6 +23,15 @@ public:
 
     // Thread: any thread but the display's. Returns -1 when no display runs.
     int32 Go();
+    // Shows the alert and deletes it; the alert stays on the screen until a
+    // button is pressed. Thread: any thread but the display's.
+    void Show();
+    // B_MODAL_APP_WINDOW_FEEL (the default): the alert blocks every other
+    // window of the program. B_FLOATING_APP_WINDOW_FEEL: it blocks nothing,
+    // stands in front of the program's windows, and can be answered while a
+    // modal window of the program is shown. Thread: the alert's owner.
+    void SetFeel(window_feel feel) { fFeel = feel; }
+    window_feel Feel() const { return fFeel; }
 
     const char* Title() const { return fTitle.c_str(); }
     const char* Text() const { return fText.c_str(); }
@@ -35,4 +45,5 @@ private:
     std::vector<std::string> fButtons;
     button_width fWidth;
     alert_type fType;
+    window_feel fFeel = B_MODAL_APP_WINDOW_FEEL;
 };

@@ -15,5 +15,12 @@ void BButton::GetPreferredSize(float* width, float* height) {
 }
 
 seam::Look BButton::WidgetLook() const {
-    return seam::ButtonShape{Label()};
+    return seam::ButtonShape{Label(), fAccessibleLabel};
+}
+
+void BButton::SetAccessibleLabel(const std::string& label) {
+    if (label == fAccessibleLabel)
+        return;
+    fAccessibleLabel = label;
+    kit_private::ViewAccess::QueueLook(this);
 }

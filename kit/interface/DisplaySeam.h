@@ -14,6 +14,7 @@
 
 #include <kit/app/BMessage.h>
 #include <kit/app/BMessenger.h>
+#include <kit/app/private/AppDisplay.h>
 #include <kit/interface/BRect.h>
 #include <kit/interface/GraphicsDefs.h>
 #include <kit/interface/InterfaceDefs.h>
@@ -63,8 +64,11 @@ struct MenuShape {
 // hands its whole shape over when it is made and again on every change of
 // it; the display's widget for that kind takes it with one Apply.
 struct PlainShape {};
+// A button's label, and the name an assistive tool reads for it when the
+// label alone does not say enough (empty: the label).
 struct ButtonShape {
     std::string label;
+    std::string accessibleLabel;
 };
 struct CheckBoxShape {
     std::string label;
@@ -258,7 +262,9 @@ struct Size {
 // An alert on the screen. answered gets the index of the pressed button, on
 // the display thread; givenUp is asked there just before the alert would be
 // shown, and when it answers true the alert is dropped unanswered (and
-// answered with it, so that a waiting promise breaks).
+// answered with it, so that a waiting promise breaks). A modal alert blocks
+// every other window of the program; one that is not blocks none, and is not
+// blocked by a modal window either.
 struct AlertRequest {
     std::string title;
     std::string text;
@@ -266,33 +272,17 @@ struct AlertRequest {
     alert_type type = B_INFO_ALERT;
     std::function<void(int32)> answered;
     std::function<bool()> givenUp;
+    bool modal = true;
 };
 
-class Display {
+// The display's life, its thread and the alerts' end come from the
+// application layer's view of it (AppDisplay), which the application object
+// and the loopers use; the rest is what windows, views, panels and alerts ask.
+class Display : public kit_private::AppDisplay {
 public:
-    virtual ~Display() = default;
-
-    // The display's life, driven by the application object. Announce says
-    // that the display is about to start, so that changes handed over before
-    // then wait for it instead of being dropped; Initialize makes it on the
-    // calling thread, which then runs Exec until Exit; Shutdown destroys
-    // every widget. Thread: Announce, Exit any; the others the display's.
-    virtual void Announce() = 0;
-    // Options of the display's own from the command line (a style, a style
-    // sheet, a platform), taken before Initialize. A display without such
-    // options ignores them. Thread: the display's.
-    virtual void SetOptions(std::vector<std::string> options) { (void)options; }
-    virtual void Initialize() = 0;
-    virtual void Exec() = 0;
-    virtual void Exit() = 0;
-    virtual void Shutdown() = 0;
-    // True once Initialize has run, until Shutdown. Thread: any.
-    virtual bool IsInitialized() = 0;
     // True while changes are taken: the display runs, or is announced.
     // Thread: any.
     virtual bool IsAvailable() = 0;
-    // True on the display's own thread. Thread: any.
-    virtual bool IsDisplayThread() = 0;
 
     // Applies the batch on the display thread after every batch handed over
     // before it; dropped when the display has stopped. Thread: any.
@@ -314,17 +304,15 @@ public:
     virtual float StatusBarHeight() = 0;
     virtual rgb_color PanelBackgroundColor() = 0;
 
-    // Alerts. The title bar of every alert shows the program's name; the
-    // alert's own title is its object name. DismissAlerts closes every alert
-    // that is open, or asked for before the call, without an answer.
-    // Thread: any.
-    virtual void SetProgramName(const std::string& name) = 0;
+    // Alerts. The title bar of every alert shows the program's name (see
+    // SetProgramName); the alert's own title is its object name. Thread: any.
     virtual void ShowAlert(AlertRequest request) = 0;
-    virtual void DismissAlerts() = 0;
 };
 
-// Installs the display the kit talks to; null removes it. Thread: the main
-// thread, before any looper or window exists and after the last is gone.
+// Installs the display the kit talks to, for the application layer as well,
+// and registers with that layer how the application brings a window to the
+// front; null removes them. Thread: the main thread, before any looper or
+// window exists and after the last is gone.
 void Install(Display* display);
 
 // The installed display, or null. Thread: any.

@@ -7,3 +7,9 @@ status_t kill_team(team_id team) {
         return B_BAD_TEAM_ID;
     return kit_private::ChildWatcher::Instance().Kill(team);
 }
+
+status_t kill_team(team_id team, int64 launch) {
+    if (team <= 0 || launch <= 0)
+        return B_BAD_TEAM_ID;
+    return kit_private::ChildWatcher::Instance().Kill(team, launch);
+}

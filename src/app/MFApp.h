@@ -54,6 +54,8 @@ public:
     bool dontCloseOnAdd = false;
     bool dontClearOnOpen = false;
     bool selfRegisterMimeType = true;
+    // How many encoders a run keeps at work at once, from 1 to 64.
+    int32 simultaneousEncoders = 1;
 
 private:
     void RelayQuitNotice(BMessage* message);

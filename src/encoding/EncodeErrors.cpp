@@ -5,11 +5,10 @@
 #include <cstring>
 
 void EncodeErrors::Clear() {
-    fNamed.clear();
-    fCount = 0;
+    fFailures.clear();
 }
 
-void EncodeErrors::Note(const char* path, const BMessage* notice, bool killed) {
+void EncodeErrors::Note(int32 index, const char* path, const BMessage* notice, bool killed) {
     if (killed || notice == nullptr)
         return;
     int32 status = 0;
@@ -18,12 +17,9 @@ void EncodeErrors::Note(const char* path, const BMessage* notice, bool killed) {
     const bool signalled = notice->FindInt32("kit:signal", &signal) == B_OK;
     if (!exitedBadly && !signalled)
         return;
-    ++fCount;
-    if (fNamed.size() >= kNamed)
-        return;
     const char* slash = path != nullptr ? std::strrchr(path, '/') : nullptr;
     std::string leaf = slash != nullptr ? slash + 1 : (path != nullptr ? path : "");
-    fNamed.push_back(Failure{leaf, Reason(notice)});
+    fFailures[index] = Failure{leaf, Reason(notice)};
 }
 
 std::string EncodeErrors::Reason(const BMessage* notice) {
@@ -59,16 +55,18 @@ std::string EncodeErrors::Reason(const BMessage* notice) {
 
 std::string EncodeErrors::Text() const {
     std::string text = "Diese Dateien konnten nicht kodiert werden:\n";
-    for (const Failure& failure : fNamed)
-        text += "\n" + failure.leaf + ": " + failure.reason;
-    const int32 more = fCount - static_cast<int32>(fNamed.size());
+    size_t named = 0;
+    for (auto failure = fFailures.begin(); failure != fFailures.end() && named < kNamed;
+         ++failure, ++named)
+        text += "\n" + failure->second.leaf + ": " + failure->second.reason;
+    const size_t more = fFailures.size() - named;
     if (more > 0)
         text += "\n… und " + std::to_string(more) + " weitere";
     return text;
 }
 
 void EncodeErrors::Report() const {
-    if (fCount == 0)
+    if (fFailures.empty())
         return;
     StopAlert("EncodeErrors", Text().c_str());
 }

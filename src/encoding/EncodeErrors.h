@@ -9,8 +9,8 @@
 
 #include <kit/app/BMessage.h>
 
+#include <map>
 #include <string>
-#include <vector>
 
 class EncodeErrors {
 public:
@@ -18,14 +18,15 @@ public:
     static constexpr size_t kNamed = 10;
 
     void Clear();
-    // Looks at the quit notice of the encoder of the entry at path, and notes
-    // the entry if that encoder failed. killed says that the run ended it
-    // itself ("Datei auslassen"): that is never a failure.
-    void Note(const char* path, const BMessage* notice, bool killed);
-    int32 Count() const { return fCount; }
+    // Looks at the quit notice of the encoder of the entry at index (from 0)
+    // and path, and notes the entry if that encoder failed. killed says that
+    // the run ended it itself ("Datei auslassen"): that is never a failure.
+    void Note(int32 index, const char* path, const BMessage* notice, bool killed);
+    int32 Count() const { return static_cast<int32>(fFailures.size()); }
 
     // The alert's text: a line that says what happened, then one line per
-    // named entry, its leaf name, a colon and the reason.
+    // named entry in list order, whatever order their encoders ended in: its
+    // leaf name, a colon and the reason.
     std::string Text() const;
     // Shows the stop alert "EncodeErrors" with the button "OK" and waits for
     // it, if any entry failed; otherwise does nothing.
@@ -41,6 +42,6 @@ private:
         std::string leaf;
         std::string reason;
     };
-    std::vector<Failure> fNamed;
-    int32 fCount = 0;
+    // By list index.
+    std::map<int32, Failure> fFailures;
 };

@@ -6,6 +6,13 @@
 // encoder has come with the current file. The desktop's task bar shows the
 // whole run's progress as well.
 //
+// A run with several encoders at once shows one row per encoder at work
+// (ProgressRow) instead of the single file's views, below them a line that
+// counts the files done with a bar for the whole run, and the one
+// "Kodieren abbrechen". The rows are made once for the largest run so far
+// and shown as they are needed; the window is as tall as the rows in use,
+// up to kRowsInSight, and more rows scroll.
+//
 // The bar follows the encoder's own figures, which come many times a second;
 // they reach the screen and the task bar at most about ten times a second,
 // and the last one is always shown: one that comes too soon waits for a
@@ -18,12 +25,15 @@
 #include <kit/kernel/OS.h>
 
 #include <memory>
+#include <vector>
 
 class BButton;
 class BMessageRunner;
+class BScrollView;
 class BStatusBar;
 class BStringView;
 class BView;
+class ProgressRow;
 
 class ProgressWindow : public BWindow {
 public:
@@ -48,6 +58,23 @@ public:
     void TakeOutput(team_id team, int64 launch, const char* text);
     void EndRun();
 
+    // The same steps for the run's rows, with this window locked: ShowFile
+    // before the launch, StartFile once it succeeded, SkipRow when the row's
+    // encoder is being skipped, EndRow when it has ended (done of count
+    // entries are through). With one place, row is 0 and they are the
+    // single file's steps above.
+    static constexpr int32 kRowsInSight = 8;
+    void ShowFile(int32 row, const char* path, int32 number, int32 count);
+    void StartFile(int32 row, int32 index, int32 count, team_id team, int64 launch);
+    void SkipRow(int32 row);
+    void EndRow(int32 row, int32 done, int32 count);
+    // Sets the window up for a run with at most places encoders at once:
+    // the single file's views for one, rows for more. Takes this window's
+    // lock itself; the window is hidden.
+    void UseRows(int32 places);
+    int32 CountRows() const { return static_cast<int32>(fRows.size()); }
+    ProgressRow* RowAt(int32 row) const;
+
     // What the main window tells this window; each takes this window's lock
     // itself (inside the main window's lock). ShowFile: the file at path is
     // the number-th of count, and it can be skipped or the run stopped.
@@ -63,6 +90,10 @@ public:
     BButton* skipButton;
     BButton* stopButton;
     BStatusBar* fileProgress;
+    // The views of a run with rows; null until the first such run.
+    BScrollView* rowsScroll = nullptr;
+    BStringView* runTotal = nullptr;
+    BStatusBar* runProgress = nullptr;
 
 private:
     // A B_CHILD_OUTPUT from the roster, for TakeOutput.
@@ -73,13 +104,28 @@ private:
     void Act(UpdateThrottle::Verdict verdict);
     // Puts what is known on the bar and in the task bar.
     void Present();
+    void PresentRows();
+    // Builds the rows' views, and rows up to places.
+    void MakeRows(int32 places);
+    // Swaps the single file's views for the rows' or back.
+    void ShowSingleViews(bool single);
+    // Places the rows in use one below the other and sizes the window.
+    void ArrangeRows();
 
     EncoderProgress fProgress;
     UpdateThrottle fThrottle;
     std::unique_ptr<BMessageRunner> fWake;
     TaskBarEntry fTaskBar;
+    BWindow* fParent;
     int32 fIndex = 0;
     int32 fCount = 0;
+    int32 fPlaces = 1;
+    int32 fDone = 0;
+    BView* fRowsView = nullptr;
+    std::vector<ProgressRow*> fRows;
+    // Where the single file's layout has the stop button, and its size.
+    BRect fStopFrame;
+    BRect fSingleBounds;
     team_id fTeam = -1;
     int64 fLaunch = 0;
 };

@@ -14,6 +14,7 @@
 #include "mainwindow/TabView.h"
 #include <kit/app/BAutolock.h>
 #include <kit/app/BRoster.h>
+#include <kit/interface/BAlert.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuBar.h>
@@ -58,10 +59,8 @@ MainWindow::MainWindow(BMessage* launchRefs)
     : BWindow(WindowFrame(), kTitle, B_TITLED_WINDOW,
               B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS, B_CURRENT_WORKSPACE) {
     encoderRef = entry_ref();
-    fileIndex = 0;
     optionsBefore[0] = '\0';
     optionsAfter[0] = '\0';
-    running = false;
 
     progressWindow = new ProgressWindow(this);
     progressWindow->Run();
@@ -136,7 +135,7 @@ void MainWindow::MessageReceived(BMessage* message) {
         StartRun();
         break;
     case cmd::SKIP:
-        SkipFile();
+        SkipFile(message);
         break;
     case cmd::STOP:
         StopRun();
@@ -351,12 +350,11 @@ void MainWindow::StartRun() {
         StopAlert("EncodeFailed", text);
         return;
     }
-    fileIndex = 0;
-    encodeErrors.Clear();
     tabView->encoderView->OptionsBefore(optionsBefore);
     tabView->encoderView->OptionsAfter(optionsAfter);
-    running = true;
+    run.Start(App()->simultaneousEncoders, optionsBefore, optionsAfter);
 
+    progressWindow->UseRows(run.Places());
     progressWindow->Show();
     const BRect frame = Frame();
     progressWindow->MoveTo(frame.left + 50, frame.top + 50);
@@ -365,84 +363,98 @@ void MainWindow::StartRun() {
 }
 
 void MainWindow::EncodeNext() {
-    // The count is read afresh each time: entries added during the run are
-    // encoded in it, and a list that became shorter ends it.
-    const int32 count = filesList->CountItems();
-    if (fileIndex >= count) {
-        EndRun();
-        return;
-    }
-    const char* path = static_cast<BStringItem*>(filesList->ItemAt(fileIndex))->Text();
-    const status_t launched = LaunchEncoder(path, count);
-
-    if (launched != B_OK) {
-        char text[256];
-        std::snprintf(text, sizeof text,
-                      "Irgendetwas schlechtes passierte beim Versuch, %s zu starten. Sorgen Sie "
-                      "dafür, dass %s ist, wo es sein soll und nicht läuft und versuchen Sie es "
-                      "noch einmal.",
-                      "Oggenc", "Oggenc");
-        StopAlert("LaunchFailed", text);
-        EndRun();
-        return;
-    }
-    encodingPath = path;
-    encoderKilled = false;
-    ++fileIndex;
+    run.Next();
 }
 
-status_t MainWindow::LaunchEncoder(const char* path, int32 count) {
+int32 MainWindow::CountEntries() {
+    return filesList->CountItems();
+}
+
+std::string MainWindow::EntryAt(int32 index) {
+    return static_cast<BStringItem*>(filesList->ItemAt(index))->Text();
+}
+
+status_t MainWindow::Launch(int32 row, int32 index, int32 count, const std::string& path,
+                            team_id* team, int64* launch) {
     // The progress window stays locked while the encoder starts, so that it
     // knows the new encoder before it can take the first thing it writes.
     BAutolock progressLock(progressWindow);
-    progressWindow->ShowFile(path, fileIndex + 1, count);
+    progressWindow->ShowFile(row, path.c_str(), index + 1, count);
     // The encoder's standard error goes to the progress window; its last
     // lines come with its quit notice, which says whether it failed.
     const BMessenger errorTarget(progressWindow);
-    const status_t launched = MirvexLaunch(&encoderRef, optionsBefore, path, optionsAfter,
-                                           &encoderTeam, &encoderLaunch, &errorTarget);
+    const status_t launched = MirvexLaunch(&encoderRef, optionsBefore, path.c_str(), optionsAfter,
+                                           team, launch, &errorTarget);
     if (progressLock.IsLocked() && launched == B_OK)
-        progressWindow->StartFile(fileIndex, count, encoderTeam, encoderLaunch);
+        progressWindow->StartFile(row, index, count, *team, *launch);
     return launched;
 }
 
-void MainWindow::SkipFile() {
-    if (!running)
+void MainWindow::LaunchFailed(bool othersAtWork) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "Irgendetwas schlechtes passierte beim Versuch, %s zu starten. Sorgen Sie "
+                  "dafür, dass %s ist, wo es sein soll und nicht läuft und versuchen Sie es "
+                  "noch einmal.",
+                  "Oggenc", "Oggenc");
+    if (othersAtWork) {
+        // Waiting for the answer would hold up the quit notices of the
+        // encoders still at work and the progress window's buttons.
+        auto* alert = new BAlert("LaunchFailed", text, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+                                 B_STOP_ALERT);
+        alert->SetFeel(B_FLOATING_APP_WINDOW_FEEL);
+        alert->Show();
         return;
-    progressWindow->SetStoppable(false);
-    // The run goes on when the killed encoder's quit notice arrives. A
-    // skipped entry has not failed, however its encoder ended.
-    encoderKilled = true;
-    kill_team(encoderTeam);
+    }
+    StopAlert("LaunchFailed", text);
+}
+
+void MainWindow::SkipFile(const BMessage* message) {
+    team_id team = -1;
+    int64 launch = 0;
+    if (message->FindInt32("be:team", &team) == B_OK &&
+        message->FindInt64("kit:launch", &launch) == B_OK)
+        run.Skip(team, launch);
+    else
+        run.SkipCurrent();
+}
+
+void MainWindow::RowSkipped(int32 row) {
+    progressWindow->SkipRow(row);
+}
+
+void MainWindow::RowEnded(int32 row, int32 done, int32 count) {
+    BAutolock progressLock(progressWindow);
+    if (progressLock.IsLocked())
+        progressWindow->EndRow(row, done, count);
+}
+
+void MainWindow::Kill(team_id team, int64 launch) {
+    kill_team(team, launch);
 }
 
 void MainWindow::StopRun() {
-    if (!running)
-        return;
-    // Watching ends before the kill, and running is false afterwards, so the
-    // killed encoder's notice advances nothing.
-    be_roster->StopWatching(BMessenger(be_app));
-    kill_team(encoderTeam);
-    running = false;
-    fileIndex = 0;
-    progressWindow->Dismiss();
-    // The entries not reached have not failed, nor has the one just ended.
-    encodeErrors.Report();
+    run.Stop();
 }
 
 bool MainWindow::IsEncoderNotice(const entry_ref& ref, team_id team, int64 launch) const {
-    return running && launch == encoderLaunch && team == encoderTeam && ref == encoderRef;
+    return running && ref == encoderRef && run.Owns(team, launch);
 }
 
 void MainWindow::NoteEncoderEnd(const BMessage* notice) {
-    encodeErrors.Note(encodingPath.c_str(), notice, encoderKilled);
+    team_id team = -1;
+    int64 launch = 0;
+    notice->FindInt32("be:team", &team);
+    notice->FindInt64("kit:launch", &launch);
+    run.Ended(team, launch, notice);
 }
 
-void MainWindow::EndRun() {
+void MainWindow::StopWatching() {
     be_roster->StopWatching(BMessenger(be_app));
-    running = false;
-    fileIndex = 0;
+}
+
+void MainWindow::Finished(const EncodeErrors& errors) {
     progressWindow->Dismiss();
     // A run in which every entry was encoded ends silently.
-    encodeErrors.Report();
+    errors.Report();
 }

@@ -4,7 +4,8 @@
 // with the three pages, and the buttons "Kodieren!" and "Beenden". Nearly
 // every command of the program arrives here.
 
-#include "encoding/EncodeErrors.h"
+#include "encoding/EncodingRun.h"
+#include "encoding/RunHost.h"
 #include <kit/interface/BWindow.h>
 #include <kit/kernel/OS.h>
 #include <kit/storage/entry_ref.h>
@@ -19,7 +20,7 @@ class OptionsView;
 class ProgressWindow;
 class TabView;
 
-class MainWindow : public BWindow {
+class MainWindow : public BWindow, private RunHost {
 public:
     // launchRefs is null, or the files the program was started with (the
     // field "refs"), taken as RefsReceived takes files handed over later.
@@ -36,19 +37,20 @@ public:
     // order, until a list file, which is loaded and ends the walk. Thread:
     // the application's, locked.
     void RefsReceived(BMessage* message);
-    // Encodes the next entry of the list, or ends the run. Thread: the
-    // window's or the application's, with the window locked.
+    // Encodes the next entries of the list while places are free, or ends
+    // the run. Thread: the window's or the application's, with the window
+    // locked.
     void EncodeNext();
-    // Whether a quit notice names the encoder this run launched last: its
+    // Whether a quit notice names an encoder of this run at work: its
     // executable, its process id and its launch number, which alone tells it
     // from an earlier encoder that had the same process id. Thread: the
     // window's lock holder.
     bool IsEncoderNotice(const entry_ref& ref, team_id team, int64 launch) const;
     // Brings the files page to the front. Thread: the window's lock holder.
     void ShowFilesPage();
-    // Notes the entry being encoded as failed if the quit notice of its
-    // encoder says so, unless "Datei auslassen" ended it. Thread: the
-    // window's lock holder, before EncodeNext.
+    // The encoder the quit notice names has ended: its entry is noted as
+    // failed if the notice says so, unless "Datei auslassen" ended it.
+    // Thread: the window's lock holder, before EncodeNext.
     void NoteEncoderEnd(const BMessage* notice);
 
     // The window's state, shared with the application object and the pages.
@@ -59,19 +61,17 @@ public:
     BMenuBar* menuBar;
     char optionsBefore[256];
     char optionsAfter[256];
-    int32 fileIndex;
-    team_id encoderTeam = -1;
-    int64 encoderLaunch = 0;
+    // The batch run: its state and its decisions. The members after it show
+    // what it holds: the first entry not started yet, the encoder launched
+    // last, and whether a run is under way.
+    EncodingRun run{*this};
+    const int32& fileIndex = run.NextIndex();
+    const team_id& encoderTeam = run.LastTeam();
+    const int64& encoderLaunch = run.LastLaunch();
     entry_ref encoderRef;
-    // The entry the running encoder was started for, whatever happens to the
-    // list meanwhile; whether the run ended that encoder itself; the entries
-    // that failed so far.
-    std::string encodingPath;
-    bool encoderKilled = false;
-    EncodeErrors encodeErrors;
     FilesList* filesList = nullptr;
     TabView* tabView;
-    bool running;
+    const bool& running = run.Running();
 
 private:
     void BuildMenus();
@@ -92,12 +92,21 @@ private:
     void StoreEncoderPath();
     void ShowEncoderPanel();
     void TakeChosenEncoder(BMessage* message);
-    // The batch run's steps: "ENCD", "SKIP", "STOP" and the end of a run.
+    // The batch run's steps: "ENCD", "SKIP" (for the encoder its message
+    // names, or with none named, the one at work) and "STOP".
     void StartRun();
-    void SkipFile();
+    void SkipFile(const BMessage* message);
     void StopRun();
-    void EndRun();
-    // Shows the entry at fileIndex of count in the progress window and
-    // starts its encoder; answers how the launch went.
-    status_t LaunchEncoder(const char* path, int32 count);
+
+    // What the run asks of its host (see RunHost).
+    int32 CountEntries() override;
+    std::string EntryAt(int32 index) override;
+    status_t Launch(int32 row, int32 index, int32 count, const std::string& path, team_id* team,
+                    int64* launch) override;
+    void Kill(team_id team, int64 launch) override;
+    void RowSkipped(int32 row) override;
+    void RowEnded(int32 row, int32 done, int32 count) override;
+    void LaunchFailed(bool othersAtWork) override;
+    void StopWatching() override;
+    void Finished(const EncodeErrors& errors) override;
 };

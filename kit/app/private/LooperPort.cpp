@@ -2,6 +2,7 @@
 
 #include <kit/app/Verify.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace kit_private {
@@ -9,9 +10,11 @@ namespace kit_private {
 namespace {
 
 // Every port whose thread was started and not yet joined, so that the
-// application can join the threads of loopers that quit on their own.
+// application can join the threads of loopers that quit on their own, and
+// the program's end those of loopers still running.
 std::mutex sStartedMutex;
 std::vector<std::shared_ptr<LooperPort>> sStarted;
+bool sEndAtExitRegistered = false; // under sStartedMutex
 
 thread_local LooperPort* tCurrent = nullptr;
 
@@ -136,6 +139,12 @@ void LooperPort::Start(std::function<void()> body) {
     }
     std::lock_guard guard(sStartedMutex);
     sStarted.push_back(self);
+    // Registered after the statics of the kit have been made, so it runs
+    // before they are destroyed.
+    if (!sEndAtExitRegistered) {
+        sEndAtExitRegistered = true;
+        std::atexit(&LooperPort::EndAllAtExit);
+    }
 }
 
 void LooperPort::Join() {
@@ -174,6 +183,31 @@ void LooperPort::JoinAll() {
     }
     for (auto& port : ports)
         port->Join();
+}
+
+void LooperPort::EndAllAtExit() {
+    // A looper's last hooks may start another looper: round after round
+    // until none is left.
+    for (;;) {
+        std::vector<std::shared_ptr<LooperPort>> ports;
+        {
+            std::lock_guard guard(sStartedMutex);
+            ports.swap(sStarted);
+        }
+        if (ports.empty())
+            return;
+        // Queued behind what was posted before, as a quit from another
+        // thread is; a looper that has quit already refuses it. All are
+        // asked before any is waited for, so that they wind down side by
+        // side rather than one after the other.
+        for (auto& port : ports) {
+            Envelope quit;
+            quit.message = std::make_unique<BMessage>(kQuitNow);
+            port->Push(std::move(quit));
+        }
+        for (auto& port : ports)
+            port->Join();
+    }
 }
 
 } // namespace kit_private

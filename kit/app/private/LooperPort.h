@@ -87,6 +87,12 @@ public:
 
 private:
     bool Acquire(bool evenWhenQuitting);
+    // Registered with atexit by the first Start: every looper whose thread
+    // has not been joined by then finishes what was posted to it before the
+    // program ended, is torn down and its thread joined, so that no thread of
+    // ours runs on while the program's statics are destroyed. A looper busy
+    // in a handler holds the exit up until the handler returns.
+    static void EndAllAtExit();
 
     BLooper* fLooper;
 

@@ -1,12 +1,14 @@
 #include <kit/app/private/WindowList.h>
 
 #include <kit/app/AppDefs.h>
+#include <kit/app/BAutolock.h>
 #include <kit/app/BLooper.h>
+#include <kit/app/private/AppDisplay.h>
 #include <kit/app/private/LooperPort.h>
 #include <kit/app/private/MessengerAccess.h>
-#include <kit/interface/DisplaySeam.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 namespace kit_private {
@@ -14,6 +16,7 @@ namespace kit_private {
 namespace {
 std::mutex sMutex;
 std::vector<BMessenger> sWindows;
+std::atomic<BringToFront> sBringToFront{nullptr};
 } // namespace
 
 void AddWindow(const BMessenger& window) {
@@ -40,7 +43,7 @@ void QuitAllWindows() {
         port->MarkQuitting();
     // Alerts are given up only now: one asked for after this point sees its
     // window quitting and is never shown.
-    if (seam::Display* display = seam::Installed())
+    if (AppDisplay* display = installed_app_display())
         display->DismissAlerts();
     for (auto& port : ports) {
         if (!port->HasStarted()) {
@@ -65,6 +68,24 @@ void QuitAllWindows() {
 bool IsQuittingOrGone(const BMessenger& looper) {
     auto port = MessengerAccess::Port(looper);
     return !port || port->IsQuitting() || port->IsClosed();
+}
+
+void SetBringToFront(BringToFront hook) {
+    sBringToFront.store(hook);
+}
+
+void BringWindowsToFront() {
+    BringToFront bring = sBringToFront.load();
+    if (bring == nullptr)
+        return;
+    for (const BMessenger& messenger : Windows()) {
+        BAutolock lock(messenger);
+        if (!lock.IsLocked())
+            continue;
+        BLooper* looper = nullptr;
+        messenger.Target(&looper);
+        bring(looper);
+    }
 }
 
 } // namespace kit_private

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+class BLooper;
+
 namespace kit_private {
 
 // Thread: any.
@@ -23,5 +25,17 @@ void QuitAllWindows();
 
 // True once the looper behind the messenger has begun to quit or is gone.
 bool IsQuittingOrGone(const BMessenger& looper);
+
+// Brings one window to the front if it is shown; called with the window
+// locked. The interface layer registers it along with its display
+// (seam::Install), so that this layer needs to know nothing of windows but
+// their loopers; null removes it. Thread: any.
+using BringToFront = void (*)(BLooper* window);
+void SetBringToFront(BringToFront hook);
+
+// Brings every window that is shown to the front, in the order they were
+// made; nothing without a registered hook. Thread: any but a window's and the
+// display's.
+void BringWindowsToFront();
 
 } // namespace kit_private

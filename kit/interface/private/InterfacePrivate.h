@@ -15,6 +15,5 @@ constexpr uint32 kTabChosen = four_cc("_TAB");      // "index": the tab chosen
 constexpr uint32 kWindowMoved = four_cc("_WMV");    // "left", "top": the content's new corner
 // "first", "last" (several): the runs of selected rows; "generation": of the rows shown
 constexpr uint32 kSelectionMade = four_cc("_SEL");
-constexpr uint32 kActivateApp = four_cc("_ACT"); // bring the windows to the front
 
 } // namespace kit_private

@@ -178,9 +178,13 @@ status_t ChildWatcher::Spawn(const std::string& path, const std::vector<const ch
 }
 
 status_t ChildWatcher::Kill(team_id team) {
+    return Kill(team, 0);
+}
+
+status_t ChildWatcher::Kill(team_id team, int64 launch) {
     std::lock_guard guard(fChildrenMutex);
     auto found = fChildren.find(team);
-    if (found == fChildren.end())
+    if (found == fChildren.end() || (launch != 0 && found->second.launch != launch))
         return B_BAD_TEAM_ID;
     // Through the pidfd, never the bare number: should the child have been
     // reaped a moment ago, the signal goes nowhere instead of to a stranger.

@@ -1,5 +1,9 @@
 #include "support/RecordingDisplay.h"
+#include "support/TempDir.h"
+#include <kit/app/AppDefs.h>
+#include <kit/app/BApplication.h>
 #include <kit/app/BAutolock.h>
+#include <kit/app/private/InstanceChannel.h>
 #include <kit/interface/BAlert.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BCheckBox.h>
@@ -13,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <future>
+#include <set>
 #include <thread>
 
 namespace {
@@ -228,6 +234,44 @@ TEST(DisplaySeam, AnAlertWaitsForTheAnswerTheDisplayDelivers) {
     EXPECT_EQ(shown.title, "Frage");
     EXPECT_EQ(shown.text, "Wirklich?");
     EXPECT_EQ(shown.buttons, (std::vector<std::string>{"Nein", "Ja"}));
+}
+
+TEST(DisplaySeam, ASecondStartWithoutFilesBringsTheShownWindowsToTheFront) {
+    TempDir runtime;
+    ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    RecordingDisplay display;
+    // One window shown, and one shown and hidden again, so that both have
+    // reached the display.
+    struct FrontApp : BApplication {
+        FrontApp() : BApplication("application/x-vnd.KitFrontProbe") {}
+        void ReadyToRun() override {
+            shown = new BWindow(BRect(10, 10, 109, 109), "Offen", B_TITLED_WINDOW, 0);
+            hidden = new BWindow(BRect(10, 10, 109, 109), "Versteckt", B_TITLED_WINDOW, 0);
+            shown->Show();
+            hidden->Show();
+            hidden->Hide();
+            ready.set_value();
+        }
+        BWindow* shown = nullptr;
+        BWindow* hidden = nullptr;
+        std::promise<void> ready;
+    } app;
+    app.SetLaunchArguments({});
+    std::thread running([&] { app.Run(); });
+    app.ready.get_future().wait();
+    const uint64 shownToken = app.shown->Token();
+
+    // The running one has taken the request once the hand-over returns, so
+    // it is queued before the quit.
+    EXPECT_TRUE(InstanceChannel(app.Signature()).TryHandOver({}));
+    be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+    running.join();
+    std::set<uint64> activated;
+    for (const seam::Change& change : display.Changes())
+        if (const auto* activate = std::get_if<seam::ActivateWindow>(&change))
+            activated.insert(activate->id);
+    EXPECT_EQ(activated, std::set<uint64>{shownToken});
+    ::unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(DisplaySeamDeathTest, AMeasureWithoutADisplayStopsTheProgramAndNamesThePlace) {

@@ -371,8 +371,13 @@ team_id LaunchScript(const std::string& script, const BMessenger* errorTarget = 
 TEST(Roster, TheQuitNoticeSaysHowTheChildEndedAndWhatItWroteLast) {
     Watcher watcher;
     BMessenger none;
+    // A child that dumps core does so in its working folder (unless the
+    // system hands cores to a collector): a folder of the test's own, so
+    // that nothing is left behind.
+    TempDir cores;
+    const std::string dumpCore = "cd '" + cores.Path() + "' && ulimit -c unlimited; kill -SEGV $$";
     struct Case {
-        const char* script;
+        std::string script;
         bool captured;      // launched with a target for standard error
         bool killed;        // ended with kill_team
         int exitStatus;     // -1: the field must be missing
@@ -383,6 +388,9 @@ TEST(Roster, TheQuitNoticeSaysHowTheChildEndedAndWhatItWroteLast) {
         {"exit 0", false, false, 0, -1, nullptr},
         {"exit 3", true, false, 3, -1, ""},
         {"kill -SEGV $$", true, false, -1, SIGSEGV, ""},
+        // Dumped or not, as the system's limits and core pattern decide, a
+        // crash is a signal and never a success.
+        {dumpCore, true, false, -1, SIGSEGV, ""},
         {"exec sleep 120", false, true, -1, SIGKILL, nullptr},
         // Lines end at '\n' and '\r', empty ones do not count, the line
         // still being written counts, and only the last four are kept.
@@ -390,6 +398,11 @@ TEST(Roster, TheQuitNoticeSaysHowTheChildEndedAndWhatItWroteLast) {
          -1, "two\nthree\nfour\nfive\n"},
         {"printf 'ERROR: Input file \"x.mp3\" is not a supported format\\n' >&2; exit 1", true,
          false, 1, -1, "ERROR: Input file \"x.mp3\" is not a supported format\n"},
+        // Five whole lines, written one at a time: the oldest goes, the
+        // error fourth from the end stays.
+        {"for line in first 'ERROR: cannot open' third fourth fifth; do echo \"$line\" >&2; "
+         "done; exit 1",
+         true, false, 1, -1, "ERROR: cannot open\nthird\nfourth\nfifth\n"},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.script);
@@ -493,6 +506,34 @@ TEST(Roster, AChildWritingMegabytesToAHeldTargetIsNeverStalled) {
     EXPECT_LE(last.size(), kit_private::ChildErrorOutput::kMaxPending);
     EXPECT_EQ(last.substr(last.size() - 15), "ERROR: the end\n");
     held->Finish();
+}
+
+TEST(Roster, EveryChildOfABurstIsReadToItsLastLineFromAFullLargePipe) {
+    // Each child enlarges its pipe to 1 MiB and writes more than that, so
+    // that it ends with its pipe still nearly full: the read after its end
+    // must take everything that is left, or its last line is lost.
+    Watcher watcher;
+    BMessenger none;
+    entry_ref probe = RefFor(MF_FLOOD_PROBE_PATH);
+    const char* argv[] = {"1200000"};
+    std::set<team_id> teams;
+    for (int i = 0; i < 8; ++i) {
+        team_id team = -1;
+        ASSERT_EQ(be_roster->Launch(&probe, 1, argv, &team, nullptr, &none), B_OK);
+        teams.insert(team);
+    }
+    auto received = watcher->WaitUntil(HasNoticesFor(teams));
+    for (team_id team : teams) {
+        SCOPED_TRACE(team);
+        const BMessage* notice = NoticeFor(received, team);
+        ASSERT_NE(notice, nullptr);
+        int32 status = -1;
+        EXPECT_EQ(notice->FindInt32("kit:exit_status", &status), B_OK);
+        EXPECT_EQ(status, 0) << "3: the probe could not enlarge its pipe";
+        std::string output;
+        ASSERT_EQ(notice->FindString("kit:error_output", &output), B_OK);
+        EXPECT_TRUE(output.ends_with("x\nLAST\n")) << output.substr(0, 80);
+    }
 }
 
 TEST(Roster, KillTeamEndsWhatTheChildStartedInItsGroup) {

@@ -5,10 +5,13 @@
 
 #include <mutex>
 
-// The kit's kill_team, under the name the linker gives it for --wrap (its
-// mangled name, as the wrapped symbol is), and the one every caller reaches.
+// The kit's kill_team, both forms, under the names the linker gives them for
+// --wrap (their mangled names, as the wrapped symbols are), and the ones
+// every caller reaches.
 extern "C" status_t __real__Z9kill_teami(team_id team);
 extern "C" status_t __wrap__Z9kill_teami(team_id team);
+extern "C" status_t __real__Z9kill_teamil(team_id team, int64 launch);
+extern "C" status_t __wrap__Z9kill_teamil(team_id team, int64 launch);
 
 namespace {
 
@@ -18,7 +21,9 @@ std::vector<kill_probe::Kill> sKills;
 
 } // namespace
 
-status_t __wrap__Z9kill_teami(team_id team) {
+namespace {
+
+void Record(team_id team) {
     {
         std::lock_guard guard(sMutex);
         if (sRecording) {
@@ -33,7 +38,18 @@ status_t __wrap__Z9kill_teami(team_id team) {
             sKills.push_back({team, watching});
         }
     }
+}
+
+} // namespace
+
+status_t __wrap__Z9kill_teami(team_id team) {
+    Record(team);
     return __real__Z9kill_teami(team);
+}
+
+status_t __wrap__Z9kill_teamil(team_id team, int64 launch) {
+    Record(team);
+    return __real__Z9kill_teamil(team, launch);
 }
 
 namespace kill_probe {
