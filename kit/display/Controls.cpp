@@ -14,13 +14,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QStylePainter>
 #include <QValidator>
 
 #include <algorithm>
@@ -146,12 +146,13 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.features |= QStyleOptionButton::HasMenu;
-        painter.drawControl(QStyle::CE_PushButton, option);
+    void paintEvent(QPaintEvent* event) override {
+        PaintOnWholePixels(this, event, [this](QPainter& painter) {
+            QStyleOptionButton option;
+            initStyleOption(&option);
+            option.features |= QStyleOptionButton::HasMenu;
+            style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+        });
     }
 
 private:

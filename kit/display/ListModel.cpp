@@ -3,6 +3,7 @@
 // the rows in sight into Qt text; the list view's changes reach the model in
 // batches (see ListFeed.h). Display thread only.
 
+#include <kit/display/ControlWidgets.h>
 #include <kit/display/Looks.h>
 #include <kit/display/Widgets.h>
 
@@ -21,11 +22,17 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QEvent>
 #include <QFrame>
 #include <QItemSelection>
 #include <QListView>
 #include <QMimeData>
+#include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStyleOptionFrame>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -128,7 +135,9 @@ private:
 // A scroll view: a border around its target and a scroll bar on the right
 // that moves with the target's own (hidden) one. A target that is a plain
 // view, taller than the frame shows, is moved up and down by the bar
-// itself, and brought into sight where it holds the focus.
+// itself, and brought into sight where it holds the focus. A list draws no
+// frame of its own, so the border shows where the keyboard is: while the
+// list has the focus, the style's focus frame is drawn over it.
 class ScrollFrame : public QFrame {
 public:
     ScrollFrame(QWidget* parent, const ViewShape&) : QFrame(parent) {
@@ -150,11 +159,17 @@ public:
         if (shape.vertical && fBar == nullptr) {
             fBar = new QScrollBar(Qt::Vertical, this);
             fBar->setObjectName(QStringLiteral("VerticalScrollBar"));
+            fBar->setAccessibleName(QStringLiteral("Bildlaufleiste"));
             fBar->setRange(0, 0);
         }
     }
 
     bool HasVerticalBar() const { return fBar != nullptr; }
+
+    void Surround(QWidget* list) {
+        fList = list;
+        list->installEventFilter(this);
+    }
 
     // The kit places the target at its frame; the frame shows it moved up
     // by the bar's value, however often the kit places it again.
@@ -181,6 +196,20 @@ public:
     }
 
 protected:
+    void paintEvent(QPaintEvent* event) override {
+        PaintOnWholePixels(this, event, [this](QPainter& painter) {
+            QStyleOptionFrame frame;
+            initStyleOption(&frame);
+            style()->drawControl(QStyle::CE_ShapedFrame, &frame, &painter, this);
+            if (fList.isNull() || !fList->hasFocus())
+                return;
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        });
+    }
+
     void resizeEvent(QResizeEvent* event) override {
         QFrame::resizeEvent(event);
         if (fBar != nullptr) {
@@ -191,6 +220,9 @@ protected:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == fList &&
+            (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+            update();
         if (watched == fTarget &&
             (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
             // Anywhere but where the bar keeps it, the kit has placed it.
@@ -247,6 +279,7 @@ private:
     // Where the kit puts the target, and how far the bar moves it up.
     int fKitTop = 0;
     int fShift = 0;
+    QPointer<QWidget> fList;
 };
 
 // A list view's widget. Selections the user makes go to the list view as
@@ -274,6 +307,7 @@ public:
 
     void UseOuterBar(ScrollFrame* frame) {
         setFrameShape(QFrame::NoFrame);
+        frame->Surround(this);
         if (frame->HasVerticalBar()) {
             setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             frame->Follow(this);

@@ -24,15 +24,19 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMoveEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 #include <unordered_map>
 
@@ -173,6 +177,22 @@ private:
     bool fSameWidth = false;
 };
 
+// The framed area under a row of tabs, its frame drawn whole at every
+// device pixel ratio.
+class PageFrame : public QFrame {
+public:
+    explicit PageFrame(QWidget* parent) : QFrame(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        PaintOnWholePixels(this, event, [this](QPainter& painter) {
+            QStyleOptionFrame option;
+            initStyleOption(&option);
+            style()->drawControl(QStyle::CE_ShapedFrame, &option, &painter, this);
+        });
+    }
+};
+
 // A tab view: the row of tabs over a framed page area that holds the pages.
 class TabViewWidget : public QWidget {
 public:
@@ -183,7 +203,7 @@ public:
         fBar->setObjectName(QStringLiteral("TabBar"));
         fBar->setDrawBase(false);
         fBar->setExpanding(false);
-        fArea = new QFrame(this);
+        fArea = new PageFrame(this);
         fArea->setFrameShape(QFrame::StyledPanel);
         fArea->setObjectName(QStringLiteral("PageArea"));
         QObject::connect(fBar, &QTabBar::currentChanged, this, [this](int index) {
@@ -239,7 +259,7 @@ private:
 
     BMessenger fView;
     TabRow* fBar;
-    QFrame* fArea;
+    PageFrame* fArea;
     std::vector<WidgetId> fPages;
     int fTabHeight = 0;
     bool fUpdating = false;
@@ -312,6 +332,15 @@ public:
         setAccessibleName(
             ToQt(shape.accessibleLabel.empty() ? shape.label : shape.accessibleLabel));
     }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        PaintOnWholePixels(this, event, [this](QPainter& painter) {
+            QStyleOptionButton option;
+            initStyleOption(&option);
+            style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+        });
+    }
 };
 
 class StringWidget : public QLabel {
@@ -355,6 +384,35 @@ void Apply(QWidget* widget, const seam::MenuBarShape& look) {
 }
 void Apply(QWidget* widget, const seam::TabViewShape& look) {
     As<TabViewWidget>(widget).Apply(look);
+}
+
+void PaintOnWholePixels(QWidget* widget, QPaintEvent* event,
+                        const std::function<void(QPainter&)>& paint) {
+    QPainter painter(widget);
+    const qreal ratio = widget->devicePixelRatioF();
+    const QTransform toDevice = painter.deviceTransform();
+    if (ratio == std::round(ratio) || toDevice.type() > QTransform::TxScale) {
+        paint(painter);
+        return;
+    }
+    const QRectF exact = toDevice.mapRect(QRectF(widget->rect()));
+    const QRect whole(
+        QPoint(int(std::ceil(exact.left())), int(std::ceil(exact.top()))),
+        QPoint(int(std::floor(exact.right())) - 1, int(std::floor(exact.bottom())) - 1));
+    if (whole.isEmpty())
+        return;
+    // The widget's whole rectangle is drawn into the buffer, squeezed by
+    // less than a device pixel to fit it.
+    QImage buffer(whole.size(), QImage::Format_ARGB32_Premultiplied);
+    buffer.setDevicePixelRatio(ratio);
+    buffer.fill(Qt::transparent);
+    {
+        QPainter inner(&buffer);
+        inner.scale(whole.width() / exact.width(), whole.height() / exact.height());
+        paint(inner);
+    }
+    painter.setClipRegion(event->region());
+    painter.drawImage(toDevice.inverted().mapRect(QRectF(whole)), buffer);
 }
 
 QWidget* FindWidget(WidgetId id) {

@@ -55,7 +55,10 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     addButton->MoveTo(removeButton->Frame().left - kGap - addButton->Frame().Width(), bottom - 24);
     AddChild(addButton);
 
-    upButton = new BButton(BRect(-1, bottom - 24, right, bottom), "MoveUp", kUpLabel,
+    // The row starts at the page's left edge: a button one pixel further
+    // left, as the layout once had it, loses its frame's left line under
+    // the page's edge.
+    upButton = new BButton(BRect(0, bottom - 24, right, bottom), "MoveUp", kUpLabel,
                            new BMessage(cmd::MVUP), B_FOLLOW_LEFT | B_FOLLOW_BOTTOM);
     ResizeButtonToFit(upButton);
     upButton->SetEnabled(false);
@@ -86,9 +89,9 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
 }
 
 float FilesView::RowWidth() {
-    // From the left: "Nach oben schieben" at -1, "Nach unten schieben" 5 to
+    // From the left: "Nach oben schieben" at 0, "Nach unten schieben" 5 to
     // its right, then a gap of 5 before the two slots on the right.
-    const float moveButtons = -1 + ButtonWidthFor(kUpLabel) + kGap + ButtonWidthFor(kDownLabel);
+    const float moveButtons = ButtonWidthFor(kUpLabel) + kGap + ButtonWidthFor(kDownLabel);
     return moveButtons + kGap + ButtonWidthFor(kAddLabel) + kGap + ButtonWidthFor(kRemoveLabel);
 }
 

@@ -190,7 +190,7 @@ TEST_F(FilesListTest, TheFilesPageIsLaidOutAndWiredAsDesigned) {
              B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, false},
             {page->addButton, "AddFiles", "Hinzufügen...", cmd::ADDF,
              removeLeft - 5 - slot(page->addButton), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, true},
-            {page->upButton, "MoveUp", "Nach oben schieben", cmd::MVUP, -1,
+            {page->upButton, "MoveUp", "Nach oben schieben", cmd::MVUP, 0,
              B_FOLLOW_LEFT | B_FOLLOW_BOTTOM, false},
             {page->downButton, "MoveDown", "Nach unten schieben", cmd::MVDN,
              page->upButton->Frame().right + 5, B_FOLLOW_LEFT | B_FOLLOW_BOTTOM, false},
