@@ -97,6 +97,9 @@ MainWindow::MainWindow(BMessage* launchRefs)
     tabView->SetTabWidth(B_WIDTH_FROM_WIDEST);
 
     filesList = tabView->filesView->filesList;
+    // The keys start in the list, where the work is; a press of the space
+    // bar then never reaches "Beenden" unseen.
+    filesList->MakeFocus();
 
     // The files the program was started with are in the list before the
     // window shows.
