@@ -9,12 +9,40 @@ file(REMOVE "${link}")
 file(CREATE_LINK "../${MF_APP_FOLDER}/MirvexOggVorbisFrontend" "${link}" SYMBOLIC)
 message(STATUS "Installing: ${link}")
 
-# The Exec key takes the path in double quotes, in which a backslash, a
-# double quote, a dollar sign and a backquote need a backslash before them.
+# The Exec key names the link as the desktop entry standard asks: a percent
+# sign doubled; the path in double quotes only when it holds one of the
+# standard's reserved characters, with a backslash before a backslash, a
+# double quote, a dollar sign and a backquote within them; then every
+# backslash doubled, as in every string value. A plain path stays bare,
+# because some of the desktop's tools take the first word of Exec, quotes
+# and all, for the program.
 set(MF_INSTALLED_LINK "${CMAKE_INSTALL_PREFIX}/bin/MirvexOggVorbisFrontend")
-foreach(special "\\" "\"" "$" "`")
-    string(REPLACE "${special}" "\\${special}" MF_INSTALLED_LINK "${MF_INSTALLED_LINK}")
+foreach(code RANGE 1 31)
+    string(ASCII ${code} control)
+    string(FIND "${MF_INSTALLED_LINK}" "${control}" at)
+    if(NOT at EQUAL -1)
+        message(FATAL_ERROR "A desktop entry cannot name ${MF_INSTALLED_LINK}: it holds a control character")
+    endif()
 endforeach()
+string(REPLACE "%" "%%" MF_INSTALLED_LINK "${MF_INSTALLED_LINK}")
+set(reserved FALSE)
+foreach(character " " "\"" "'" "\\" ">" "<" "~" "|" "&" "$" "*" "?" "#" "`")
+    string(FIND "${MF_INSTALLED_LINK}" "${character}" at)
+    if(NOT at EQUAL -1)
+        set(reserved TRUE)
+    endif()
+endforeach()
+string(FIND "${MF_INSTALLED_LINK}" ";" at)
+if(NOT at EQUAL -1)
+    set(reserved TRUE)
+endif()
+if(reserved)
+    foreach(special "\\" "\"" "$" "`")
+        string(REPLACE "${special}" "\\${special}" MF_INSTALLED_LINK "${MF_INSTALLED_LINK}")
+    endforeach()
+    set(MF_INSTALLED_LINK "\"${MF_INSTALLED_LINK}\"")
+endif()
+string(REPLACE "\\" "\\\\" MF_INSTALLED_LINK "${MF_INSTALLED_LINK}")
 set(entry "${root}/share/applications/${MF_DESKTOP_ID}.desktop")
 configure_file("${MF_PACKAGING}/${MF_DESKTOP_ID}.desktop.in" "${entry}" @ONLY)
 message(STATUS "Installing: ${entry}")

@@ -8,8 +8,9 @@
 namespace kit_private {
 
 namespace {
-std::mutex sSignatureMutex;
+std::mutex sInfoMutex;
 std::string sSignature;
+std::string sName;
 } // namespace
 
 status_t current_executable_ref(entry_ref* ref) {
@@ -22,13 +23,23 @@ status_t current_executable_ref(entry_ref* ref) {
 }
 
 std::string current_app_signature() {
-    std::lock_guard guard(sSignatureMutex);
+    std::lock_guard guard(sInfoMutex);
     return sSignature;
 }
 
 void set_current_app_signature(const std::string& signature) {
-    std::lock_guard guard(sSignatureMutex);
+    std::lock_guard guard(sInfoMutex);
     sSignature = signature;
+}
+
+std::string current_app_name() {
+    std::lock_guard guard(sInfoMutex);
+    return sName;
+}
+
+void set_current_app_name(const std::string& name) {
+    std::lock_guard guard(sInfoMutex);
+    sName = name;
 }
 
 } // namespace kit_private

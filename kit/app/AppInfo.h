@@ -24,4 +24,9 @@ status_t current_executable_ref(entry_ref* ref);
 std::string current_app_signature();
 void set_current_app_signature(const std::string& signature);
 
+// The name the application shows its users ("SetProgramName"), or empty
+// when it gave none. Thread: any.
+std::string current_app_name();
+void set_current_app_name(const std::string& name);
+
 } // namespace kit_private

@@ -1,12 +1,14 @@
 #include <kit/app/BApplication.h>
 
 #include <kit/app/AppDefs.h>
+#include <kit/app/AppInfo.h>
 #include <kit/app/private/AppDisplay.h>
 #include <kit/app/private/CommandLine.h>
 #include <kit/app/private/InstanceChannel.h>
 #include <kit/app/private/LooperAccess.h>
 #include <kit/app/private/QuitSignals.h>
 #include <kit/app/private/WindowList.h>
+#include <kit/storage/private/DesktopSide.h>
 
 #include <fstream>
 #include <iterator>
@@ -69,6 +71,7 @@ BApplication::~BApplication() {
 }
 
 void BApplication::SetProgramName(const char* name) {
+    kit_private::set_current_app_name(name != nullptr ? name : "");
     kit_private::need_app_display().SetProgramName(name != nullptr ? name : "");
 }
 
@@ -103,6 +106,11 @@ void BApplication::Run() {
                 application.SendMessage(&refs);
         });
     }
+
+    // A desktop entry that an earlier start from elsewhere wrote for this
+    // program must not hide the one installed with it; this goes before
+    // ReadyToRun, which may record the program's file types again.
+    kit_private::DesktopSide::RetireHiddenEntry(fSignature);
 
     // From here on the signals that ask a program to end ask the
     // application to quit, as "Beenden" does.

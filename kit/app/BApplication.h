@@ -46,7 +46,8 @@ public:
     int32 CountWindows() const;
 
     // The program's name as the user reads it, shown in the title bars of
-    // its alerts. Thread: any.
+    // its alerts and given to the desktop entry the kit may write for it.
+    // Thread: any.
     void SetProgramName(const char* name);
 
     // Where the command-line files come from; the program reads its own

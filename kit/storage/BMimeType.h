@@ -9,12 +9,16 @@
 //     the long description and preferred application in elements of the kit's
 //     own namespace, then runs update-mime-database;
 //   - the icons as PNG files in icons/hicolor/{16x16,32x32}/mimetypes/;
-//   - for the preferred application, its desktop entry in applications/
-//     (created if missing, starting the executable by its path or, where a
-//     desktop entry cannot carry that path, through a link of a plain name
-//     in kit-launchers/) lists the type in MimeType=, and the line
-//     "<type>=<entry>" in [Default Applications] of $XDG_CONFIG_HOME/mimeapps.list
-//     makes it the default; then update-desktop-database runs.
+//   - for the preferred application, the type is associated with its
+//     desktop entry, found by id as the desktop finds it: where an entry
+//     exists (installed with the program, or the user's), by the line
+//     "<type>=<entry>" in [Added Associations] of
+//     $XDG_CONFIG_HOME/mimeapps.list; where none exists, by an entry of the
+//     kit's own in applications/ (starting the executable by its path or,
+//     where a desktop entry cannot carry that path, through a link of a
+//     plain name in kit-launchers/) that lists the type in MimeType=. The
+//     line "<type>=<entry>" in [Default Applications] of mimeapps.list makes
+//     it the default; then update-desktop-database runs.
 // Install() does all of it or, when a step fails, undoes the steps before and
 // reports the failure. Delete() removes exactly what Install() added.
 //

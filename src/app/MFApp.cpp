@@ -11,6 +11,7 @@
 #include <kit/storage/BFile.h>
 #include <kit/storage/BMimeType.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -40,6 +41,24 @@ bool ReadFlag(BFile& file, const char* name, bool fallback) {
 void WriteFlag(BFile& file, const char* name, bool flag) {
     uint8 value = flag ? 1 : 0;
     file.WriteAttr(name, B_BOOL_TYPE, 0, &value, 1);
+}
+
+// The encoder count is a little-endian int32. A value of another type or size
+// gives one encoder at a time, as a program without the option runs.
+int32 ReadCount(BFile& file, const char* name) {
+    uint8 bytes[5] = {};
+    if (file.ReadAttr(name, B_INT32_TYPE, 0, bytes, sizeof bytes) != 4)
+        return 1;
+    return static_cast<int32>(static_cast<uint32>(bytes[0]) | static_cast<uint32>(bytes[1]) << 8 |
+                              static_cast<uint32>(bytes[2]) << 16 |
+                              static_cast<uint32>(bytes[3]) << 24);
+}
+
+void WriteCount(BFile& file, const char* name, int32 count) {
+    const auto value = static_cast<uint32>(count);
+    const uint8 bytes[4] = {static_cast<uint8>(value), static_cast<uint8>(value >> 8),
+                            static_cast<uint8>(value >> 16), static_cast<uint8>(value >> 24)};
+    file.WriteAttr(name, B_INT32_TYPE, 0, bytes, sizeof bytes);
 }
 
 } // namespace
@@ -170,6 +189,7 @@ void MFApp::ReadOptions() {
     dontCloseOnAdd = ReadFlag(file, "dont_close_on_add", false);
     dontClearOnOpen = ReadFlag(file, "dont_clear_on_open", false);
     selfRegisterMimeType = ReadFlag(file, "self_register_mime_type", true);
+    SetSimultaneousEncoders(ReadCount(file, "simultaneous_encoders"));
 }
 
 void MFApp::WriteOptions() {
@@ -183,6 +203,11 @@ void MFApp::WriteOptions() {
     WriteFlag(file, "dont_close_on_add", dontCloseOnAdd);
     WriteFlag(file, "dont_clear_on_open", dontClearOnOpen);
     WriteFlag(file, "self_register_mime_type", selfRegisterMimeType);
+    WriteCount(file, "simultaneous_encoders", fSimultaneousEncoders);
+}
+
+void MFApp::SetSimultaneousEncoders(int32 count) {
+    fSimultaneousEncoders = std::clamp(count, int32{1}, kMaxSimultaneousEncoders);
 }
 
 void MFApp::RegisterMIMEType(bool showAlert) {

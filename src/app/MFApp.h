@@ -1,6 +1,6 @@
 #pragma once
 
-// The program's application object. It holds the four program options, makes
+// The program's application object. It holds the program options, makes
 // the main window once the program is ready, remembers the files the program
 // was started with, relays the file panels' replies and the encoder's quit
 // notices to the main window, and shows the About box.
@@ -18,6 +18,9 @@ constexpr const char* kListMimeType = "text/x-MirvexOggVorbisFronted-list";
 constexpr const char* kListExtension = "mvl";
 constexpr const char* kDefaultEncoderPath = "/boot/home/config/bin/oggenc";
 constexpr size_t kEncoderPathSize = 1024;
+// How many encoders a run may keep at work at once: one by default, never
+// more than this many.
+constexpr int32 kMaxSimultaneousEncoders = 64;
 
 class MFApp : public BApplication {
 public:
@@ -54,8 +57,12 @@ public:
     bool dontCloseOnAdd = false;
     bool dontClearOnOpen = false;
     bool selfRegisterMimeType = true;
-    // How many encoders a run keeps at work at once, from 1 to 64.
-    int32 simultaneousEncoders = 1;
+    // How many encoders a run keeps at work at once, always 1 to 64. A run
+    // reads it once when it starts, so a change counts from the next run.
+    // Thread: the main window's (and the application's before any window).
+    int32 SimultaneousEncoders() const { return fSimultaneousEncoders; }
+    // Takes any count and keeps it within 1 to 64.
+    void SetSimultaneousEncoders(int32 count);
 
 private:
     void RelayQuitNotice(BMessage* message);
@@ -63,4 +70,5 @@ private:
 
     // Reaches the main window only while it lives.
     BMessenger fMainWindowMessenger;
+    int32 fSimultaneousEncoders = 1;
 };

@@ -355,7 +355,7 @@ void MainWindow::StartRun() {
     }
     tabView->encoderView->OptionsBefore(optionsBefore);
     tabView->encoderView->OptionsAfter(optionsAfter);
-    run.Start(App()->simultaneousEncoders, optionsBefore, optionsAfter);
+    run.Start(App()->SimultaneousEncoders(), optionsBefore, optionsAfter);
 
     progressWindow->UseRows(run.Places());
     progressWindow->Show();

@@ -532,6 +532,82 @@ def test_an_installed_program_starts_and_finds_its_readme(sandbox):
     quit_with_button(process, quit_button)
 
 
+LIST_TYPE = "text/x-MirvexOggVorbisFronted-list"
+ENTRY_ID = "x-vnd.MirvexOggVorbisFrontend.desktop"
+
+# What GIO makes of a desktop entry id: the file it resolves to, whether
+# menus show it, and the types it opens.
+GIO_ENTRY = """
+import sys
+import gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio
+info = Gio.DesktopAppInfo.new(sys.argv[1])
+print(info.get_filename() if info else "")
+print("shown" if info and info.should_show() else "hidden")
+print(";".join(info.get_supported_types() if info else []))
+"""
+
+
+def desktop_answer(env, *command):
+    return subprocess.run(command, env=env, capture_output=True, text=True,
+                          timeout=30).stdout.strip()
+
+
+def start_and_quit(sandbox):
+    process, quit_button = start_and_wait(sandbox)
+    quit_with_button(process, quit_button)
+
+
+def test_an_installed_program_stays_in_the_menu_after_its_first_start(sandbox):
+    user_entry = os.path.join(sandbox.env["XDG_DATA_HOME"], "applications", ENTRY_ID)
+    mimeapps = os.path.join(sandbox.env["XDG_CONFIG_HOME"], "mimeapps.list")
+    sandbox.env["XDG_DATA_DIRS"] = "/usr/local/share:/usr/share"
+
+    # Run from where it was built, with no entry of its id anywhere: it
+    # writes one of its own, under its own name, that opens list files.
+    start_and_quit(sandbox)
+    with open(user_entry) as text:
+        assert "\nName=Mirvex OggVorbis Frontend\n" in text.read()
+    assert desktop_answer(sandbox.env, "xdg-mime", "query", "default", LIST_TYPE) == ENTRY_ID
+
+    # Installed for everybody into a folder of the system's data folders,
+    # then started: the entry the desktop finds by the id is the installed
+    # one, in the menu with all its types, and the list type's default.
+    build = os.path.dirname(os.path.dirname(os.path.abspath(sys.argv[1])))
+    prefix = os.path.join(sandbox.root, "usr")
+    done = subprocess.run(["cmake", "--install", build, "--prefix", prefix],
+                          capture_output=True, text=True)
+    assert done.returncode == 0, done.stdout + done.stderr
+    installed = os.path.join(prefix, "share/applications", ENTRY_ID)
+    with open(installed) as text:
+        installed_text = text.read()
+    sandbox.env["XDG_DATA_DIRS"] = os.path.join(prefix, "share") + ":/usr/local/share:/usr/share"
+    sandbox.program = os.path.join(prefix, "lib/MirvexOggVorbisFrontend/MirvexOggVorbisFrontend")
+    start_and_quit(sandbox)
+    assert not os.path.exists(user_entry), "the earlier start's entry still hides the installed one"
+    filename, shown, types = desktop_answer(sandbox.env, "/usr/bin/python3", "-c", GIO_ENTRY,
+                                            ENTRY_ID).split("\n")
+    assert filename == installed and shown == "shown", (filename, shown)
+    assert {LIST_TYPE, "audio/x-wav", "audio/flac"} <= set(types.split(";")), types
+    assert desktop_answer(sandbox.env, "gio", "mime", LIST_TYPE).startswith(
+        "Default application for \u201c%s\u201d: %s\n" % (LIST_TYPE, ENTRY_ID))
+    assert desktop_answer(sandbox.env, "xdg-mime", "query", "default", LIST_TYPE) == ENTRY_ID
+
+    # Deleting the type takes back what the program added, and only that.
+    process, quit_button = start_and_wait(sandbox)
+    select_tab("Programm-Optionen")
+    press(find_control("push button", "MIME-Typ jetzt löschen"))
+    assert find_control("label", "MIME-Typ erfolgreich gelöscht.") is not None
+    press(find_control("push button", "In Ordnung"))
+    quit_with_button(process, quit_button)
+    with open(mimeapps) as text:
+        assert ENTRY_ID not in text.read()
+    with open(installed) as text:
+        assert text.read() == installed_text
+    assert not os.path.exists(user_entry)
+
+
 def main(namespace=None):
     """Runs the tests of the namespace (this module's unless another module
     that builds on it hands in its own)."""

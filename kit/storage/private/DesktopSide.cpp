@@ -1,6 +1,8 @@
 #include <kit/storage/private/DesktopSide.h>
 
+#include <kit/app/AppInfo.h>
 #include <kit/storage/AtomicFile.h>
+#include <kit/storage/BNodeInfo.h>
 #include <kit/storage/private/KeyFile.h>
 #include <kit/storage/private/StorageFiles.h>
 #include <kit/storage/private/ToolRunner.h>
@@ -17,8 +19,10 @@ namespace {
 
 constexpr const char* kEntryGroup = "Desktop Entry";
 constexpr const char* kDefaultsGroup = "Default Applications";
-// Marks a desktop entry that AddAssociation created, so that removing the
-// last type removes the file instead of only its MimeType association.
+constexpr const char* kAddedGroup = "Added Associations";
+// Marks a desktop entry that the kit wrote. Only such an entry is ever
+// changed or removed: removing its last type removes the file, and it goes
+// when it hides an installed entry.
 constexpr const char* kCreatedKey = "X-Kit-Created-For-Types";
 
 bool is_utf8(const std::string& text) {
@@ -129,98 +133,156 @@ status_t DesktopSide::MakeLauncher(const std::string& executable) {
     return B_OK;
 }
 
-status_t DesktopSide::AddAssociation(const std::string& executable) {
-    std::string text;
-    status_t status = read_text(fEntryPath, &text);
-    bool madeLink = false;
-    if (status == B_ENTRY_NOT_FOUND) {
-        // The executable's own path when it can stand plainly; else a link
-        // of a plain name; else either of them quoted.
-        std::string link = LauncherPath();
-        std::string exec;
-        bool viaLink = false;
-        if (ExecValue(executable, false, &exec) != B_OK) {
-            viaLink = ExecValue(link, false, &exec) == B_OK;
-            if (!viaLink && ExecValue(executable, true, &exec) != B_OK) {
-                if (status_t execStatus = ExecValue(link, true, &exec); execStatus != B_OK)
-                    return execStatus;
-                viaLink = true;
-            }
-        }
-        if (viaLink) {
-            if (status_t linkStatus = MakeLauncher(executable); linkStatus != B_OK)
-                return linkStatus;
-            madeLink = true;
-        }
-        std::string name = executable.substr(executable.rfind('/') + 1);
-        if (!fits_entry(name))
-            name = fEntryId.substr(0, fEntryId.rfind(".desktop"));
-        text = "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exec +
-               "\nNoDisplay=true\nTerminal=false\n" + kCreatedKey + "=true\n";
-    } else if (status != B_OK) {
-        return status;
+std::string DesktopSide::InstalledEntry() const {
+    // A data folder that is the user's own as well (some sessions list it
+    // there) holds no installed entry.
+    struct stat home {};
+    bool haveHome = ::stat(fPlaces.applications.c_str(), &home) == 0;
+    for (const std::string& dir : fPlaces.dataDirs) {
+        std::string applications = dir + "/applications";
+        struct stat info {};
+        if (applications == fPlaces.applications ||
+            (haveHome && ::stat(applications.c_str(), &info) == 0 && info.st_dev == home.st_dev &&
+             info.st_ino == home.st_ino))
+            continue;
+        if (std::string path = entry_file_in(applications, fEntryId); !path.empty())
+            return path;
     }
+    return {};
+}
+
+bool DesktopSide::Retire() {
+    std::string text;
+    if (read_text(fEntryPath, &text) != B_OK)
+        return false;
     KeyFile entry(text);
-    if (!entry.AddValue(kEntryGroup, "MimeType", fType, false, KeyFile::kTypeValues))
-        return B_OK;
-    status = make_folders(fPlaces.applications);
+    if (!entry.HasKey(kEntryGroup, kCreatedKey) || InstalledEntry().empty())
+        return false;
+    // The types go to mimeapps.list first: should that fail, the entry
+    // stays rather than the associations being lost.
+    std::vector<std::string> types = entry.Values(kEntryGroup, "MimeType");
+    if (EditList(kAddedGroup, types, true, false) != B_OK || remove_file(fEntryPath) != B_OK)
+        return false;
+    RemoveLauncher();
+    return true;
+}
+
+void DesktopSide::RetireHiddenEntry(const std::string& signature) {
+    XdgPlaces places;
+    if (!is_valid_mime_type(signature.c_str()) || XdgPlaces::Find(signature, &places) != B_OK)
+        return;
+    DesktopSide side(places, std::string(), desktop_entry_id(signature));
+    if (side.Retire())
+        side.UpdateDatabase();
+}
+
+status_t DesktopSide::AddAssociation(const std::string& executable) {
+    Retire();
+    std::string text;
+    if (std::string found = entry_file_in(fPlaces.applications, fEntryId); !found.empty()) {
+        if (status_t status = read_text(found, &text); status != B_OK)
+            return status;
+        KeyFile entry(text);
+        // The user's own entry is theirs alone.
+        if (!entry.HasKey(kEntryGroup, kCreatedKey))
+            return EditList(kAddedGroup, {fType}, true, false);
+        if (!entry.AddValue(kEntryGroup, "MimeType", fType, false, KeyFile::kTypeValues))
+            return B_OK;
+        return write_file_atomically(found, entry.Text());
+    }
+    if (!InstalledEntry().empty())
+        return EditList(kAddedGroup, {fType}, true, false);
+
+    // No entry anywhere: the executable's own path when it can stand
+    // plainly; else a link of a plain name; else either of them quoted.
+    std::string link = LauncherPath();
+    std::string exec;
+    bool viaLink = false;
+    if (ExecValue(executable, false, &exec) != B_OK) {
+        viaLink = ExecValue(link, false, &exec) == B_OK;
+        if (!viaLink && ExecValue(executable, true, &exec) != B_OK) {
+            if (status_t execStatus = ExecValue(link, true, &exec); execStatus != B_OK)
+                return execStatus;
+            viaLink = true;
+        }
+    }
+    if (viaLink) {
+        if (status_t linkStatus = MakeLauncher(executable); linkStatus != B_OK)
+            return linkStatus;
+    }
+    // The name the program gives itself, else its file's.
+    std::string name = current_app_name();
+    if (name.empty() || !fits_entry(name))
+        name = executable.substr(executable.rfind('/') + 1);
+    if (!fits_entry(name))
+        name = fEntryId.substr(0, fEntryId.rfind(".desktop"));
+    KeyFile entry("[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exec +
+                  "\nNoDisplay=true\nTerminal=false\n" + kCreatedKey + "=true\n");
+    entry.AddValue(kEntryGroup, "MimeType", fType, false, KeyFile::kTypeValues);
+    status_t status = make_folders(fPlaces.applications);
     if (status == B_OK)
         status = write_file_atomically(fEntryPath, entry.Text());
-    if (status != B_OK && madeLink)
-        ::unlink(LauncherPath().c_str());
+    if (status != B_OK && viaLink)
+        ::unlink(link.c_str());
     return status;
 }
 
 status_t DesktopSide::RemoveAssociation() {
+    status_t listed = EditList(kAddedGroup, {fType}, false, false);
+    std::string found = entry_file_in(fPlaces.applications, fEntryId);
     std::string text;
-    status_t status = read_text(fEntryPath, &text);
-    if (status == B_ENTRY_NOT_FOUND)
-        return B_OK;
-    if (status != B_OK)
+    if (found.empty())
+        return listed;
+    if (status_t status = read_text(found, &text); status != B_OK)
         return status;
     KeyFile entry(text);
-    if (!entry.RemoveValue(kEntryGroup, "MimeType", fType, KeyFile::kTypeValues))
-        return B_OK;
-    bool created = entry.HasKey(kEntryGroup, kCreatedKey);
-    if (created && entry.Values(kEntryGroup, "MimeType").empty()) {
-        if (status_t removed = remove_file(fEntryPath); removed != B_OK)
-            return removed;
-        // The link is only ever one of ours: a plain file or a folder of
-        // that name is left alone.
-        struct stat info {};
-        std::string link = LauncherPath();
-        if (::lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
-            ::unlink(link.c_str());
-        ::rmdir(fPlaces.launchers.c_str());
-        return B_OK;
-    }
-    return write_file_atomically(fEntryPath, entry.Text());
+    if (!entry.HasKey(kEntryGroup, kCreatedKey) ||
+        !entry.RemoveValue(kEntryGroup, "MimeType", fType, KeyFile::kTypeValues))
+        return listed;
+    if (!entry.Values(kEntryGroup, "MimeType").empty())
+        return write_file_atomically(found, entry.Text());
+    if (status_t removed = remove_file(found); removed != B_OK)
+        return removed;
+    RemoveLauncher();
+    return listed;
 }
 
-status_t DesktopSide::AddDefault() {
+void DesktopSide::RemoveLauncher() {
+    // The link is only ever one of ours: a plain file or a folder of that
+    // name is left alone.
+    struct stat info {};
+    std::string link = LauncherPath();
+    if (::lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        ::unlink(link.c_str());
+    ::rmdir(fPlaces.launchers.c_str());
+}
+
+status_t DesktopSide::EditList(const char* group, const std::vector<std::string>& types, bool add,
+                               bool first) {
     std::string text;
     status_t status = read_text(fPlaces.mimeappsList, &text);
+    if (status == B_ENTRY_NOT_FOUND && !add)
+        return B_OK;
     if (status != B_OK && status != B_ENTRY_NOT_FOUND)
         return status;
     KeyFile list(text);
-    if (!list.AddValue(kDefaultsGroup, fType, fEntryId, true, KeyFile::kTypeKeys))
+    bool changed = false;
+    for (const std::string& type : types)
+        changed |= add ? list.AddValue(group, type, fEntryId, first, KeyFile::kTypeKeys)
+                       : list.RemoveValue(group, type, fEntryId, KeyFile::kTypeKeys);
+    if (!changed)
         return B_OK;
     if (status = make_folders(folder_of(fPlaces.mimeappsList)); status != B_OK)
         return status;
     return write_file_atomically(fPlaces.mimeappsList, list.Text());
 }
 
+status_t DesktopSide::AddDefault() {
+    return EditList(kDefaultsGroup, {fType}, true, true);
+}
+
 status_t DesktopSide::RemoveDefault() {
-    std::string text;
-    status_t status = read_text(fPlaces.mimeappsList, &text);
-    if (status == B_ENTRY_NOT_FOUND)
-        return B_OK;
-    if (status != B_OK)
-        return status;
-    KeyFile list(text);
-    if (!list.RemoveValue(kDefaultsGroup, fType, fEntryId, KeyFile::kTypeKeys))
-        return B_OK;
-    return write_file_atomically(fPlaces.mimeappsList, list.Text());
+    return EditList(kDefaultsGroup, {fType}, false, false);
 }
 
 void DesktopSide::UpdateDatabase() {

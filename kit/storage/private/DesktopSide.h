@@ -1,10 +1,20 @@
 #pragma once
 
-// The desktop side of a file type: the preferred application's desktop entry
-// in $XDG_DATA_HOME/applications, which lists the type in MimeType=, and the
-// type's line in [Default Applications] of mimeapps.list, which puts that
-// entry first. Each step can be undone on its own, so that BMimeType can
-// install all or nothing.
+// The desktop side of a file type: which application entry the desktop
+// offers for the type, and the type's line in [Default Applications] of
+// mimeapps.list, which puts that entry first. Each step can be undone on its
+// own, so that BMimeType can install all or nothing.
+//
+// The application's entry is looked up by its id as the desktop does: in
+// $XDG_DATA_HOME/applications, then in each folder of $XDG_DATA_DIRS. Where
+// an entry of that id exists (installed with the program, or written by the
+// user), none is written and the type is recorded in [Added Associations] of
+// mimeapps.list; an entry the user wrote is never changed. Only where none
+// exists anywhere (the program runs from where it was built) does the kit
+// write one of its own to $XDG_DATA_HOME/applications, marked as the kit's,
+// which lists the type in MimeType=. A kit entry that hides an installed one
+// of the same id goes (RetireHiddenEntry), and the types it listed move to
+// mimeapps.list.
 //
 // The entry that AddAssociation creates starts the executable by its path
 // when that path holds only plain characters. Any other path is reached
@@ -21,6 +31,7 @@
 #include <kit/storage/private/XdgPlaces.h>
 
 #include <string>
+#include <vector>
 
 namespace kit_private {
 
@@ -28,12 +39,13 @@ class DesktopSide {
 public:
     DesktopSide(const XdgPlaces& places, const std::string& type, const std::string& entryId);
 
-    // Lists the type in the entry, creating the entry (and its launcher link
-    // when needed) if there is none. B_BAD_VALUE when no working entry can
-    // be written for the executable; nothing is left behind then.
+    // Associates the type with the entry: in mimeapps.list where an entry of
+    // the id exists, else in the entry that it creates (with its launcher
+    // link when needed) for executable. B_BAD_VALUE when no working entry
+    // can be written for the executable; nothing is left behind then.
     status_t AddAssociation(const std::string& executable);
-    // Takes the type out of the entry; an entry that AddAssociation created
-    // goes, with its link, when no type is left in it.
+    // Takes the type's association out of mimeapps.list and out of an entry
+    // of the kit's, which goes with its link when no type is left in it.
     status_t RemoveAssociation();
 
     // Puts the entry first in the type's default line; other applications
@@ -50,7 +62,23 @@ public:
     // quoted if quoting is allowed; B_BAD_VALUE when it cannot be written.
     static status_t ExecValue(const std::string& path, bool quoting, std::string* value);
 
+    // Run at each start of the application with signature: removes the
+    // entry that the kit wrote for it at an earlier start when it now hides
+    // an installed entry of the same id, and records the types it listed in
+    // mimeapps.list instead. Failures leave the entry where it is.
+    static void RetireHiddenEntry(const std::string& signature);
+
 private:
+    // The file of the id in a folder of $XDG_DATA_DIRS other than the
+    // user's own, or empty.
+    std::string InstalledEntry() const;
+    // Removes a kit entry that hides an installed one; true when it went.
+    bool Retire();
+    // Adds the entry to the line of each of types in group of mimeapps.list,
+    // first or last among the entries there, or takes it out of them.
+    status_t EditList(const char* group, const std::vector<std::string>& types, bool add,
+                      bool first);
+    void RemoveLauncher();
     std::string LauncherPath() const;
     // Points the launcher link at executable, replacing an older link.
     status_t MakeLauncher(const std::string& executable);

@@ -163,6 +163,7 @@ bool KeyFile::RemoveValue(const std::string& group, const std::string& key,
     size_t begin = 0;
     size_t end = 0;
     for (size_t from = 0; FindGroup(group, from, &begin, &end); from = end) {
+        bool removedHere = false;
         for (size_t at = FindKey(begin, end, key, match); at != end;
              at = FindKey(at, end, key, match)) {
             std::string content = Content(at);
@@ -175,7 +176,7 @@ bool KeyFile::RemoveValue(const std::string& group, const std::string& key,
                 ++at;
                 continue;
             }
-            removedAny = true;
+            removedAny = removedHere = true;
             values.erase(removed, values.end());
             if (values.empty()) {
                 fLines.erase(fLines.begin() + static_cast<long>(at));
@@ -185,8 +186,23 @@ bool KeyFile::RemoveValue(const std::string& group, const std::string& key,
                 ++at;
             }
         }
+        if (removedHere)
+            end = DropIfEmpty(begin, end);
     }
     return removedAny;
+}
+
+size_t KeyFile::DropIfEmpty(size_t first, size_t end) {
+    for (size_t i = first; i < end; ++i)
+        if (!trimmed(Content(i)).empty())
+            return end;
+    // The header goes with the group's blank lines, and so does the blank
+    // line before it when nothing follows, as AddValue wrote it.
+    size_t from = first - 1;
+    if (end == fLines.size() && from > 0 && trimmed(Content(from - 1)).empty())
+        --from;
+    fLines.erase(fLines.begin() + static_cast<long>(from), fLines.begin() + static_cast<long>(end));
+    return from;
 }
 
 std::vector<std::string> KeyFile::Values(const std::string& group, const std::string& key,

@@ -38,9 +38,9 @@ public:
     // the front when first is set. False when nothing changed.
     bool AddValue(const std::string& group, const std::string& key, const std::string& value,
                   bool first, unsigned match = kExact);
-    // Removes value from the list key, and the key when it is left empty;
-    // from every copy of the group and the key, should the file hold them
-    // more than once.
+    // Removes value from the list key, the key when it is left empty, and
+    // the group when that leaves nothing in it; from every copy of the group
+    // and the key, should the file hold them more than once.
     // False when the value was not there.
     bool RemoveValue(const std::string& group, const std::string& key, const std::string& value,
                      unsigned match = kExact);
@@ -61,6 +61,9 @@ private:
     size_t FindKey(size_t first, size_t end, const std::string& key, unsigned match) const;
     // Where a new key goes: after the last line of the group that is not blank.
     size_t InsertionPoint(size_t first, size_t end) const;
+    // Erases the group whose lines are [first, end) with its header when
+    // they are all blank; returns where the lines after it now start.
+    size_t DropIfEmpty(size_t first, size_t end);
     static std::vector<std::string> ParseValues(const std::string& content);
     static std::string Line(const std::string& key, const std::vector<std::string>& values);
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kit_private {
@@ -37,6 +38,34 @@ status_t base_folder(const char* variable, const char* fallback, std::string* fo
     return B_OK;
 }
 
+// The system's data folders: the variable's absolute folders, or the
+// standard's defaults when it is unset or names none.
+std::vector<std::string> data_dirs() {
+    std::vector<std::string> dirs;
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    std::string list = value != nullptr ? value : "";
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(':', start);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string dir = list.substr(start, end - start);
+        while (dir.size() > 1 && dir.back() == '/')
+            dir.pop_back();
+        if (!dir.empty() && dir.front() == '/')
+            dirs.push_back(dir);
+        start = end + 1;
+    }
+    if (dirs.empty())
+        dirs = {"/usr/local/share", "/usr/share"};
+    return dirs;
+}
+
+bool is_file(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 } // namespace
 
 status_t XdgPlaces::Find(const std::string& type, XdgPlaces* places) {
@@ -57,6 +86,7 @@ status_t XdgPlaces::Find(const std::string& type, XdgPlaces* places) {
     // cannot name; see DesktopSide.
     places->launchers = data + "/kit-launchers";
     places->mimeappsList = config + "/mimeapps.list";
+    places->dataDirs = data_dirs();
     return B_OK;
 }
 
@@ -66,6 +96,28 @@ std::string mime_file_stem(const std::string& type) {
         if (c == '/')
             c = '-';
     return stem;
+}
+
+std::string entry_file_in(const std::string& applications, const std::string& id) {
+    std::vector<size_t> dashes;
+    for (size_t at = id.find('-'); at != std::string::npos; at = id.find('-', at + 1))
+        dashes.push_back(at);
+    // Each choice of dashes read as subfolders, the plain id first; an id
+    // with many dashes is only tried as it stands.
+    size_t choices = dashes.size() <= 8 ? size_t{1} << dashes.size() : 1;
+    for (size_t choice = 0; choice < choices; ++choice) {
+        std::string relative = id;
+        for (size_t k = 0; k < dashes.size(); ++k)
+            if (choice & (size_t{1} << k))
+                relative[dashes[k]] = '/';
+        // A folder's name is never empty: "a--b" is not "a/b".
+        if (relative.front() == '/' || relative.find("//") != std::string::npos)
+            continue;
+        std::string path = applications + "/" + relative;
+        if (is_file(path))
+            return path;
+    }
+    return {};
 }
 
 std::string desktop_entry_id(const std::string& signature) {

@@ -29,6 +29,7 @@ TEST(Options, FirstStartGivesTheDefaults) {
     EXPECT_FALSE(app.dontCloseOnAdd);
     EXPECT_FALSE(app.dontClearOnOpen);
     EXPECT_TRUE(app.selfRegisterMimeType);
+    EXPECT_EQ(app.SimultaneousEncoders(), 1);
 }
 
 TEST(Options, StoredPathsAlwaysYieldATerminatedPathOfAtMost1023Bytes) {
@@ -87,6 +88,39 @@ TEST(Options, FlagsReadTheirByteAndFallBackToTheirDefaults) {
     }
 }
 
+TEST(Options, TheEncoderCountReadsItsLittleEndianInt32WithinOneTo64) {
+    struct Case {
+        const char* what;
+        std::string stored; // "<missing>" leaves the attribute away
+        int32 expected;
+    };
+    const Case cases[] = {
+        {"missing", "<missing>", 1},
+        {"three", Long(std::string("\x03\0\0\0", 4)), 3},
+        {"the highest", Long(std::string("\x40\0\0\0", 4)), 64},
+        {"above the highest", Long(std::string("\x41\0\0\0", 4)), 64},
+        {"read little-endian, far above", Long(std::string("\0\x01\0\0", 4)), 64},
+        {"zero", Long(std::string(4, '\0')), 1},
+        {"negative", Long("\xfe\xff\xff\xff"), 1},
+        {"the lowest int32", Long(std::string("\0\0\0\x80", 4)), 1},
+        {"no data", Long(""), 1},
+        {"too short", Long(std::string("\x04\0", 2)), 1},
+        {"too long", Long(std::string("\x04\0\0\0\0", 5)), 1},
+        {"another type", std::string("BOOL\x04\0\0\0", 8), 1},
+        {"too short for a type", "LO", 1},
+    };
+    MFApp app;
+    for (const Case& c : cases) {
+        ClearOptions();
+        if (c.stored != "<missing>")
+            SetRaw("user.simultaneous_encoders", c.stored);
+        app.SetSimultaneousEncoders(7);
+        app.ReadOptions();
+        EXPECT_EQ(app.SimultaneousEncoders(), c.expected) << c.what;
+    }
+    ClearOptions();
+}
+
 TEST(Options, WritingStoresTheExactBytesAndReadsBackUnchanged) {
     ClearOptions();
     MFApp app;
@@ -95,18 +129,25 @@ TEST(Options, WritingStoresTheExactBytesAndReadsBackUnchanged) {
     app.dontCloseOnAdd = true;
     app.dontClearOnOpen = false;
     app.selfRegisterMimeType = false;
+    app.SetSimultaneousEncoders(258);
+    EXPECT_EQ(app.SimultaneousEncoders(), 64); // the setter keeps the count within 1 to 64
+    app.SetSimultaneousEncoders(-5);
+    EXPECT_EQ(app.SimultaneousEncoders(), 1);
+    app.SetSimultaneousEncoders(37);
     app.WriteOptions(); // the program is running: its file takes attributes all the same
     EXPECT_EQ(Raw("user.encoder_location"), Cstr(longest + '\0'));
     EXPECT_EQ(Raw("user.encoder_location").size(), 4u + 1024u);
     EXPECT_EQ(Raw("user.dont_close_on_add"), Bool('\x01'));
     EXPECT_EQ(Raw("user.dont_clear_on_open"), Bool('\0'));
     EXPECT_EQ(Raw("user.self_register_mime_type"), Bool('\0'));
+    EXPECT_EQ(Raw("user.simultaneous_encoders"), Long(std::string("\x25\0\0\0", 4)));
 
     MFApp again;
     again.ReadOptions();
     EXPECT_EQ(std::string(again.encoderPath), longest);
     EXPECT_TRUE(again.dontCloseOnAdd);
     EXPECT_FALSE(again.selfRegisterMimeType);
+    EXPECT_EQ(again.SimultaneousEncoders(), 37);
 
     // An empty path is one NUL byte, and stays empty rather than the default.
     again.encoderPath[0] = '\0';
@@ -144,10 +185,11 @@ TEST(Options, AReadOnlyExecutableKeepsItsOldValues) {
     ClearOptions();
 }
 
-TEST(Options, QuittingRewritesAllFourWithTheSameValues) {
+TEST(Options, QuittingRewritesAllFiveWithTheSameValues) {
     ClearOptions();
     SetRaw("user.encoder_location", Cstr(std::string("/usr/bin/oggenc") + '\0'));
     SetRaw("user.dont_clear_on_open", Bool('\x01'));
+    SetRaw("user.simultaneous_encoders", Long(std::string("\x05\0\0\0", 4)));
     {
         RunningApp running;
         ASSERT_TRUE(running.shown);
@@ -158,6 +200,7 @@ TEST(Options, QuittingRewritesAllFourWithTheSameValues) {
     EXPECT_EQ(Raw("user.dont_close_on_add"), Bool('\0'));
     EXPECT_EQ(Raw("user.dont_clear_on_open"), Bool('\x01'));
     EXPECT_EQ(Raw("user.self_register_mime_type"), Bool('\x01'));
+    EXPECT_EQ(Raw("user.simultaneous_encoders"), Long(std::string("\x05\0\0\0", 4)));
     ClearOptions();
 }
 

@@ -17,9 +17,9 @@ inline std::string OwnExecutable() {
     return length < 0 ? std::string() : std::string(path, static_cast<size_t>(length));
 }
 
-inline const char* const kOptionNames[] = {"user.encoder_location", "user.dont_close_on_add",
-                                           "user.dont_clear_on_open",
-                                           "user.self_register_mime_type"};
+inline const char* const kOptionNames[] = {
+    "user.encoder_location", "user.dont_close_on_add", "user.dont_clear_on_open",
+    "user.self_register_mime_type", "user.simultaneous_encoders"};
 
 inline void ClearOptions() {
     for (const char* name : kOptionNames)
@@ -41,4 +41,8 @@ inline std::string Cstr(const std::string& data) {
 }
 inline std::string Bool(char value) {
     return std::string("BOOL") + value;
+}
+// A 'LONG' value: the type, then the data bytes as given.
+inline std::string Long(const std::string& data) {
+    return "LONG" + data;
 }

@@ -69,6 +69,7 @@ TEST(EncoderProgress, ReadsTheLastWholeFigureHoweverTheTextIsCut) {
              "\tFile length:  0m 40.0s\n\tRate:         25.6\n",
          0.998},
         {"a figure not yet whole", Line(" 45.3") + "\r\t[ 4", 0.453},
+        {"after a line feed", "x\n\t[ 45.3%]", 0.453},
         {"a decimal comma", Line(" 45,3"), 0.453},
         {"no fraction", Line("100"), 1.0},
         {"beyond the whole", Line("150.0"), 1.0},
