@@ -97,6 +97,7 @@ MainWindow::MainWindow(BMessage* launchRefs)
     tabView->SetTabWidth(B_WIDTH_FROM_WIDEST);
 
     filesList = tabView->filesView->filesList;
+    FitOptionsPage();
     // The keys start in the list, where the work is; a press of the space
     // bar then never reaches "Beenden" unseen.
     filesList->MakeFocus();
@@ -108,6 +109,19 @@ MainWindow::MainWindow(BMessage* launchRefs)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::FitOptionsPage() {
+    // The options page's last line needs more height than the designed
+    // window gives its pages, the more so at a large font. The window then
+    // grows by what the page lacks, and every page with it, so that nothing
+    // on a page moves.
+    const float lacking = OptionsPage()->NeededHeight() - OptionsPage()->Bounds().Height();
+    if (lacking <= 0)
+        return;
+    ResizeTo(Bounds().Width(), Bounds().Height() + lacking);
+    for (int32 i = 0; i < tabView->CountTabs(); ++i)
+        tabView->ViewForTab(i)->ResizeBy(0, lacking);
+}
 
 void MainWindow::BuildMenus() {
     menuBar = new BMenuBar(BRect(0, 0, 10, 10), "MenuBar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
@@ -199,6 +213,9 @@ void MainWindow::MessageReceived(BMessage* message) {
         break;
     case cmd::UMTN:
         App()->UnregisterMIMEType();
+        break;
+    case cmd::SENC:
+        App()->SetSimultaneousEncoders(OptionsPage()->SimultaneousEncoders());
         break;
     default:
         BWindow::MessageReceived(message);
