@@ -41,13 +41,14 @@ QWidget* Named(const char* name) {
     return window != nullptr ? window->findChild<QWidget*>(QLatin1String(name)) : nullptr;
 }
 
-// A control made of parts (a menu field's button, a text control's line) is
-// known by the view it belongs to.
+// A control made of parts (a menu field's button, a text control's line, a
+// number control's field) is known by the view it belongs to.
 std::string ViewNameOf(const QWidget* widget) {
     if (widget == nullptr)
         return "<none>";
     const QString name = widget->objectName();
-    if ((name == QLatin1String("MenuButton") || name.startsWith(QLatin1Char('_'))) &&
+    if ((name == QLatin1String("MenuButton") || name == QLatin1String("Field") ||
+         name.startsWith(QLatin1Char('_'))) &&
         widget->parentWidget() != nullptr)
         return widget->parentWidget()->objectName().toStdString();
     return name.toStdString();
@@ -176,8 +177,8 @@ TEST_F(Keyboard, TabGoesInReadingOrderThroughControlsWithReadableNames) {
         {2,
          true,
          {"TabBar", "EncoderLocation", "SetEncoderLocation", "DontCloseOnAdd", "DontClearOnOpen",
-          "SelfRegisterMIMEType", "RegisterMIMETypeNow", "UnregisterMIMETypeNow", "EncodeButton",
-          "CloseButton"}},
+          "SelfRegisterMIMEType", "RegisterMIMETypeNow", "UnregisterMIMETypeNow",
+          "SimultaneousEncoders", "EncodeButton", "CloseButton"}},
     };
     for (const Case& c : cases) {
         if (c.filled) {
