@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
-qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev fonts-dejavu-core
+qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev libgtest-dev fonts-dejavu-core
 shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin hicolor-icon-theme
 attr vorbis-tools xvfb xauth dbus at-spi2-core python3-pyatspi appstream
 qt6-translations-l10n"

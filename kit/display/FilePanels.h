@@ -4,7 +4,12 @@
 // panel with the seam's FilePanelShape and hands the display tasks that create,
 // show, change, hide and destroy its dialog. The dialog sends the panel's
 // message to the panel's target itself when the user confirms a choice, so
-// nothing on the display ever waits for a looper.
+// nothing on the display ever waits for a looper. A path typed into the name
+// field is split there into an existing folder and a name, so the message
+// carries what the panel's receiver expects; what cannot be taken (a folder
+// that does not exist or cannot be written, a name too long for the file
+// system, a file to open that is not there) is explained in a message of the
+// panel's own while the panel stays open.
 //
 // The functions build tasks; the tasks run on the display thread. A task for a
 // panel whose dialog is gone (or was never shown) does nothing, except

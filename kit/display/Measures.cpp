@@ -8,12 +8,12 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionMenuItem>
 #include <QTabBar>
 
 #include <algorithm>
@@ -116,13 +116,42 @@ Size PreferredCheckBoxSize(const std::string& label, int maxWidth) {
     });
 }
 
+float MenuBarHeightFor(const QFont& font, const QStyle& style) {
+    // A menu bar is as tall as its tallest item, framed by its panel and
+    // with the style's margin above and below the items; an item is its
+    // text's height grown by the style's padding. A title with an ascender
+    // and a descender is as tall as any.
+    const QFontMetrics metrics(font);
+    QStyleOptionMenuItem item;
+    item.menuItemType = QStyleOptionMenuItem::Normal;
+    item.checkType = QStyleOptionMenuItem::NotCheckable;
+    item.text = QStringLiteral("Xg");
+    item.fontMetrics = metrics;
+    item.font = font;
+    const QSize text = metrics.size(Qt::TextShowMnemonic, item.text);
+    const int itemHeight = style.sizeFromContents(QStyle::CT_MenuBarItem, &item, text).height();
+    const int frame = style.pixelMetric(QStyle::PM_MenuBarPanelWidth);
+    const int margin = style.pixelMetric(QStyle::PM_MenuBarVMargin);
+    QStyleOptionMenuItem bar;
+    bar.menuItemType = QStyleOptionMenuItem::Normal;
+    bar.checkType = QStyleOptionMenuItem::NotCheckable;
+    bar.fontMetrics = metrics;
+    bar.font = font;
+    return float(style
+                     .sizeFromContents(QStyle::CT_MenuBar, &bar,
+                                       QSize(text.width(), itemHeight + 2 * frame + 2 * margin))
+                     .height());
+}
+
 float MenuBarHeight() {
+    // Worked out from the style and the menu bar's font rather than asked
+    // of a menu bar made for the purpose: the window's own bar does not
+    // exist yet when its height is needed, and making one only to ask it
+    // was a noticeable part of the start-up's cost.
     return CachedSize("menubar",
                       [] {
-                          QMenuBar bar;
-                          bar.setNativeMenuBar(false);
-                          bar.addMenu(QStringLiteral("Xg"));
-                          return HintOf(bar);
+                          const QFont font = QApplication::font("QMenuBar");
+                          return Size{0, MenuBarHeightFor(font, *QApplication::style())};
                       })
         .height;
 }

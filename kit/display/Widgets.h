@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+class QFont;
+class QStyle;
+
 namespace display {
 
 using seam::MenuItemShape;
@@ -53,6 +56,9 @@ Size PreferredLabelSize(const std::string& text);
 // pixels.
 Size PreferredCheckBoxSize(const std::string& label, int maxWidth = 0);
 float MenuBarHeight();
+// The height a menu bar of that font takes in that style, uncached. Thread:
+// the display's.
+float MenuBarHeightFor(const QFont& font, const QStyle& style);
 float TabHeight();
 float LabelWidth(const std::string& text);
 float LineEditHeight();

@@ -2,9 +2,9 @@
 
 #include <kit/interface/Palette.h>
 
-#include <algorithm>
-#include <array>
 #include <string>
+
+#include <zlib.h>
 
 namespace {
 
@@ -46,27 +46,10 @@ namespace kit_private {
 
 namespace {
 
-// PNG is written by hand, without Qt's image writers: those load plugins
+// PNG is written here, without Qt's image writers: those load plugins
 // through the application object, which a looper must not touch while the
-// display is still setting it up. The image data goes into uncompressed
-// deflate blocks, which every PNG reader accepts.
-
-uint32 Crc32(const uint8* data, size_t length, uint32 crc = 0) {
-    static const auto table = [] {
-        std::array<uint32, 256> entries{};
-        for (uint32 n = 0; n < 256; ++n) {
-            uint32 c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            entries[n] = c;
-        }
-        return entries;
-    }();
-    crc = ~crc;
-    for (size_t i = 0; i < length; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
+// display is still setting it up. zlib gives the checksums and the
+// compression.
 
 void PutBigEndian(std::string* out, uint32 value) {
     for (int shift = 24; shift >= 0; shift -= 8)
@@ -75,33 +58,24 @@ void PutBigEndian(std::string* out, uint32 value) {
 
 void PutChunk(std::string* out, const char type[5], const std::string& data) {
     PutBigEndian(out, static_cast<uint32>(data.size()));
-    std::string body = std::string(type, 4) + data;
-    out->append(body);
-    PutBigEndian(out, Crc32(reinterpret_cast<const uint8*>(body.data()), body.size()));
+    const size_t bodyStart = out->size();
+    out->append(type, 4);
+    out->append(data);
+    const auto* body = reinterpret_cast<const Bytef*>(out->data() + bodyStart);
+    PutBigEndian(out, static_cast<uint32>(::crc32(::crc32(0L, nullptr, 0), body,
+                                                  static_cast<uInt>(out->size() - bodyStart))));
 }
 
-// A zlib stream of stored (uncompressed) deflate blocks.
-std::string StoredZlib(const std::string& raw) {
-    std::string out = {0x78, 0x01};
-    size_t offset = 0;
-    do {
-        size_t length = std::min<size_t>(raw.size() - offset, 65535);
-        bool last = offset + length == raw.size();
-        out.push_back(last ? 1 : 0);
-        out.push_back(static_cast<char>(length & 0xFF));
-        out.push_back(static_cast<char>(length >> 8));
-        out.push_back(static_cast<char>(~length & 0xFF));
-        out.push_back(static_cast<char>((~length >> 8) & 0xFF));
-        out.append(raw, offset, length);
-        offset += length;
-    } while (offset < raw.size());
-    uint32 a = 1, b = 0;
-    for (unsigned char byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    PutBigEndian(&out, (b << 16) | a);
-    return out;
+// The image data as one zlib stream, compressed as tightly as zlib can.
+bool Compressed(const std::string& raw, std::string* out) {
+    uLongf length = ::compressBound(static_cast<uLong>(raw.size()));
+    out->resize(length);
+    if (::compress2(reinterpret_cast<Bytef*>(out->data()), &length,
+                    reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
+                    Z_BEST_COMPRESSION) != Z_OK)
+        return false;
+    out->resize(length);
+    return true;
 }
 
 } // namespace
@@ -140,9 +114,12 @@ status_t encode_png(const BBitmap& bitmap, std::string* png) {
     PutBigEndian(&header, height);
     header += std::string{8, 6, 0, 0, 0}; // 8 bits a channel, RGBA, no interlace
 
+    std::string data;
+    if (!Compressed(raw, &data))
+        return B_NO_MEMORY;
     std::string out = "\x89PNG\r\n\x1a\n";
     PutChunk(&out, "IHDR", header);
-    PutChunk(&out, "IDAT", StoredZlib(raw));
+    PutChunk(&out, "IDAT", data);
     PutChunk(&out, "IEND", std::string());
     *png = std::move(out);
     return B_OK;

@@ -168,6 +168,10 @@ struct FilePanelShape {
     std::string replaceQuestion;
     std::string replaceLabel;
     std::string keepLabel;
+    // The choices of the dialog's file type menu, each a label followed by
+    // its patterns in brackets; the first is chosen when the dialog is made.
+    // Empty offers every file alone.
+    std::vector<std::string> nameFilters;
     // Where a confirmed choice goes, and the message that carries it: the
     // display adds "refs", or "directory" and "name", to a copy.
     BMessenger target;

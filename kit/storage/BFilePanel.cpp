@@ -54,6 +54,11 @@ void BFilePanel::SetReplaceQuestion(const char* question, const char* replaceLab
     Update();
 }
 
+void BFilePanel::SetNameFilters(std::vector<std::string> filters) {
+    fNameFilters = std::move(filters);
+    Update();
+}
+
 void BFilePanel::SetHideWhenDone(bool hide) {
     fHideWhenDone = hide;
     Update();
@@ -106,6 +111,7 @@ seam::FilePanelShape BFilePanel::Shape() const {
     shape.replaceQuestion = fReplaceQuestion;
     shape.replaceLabel = fReplaceLabel;
     shape.keepLabel = fKeepLabel;
+    shape.nameFilters = fNameFilters;
     // The application is looked up here, on the owner's thread, rather than
     // by the display when the user confirms.
     shape.target = fTarget == BMessenger() ? be_app_messenger : fTarget;

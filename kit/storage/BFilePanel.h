@@ -31,6 +31,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 enum file_panel_mode {
     B_OPEN_PANEL,
@@ -72,6 +73,10 @@ public:
     // name; the two labels are those of the buttons that replace the file
     // and that keep it.
     void SetReplaceQuestion(const char* question, const char* replaceLabel, const char* keepLabel);
+    // The choices of the panel's file type menu, each a label followed by its
+    // patterns in brackets, like "Listendateien (*.mvl)"; the first is chosen
+    // when the panel is first shown. Without choices every file is shown.
+    void SetNameFilters(std::vector<std::string> filters);
     // With true the panel hides after a confirmed choice; with false it stays
     // open for further choices.
     void SetHideWhenDone(bool hide);
@@ -111,6 +116,7 @@ private:
     std::string fReplaceQuestion;
     std::string fReplaceLabel;
     std::string fKeepLabel;
+    std::vector<std::string> fNameFilters;
     // Whether the display has been asked to make the dialog.
     bool fMade = false;
     std::shared_ptr<std::atomic<bool>> fShowing;

@@ -9,8 +9,8 @@
 // The program's icon: a dark blue disc with grooves and an orange label, and a
 // yellow sound wave running in front of it. The pictures are drawn as text,
 // one character a pixel; the legend maps each character to a palette index.
-// scripts/make-icons.py reads this file to make the PNG files of the desktop
-// entry, so keep the layout of the legend and the pictures as it is.
+// packaging/IconWriter.cpp writes the desktop entry's PNG files from these
+// same pictures at build time.
 
 namespace {
 

@@ -34,12 +34,15 @@ FilesList::FilesList(BRect frame, MainWindow* window)
     // Saving over an existing list asks first, in the program's language.
     savePanel->SetReplaceQuestion("Die Datei „%s“ gibt es bereits. Soll sie ersetzt werden?",
                                   "Ersetzen", "Abbrechen");
+    // Every file stays choosable; list files can be picked out.
+    savePanel->SetNameFilters({"Alle Dateien (*)", "Listendateien (*.mvl)"});
 
     openPanel = new BFilePanel(B_OPEN_PANEL, nullptr, nullptr, B_FILE_NODE, false,
                                new BMessage(cmd::OLPM), nullptr, true, true);
     openPanel->Window()->SetTitle("Liste öffnen");
     openPanel->SetButtonLabel(B_DEFAULT_BUTTON, "Öffnen");
     openPanel->SetButtonLabel(B_CANCEL_BUTTON, "Abbrechen");
+    openPanel->SetNameFilters({"Alle Dateien (*)", "Listendateien (*.mvl)"});
 }
 
 FilesList::~FilesList() {

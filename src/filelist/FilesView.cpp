@@ -28,6 +28,10 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
                               true, true);
     addPanel->Window()->SetTitle("Dateien hinzfügen");
     addPanel->SetButtonLabel(B_DEFAULT_BUTTON, "Hinzufügen");
+    // Every file stays choosable, as the encoder decides what it can read;
+    // the audio files it knows can be picked out.
+    addPanel->SetNameFilters(
+        {"Alle Dateien (*)", "Audiodateien (*.wav *.aif *.aiff *.aifc *.flac *.raw)"});
 
     // The buttons stand in a row below the list; each takes the size its
     // label needs, keeping its left and top edges. The two on the right keep

@@ -5,11 +5,16 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTreeView>
 
 #include <functional>
 
@@ -193,6 +198,29 @@ bool TypeName(const std::string& name, const std::string& text) {
     });
 }
 
+bool PressReturn(const std::string& name) {
+    if (!WaitFor([&] {
+            QFileDialog* dialog = FindDialog(name);
+            QPushButton* accept = dialog == nullptr ? nullptr : AcceptOf(dialog);
+            return accept != nullptr && accept->isEnabled();
+        }))
+        return false;
+    return OnDisplay<bool>([&] {
+        QFileDialog* dialog = FindDialog(name);
+        auto* edit = dialog == nullptr
+                         ? nullptr
+                         : dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (edit == nullptr)
+            return false;
+        // The field passes the key on to the dialog, as it does for a user.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(edit, &press);
+        QApplication::sendEvent(edit, &release);
+        return true;
+    });
+}
+
 std::vector<std::string> SelectedFiles(const std::string& name) {
     return OnDisplay<std::vector<std::string>>([&] {
         std::vector<std::string> files;
@@ -200,6 +228,60 @@ std::vector<std::string> SelectedFiles(const std::string& name) {
             for (const QString& file : dialog->selectedFiles())
                 files.push_back(file.toStdString());
         return files;
+    });
+}
+
+TypeChoices Types(const std::string& name) {
+    return OnDisplay<TypeChoices>([&] {
+        TypeChoices choices;
+        QFileDialog* dialog = FindDialog(name);
+        auto* box = dialog == nullptr
+                        ? nullptr
+                        : dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        if (box == nullptr || !box->isVisible())
+            return choices;
+        for (int i = 0; i < box->count(); ++i)
+            choices.labels.push_back(box->itemText(i).toStdString());
+        choices.chosen = box->currentIndex();
+        return choices;
+    });
+}
+
+std::vector<Cell> Cells(const std::string& name) {
+    return OnDisplay<std::vector<Cell>>([&] {
+        std::vector<Cell> cells;
+        QFileDialog* dialog = FindDialog(name);
+        auto* tree =
+            dialog == nullptr ? nullptr : dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        if (tree == nullptr || !tree->isVisible())
+            return cells;
+        QAbstractItemModel* model = tree->model();
+        const QRect viewport = tree->viewport()->rect();
+        // The item's text keeps a margin on either side, as the style draws it.
+        const int margin =
+            2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
+        for (int row = 0; row < model->rowCount(tree->rootIndex()); ++row)
+            for (int column = 0; column < model->columnCount(tree->rootIndex()); ++column) {
+                if (tree->header()->isSectionHidden(column))
+                    continue;
+                const QModelIndex index = model->index(row, column, tree->rootIndex());
+                Cell cell;
+                cell.column = model->headerData(column, Qt::Horizontal).toString().toStdString();
+                const QString text = index.data().toString();
+                cell.text = text.toStdString();
+                cell.needed = tree->fontMetrics().horizontalAdvance(text) + margin;
+                if (column == 0)
+                    cell.needed += (tree->iconSize().isValid()
+                                        ? tree->iconSize().width()
+                                        : tree->style()->pixelMetric(QStyle::PM_SmallIconSize,
+                                                                     nullptr, tree)) +
+                                   margin;
+                const QRect shown = tree->visualRect(index);
+                cell.seen = std::max(0, std::min(shown.right(), viewport.right()) -
+                                            std::max(shown.left(), viewport.left()) + 1);
+                cells.push_back(cell);
+            }
+        return cells;
     });
 }
 

@@ -47,8 +47,29 @@ bool SelectEntries(const std::string& name, const std::vector<std::string>& entr
 bool ActivateEntry(const std::string& name, const std::string& entry);
 // Replaces the text of the name field.
 bool TypeName(const std::string& name, const std::string& text);
+// Presses Return in the name field, as a user does after typing.
+bool PressReturn(const std::string& name);
 // What the dialog itself reports as chosen, in its order.
 std::vector<std::string> SelectedFiles(const std::string& name);
+
+// The choices of the dialog's file type menu and the one chosen.
+struct TypeChoices {
+    std::vector<std::string> labels;
+    int chosen = -1;
+};
+TypeChoices Types(const std::string& name);
+
+// How the dialog's detail view shows one cell: the width its text needs
+// (with the item's margins and, in the first column, its icon), and the part
+// of the cell that can be seen.
+struct Cell {
+    std::string column; // the column's heading
+    std::string text;
+    int needed = 0;
+    int seen = 0;
+};
+// Every cell of the listed entries, row by row.
+std::vector<Cell> Cells(const std::string& name);
 
 // Clicks the dialog's accept or cancel button as soon as it can be pressed;
 // false if it cannot be pressed within the timeout.

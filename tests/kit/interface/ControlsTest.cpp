@@ -1,5 +1,6 @@
 #include "support/ControlDriver.h"
 #include "support/DisplayDriver.h"
+#include <kit/display/Widgets.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BCheckBox.h>
 #include <kit/interface/BMenu.h>
@@ -12,8 +13,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMenuBar>
+#include <QProxyStyle>
+#include <QStyle>
+#include <QStyleFactory>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -329,4 +339,77 @@ TEST_F(Controls, StatusBarKeepsItsFigureInRangeAndTheDrawnBarAndItsReaderFollow)
         EXPECT_TRUE(shows(0, step.maximum, step.shownValue));
         EXPECT_EQ(driver::Bar(kTitle, "Bar").accessibleValue, step.shownValue);
     }
+}
+
+// A style whose menu bar has a frame, margins and padded items of its own,
+// where the styles at hand have none.
+class FramedMenuBarStyle : public QProxyStyle {
+public:
+    FramedMenuBarStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        switch (metric) {
+        case PM_MenuBarPanelWidth:
+            return 2;
+        case PM_MenuBarVMargin:
+            return 3;
+        case PM_MenuBarHMargin:
+            return 5;
+        default:
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        if (type == CT_MenuBarItem)
+            result += QSize(6, 7);
+        else if (type == CT_MenuBar)
+            result += QSize(0, 1);
+        return result;
+    }
+};
+
+TEST(Measures, MenuBarHeightIsTheHeightARealMenuBarTakes) {
+    // The height is worked out without a menu bar; it must agree with one
+    // in every style at hand and for small, ordinary and large fonts, or the
+    // window's views would overlap the bar or leave a gap under it.
+    const std::vector<std::string> failures = driver::OnDisplay<std::vector<std::string>>([] {
+        std::vector<std::string> wrong;
+        QFont small = QApplication::font();
+        small.setPointSize(6);
+        QFont large = QApplication::font();
+        large.setPixelSize(31);
+        QFont bold = QApplication::font();
+        bold.setPointSize(14);
+        bold.setBold(true);
+        std::vector<std::pair<std::string, std::unique_ptr<QStyle>>> styles;
+        for (const QString& key : QStyleFactory::keys())
+            styles.emplace_back(key.toStdString(), QStyleFactory::create(key));
+        styles.emplace_back("framed", std::make_unique<FramedMenuBarStyle>());
+        for (const auto& [key, style] : styles) {
+            for (const QFont& font : {QApplication::font("QMenuBar"), small, large, bold}) {
+                QMenuBar bar;
+                bar.setNativeMenuBar(false);
+                bar.setStyle(style.get());
+                bar.setFont(font);
+                bar.addMenu(QStringLiteral("Liste"));
+                const int real = bar.sizeHint().height();
+                const float worked = display::MenuBarHeightFor(font, *style);
+                if (worked != float(real))
+                    wrong.push_back(key + " " + font.toString().toStdString() + ": " +
+                                    std::to_string(worked) + " instead of " + std::to_string(real));
+            }
+        }
+        QMenuBar bar;
+        bar.setNativeMenuBar(false);
+        bar.addMenu(QStringLiteral("Hilfe"));
+        if (display::MenuBarHeight() != float(bar.sizeHint().height()))
+            wrong.push_back("the program's own style and font");
+        return wrong;
+    });
+    for (const std::string& failure : failures)
+        ADD_FAILURE() << failure;
 }

@@ -5,12 +5,21 @@
 #include <kit/app/BApplication.h>
 #include <kit/storage/BFilePanel.h>
 
+#include <QByteArray>
+#include <QtGlobal>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
+#include <grp.h>
 #include <mutex>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -197,61 +206,331 @@ TEST_F(FilePanelTest, ExplicitTargetReceivesInsteadOfTheApplication) {
     target->Quit();
 }
 
-TEST_F(FilePanelTest, SavePanelSendsTheFolderAndTheTypedName) {
+// Sets HOME for as long as it lives. Qt reads the environment under a lock of
+// its own, which qputenv takes too.
+class HomeAt {
+public:
+    explicit HomeAt(const std::string& folder) : fOld(qgetenv("HOME")) {
+        qputenv("HOME", QByteArray::fromStdString(folder));
+    }
+    ~HomeAt() { qputenv("HOME", fOld); }
+
+private:
+    QByteArray fOld;
+};
+
+std::string ShotPath(const char* name) {
+    const char* folder = std::getenv("MF_SCREENSHOT_DIR");
+    return folder == nullptr ? std::string() : std::string(folder) + "/" + name;
+}
+
+TEST_F(FilePanelTest, SavePanelSplitsATypedPathIntoFolderAndName) {
+    TempDir home;
+    HomeAt homeAt(home.Path());
+    entry_ref folder = Folder();
+    BFilePanel panel(B_SAVE_PANEL, nullptr, &folder, B_FILE_NODE, false, new BMessage(kSaveList),
+                     nullptr, true, true);
+    panel.Window()->SetTitle("Liste speichern");
+    struct Case {
+        std::string shown; // the folder the dialog shows when the name is typed
+        std::string typed;
+        std::string folder; // the folder that "directory" must name
+        std::string name;
+    };
+    const Case cases[] = {
+        {dir.Path(), "neue Liste.mvl", dir.Path(), "neue Liste.mvl"},
+        {dir.Path(), sub + "/liste.mvl", sub, "liste.mvl"},
+        {dir.Path(), "sub/liste.mvl", sub, "liste.mvl"},
+        {sub, "../liste.mvl", dir.Path(), "liste.mvl"},
+        {sub, "./../sub//liste.mvl", sub, "liste.mvl"},
+        {dir.Path(), "~/liste.mvl", home.Path(), "liste.mvl"},
+        {dir.Path(), "~", home.Path(), ""}, // a folder: entered, nothing sent
+    };
+    std::string lastShown = dir.Path();
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.typed);
+        app.Forget();
+        panel.Show();
+        ASSERT_TRUE(driver::WaitForPanelShown("Liste speichern"));
+        // A panel shown again shows the folder it showed last.
+        EXPECT_EQ(driver::Panel("Liste speichern").folder, lastShown);
+        ASSERT_TRUE(driver::GoToFolder("Liste speichern", row.shown, {}));
+        ASSERT_TRUE(driver::TypeName("Liste speichern", row.typed));
+        // Return in the field does what the button does.
+        ASSERT_TRUE(&row - cases < 3 ? driver::PressReturn("Liste speichern")
+                                     : driver::PressAccept("Liste speichern"));
+        if (row.name.empty()) {
+            EXPECT_TRUE(driver::WaitForListing("Liste speichern", row.folder, {}));
+            EXPECT_TRUE(app.Sync().empty());
+            lastShown = row.folder;
+            continue;
+        }
+        auto received = app.WaitFor(1);
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(received[0].what, kSaveList);
+        entry_ref chosen, expected;
+        ASSERT_EQ(get_ref_for_path(row.folder.c_str(), &expected), B_OK);
+        ASSERT_EQ(received[0].FindRef("directory", &chosen), B_OK);
+        EXPECT_EQ(chosen, expected);
+        std::string name;
+        ASSERT_EQ(received[0].FindString("name", &name), B_OK);
+        EXPECT_EQ(name, row.name);
+        EXPECT_TRUE(driver::WaitForPanelHidden("Liste speichern"));
+        // The next showing starts where the list went.
+        lastShown = row.folder;
+    }
+}
+
+// What cannot be saved is said at once; the panel stays as it was, text and
+// all, and sends nothing.
+TEST_F(FilePanelTest, SavePanelExplainsATypedPathItCannotTake) {
+    TempDir home;
+    HomeAt homeAt(home.Path());
+    std::filesystem::create_directory(dir.File("ä"));
+    std::string umlauts;
+    for (int i = 0; i < 128; ++i)
+        umlauts += "ä"; // 128 characters, 256 bytes: one more than a name may have
+    const std::string tooLong =
+        "Der Dateiname ist zu lang für das Dateisystem. Bitte wählen Sie einen kürzeren Namen.";
+    auto missing = [](const std::string& folder) {
+        return "Den Ordner „" + folder +
+               "“ gibt es nicht. Bitte geben Sie einen vorhandenen Ordner an.";
+    };
+    struct Case {
+        std::string typed;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"fehlt/liste.mvl", missing(dir.File("fehlt"))},
+        {dir.File("fehlt/liste.mvl"), missing(dir.File("fehlt"))},
+        {"~/fehlt/liste.mvl", missing(home.File("fehlt"))},
+        {"fehlt/", missing(dir.File("fehlt"))},
+        {"a.mvl/liste.mvl", missing(a)},
+        {umlauts, tooLong},
+        {"ä/" + umlauts, tooLong},
+        {std::string(256, 'x'), tooLong},
+        {"ä/" + std::string(255, 'x'), ""}, // the longest name there is
+    };
     entry_ref folder = Folder();
     BFilePanel panel(B_SAVE_PANEL, nullptr, &folder, B_FILE_NODE, false, new BMessage(kSaveList),
                      nullptr, true, true);
     panel.Window()->SetTitle("Liste speichern");
     ShowListed(panel, "Liste speichern");
-
-    // A name that is not one entry of the folder is refused: the receiver
-    // joins folder and name. The panel stays open and sends nothing.
-    ASSERT_TRUE(driver::TypeName("Liste speichern", "unter/liste.mvl"));
-    ASSERT_TRUE(driver::PressAccept("Liste speichern"));
-    EXPECT_TRUE(app.Sync().empty());
-    EXPECT_TRUE(driver::Panel("Liste speichern").visible);
-
-    ASSERT_TRUE(driver::TypeName("Liste speichern", "neue Liste.mvl"));
-    ASSERT_TRUE(driver::PressAccept("Liste speichern"));
-    auto received = app.WaitFor(1);
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].what, kSaveList);
-    entry_ref chosen;
-    ASSERT_EQ(received[0].FindRef("directory", &chosen), B_OK);
-    EXPECT_EQ(chosen, folder);
-    EXPECT_EQ(chosen.path, dir.Path());
-    std::string name;
-    ASSERT_EQ(received[0].FindString("name", &name), B_OK);
-    EXPECT_EQ(name, "neue Liste.mvl");
-    EXPECT_TRUE(driver::WaitForPanelHidden("Liste speichern"));
+    bool pictured = false;
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.typed);
+        ASSERT_TRUE(driver::TypeName("Liste speichern", row.typed));
+        ASSERT_TRUE(driver::PressAccept("Liste speichern"));
+        if (row.message.empty()) {
+            auto received = app.WaitFor(1);
+            ASSERT_EQ(received.size(), 1u);
+            std::string name;
+            EXPECT_EQ(received[0].FindString("name", &name), B_OK);
+            EXPECT_EQ(name, std::string(255, 'x'));
+            continue;
+        }
+        if (!pictured) {
+            driver::GrabAlert(ShotPath("save-panel-missing-folder.png"));
+            pictured = true;
+        }
+        auto told = driver::AnswerAlert("OK");
+        ASSERT_TRUE(told.has_value());
+        EXPECT_EQ(told->text, row.message);
+        EXPECT_EQ(told->shownTitle, "Liste speichern");
+        EXPECT_EQ(told->buttons, std::vector<std::string>{"OK"});
+        EXPECT_TRUE(app.Sync().empty());
+        driver::PanelInfo after = driver::Panel("Liste speichern");
+        EXPECT_TRUE(after.visible);
+        EXPECT_EQ(after.typed, row.typed);
+        EXPECT_EQ(after.folder, dir.Path());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("fehlt")));
 }
 
-TEST_F(FilePanelTest, SavingOverAnExistingFileAsksFirst) {
+// Run as a user who cannot write the folder: root can write anywhere, so as
+// root the case runs again in a copy of this program that has become the
+// system's unprivileged user.
+TEST_F(FilePanelTest, SavePanelExplainsAFolderItCannotWriteIn) {
+    if (geteuid() == 0) {
+        const passwd* nobody = getpwnam("nobody");
+        if (nobody == nullptr)
+            GTEST_SKIP() << "running as root, and there is no user \"nobody\" to become";
+        const char* sandbox = std::getenv("MF_TEST_SANDBOX");
+        ASSERT_NE(sandbox, nullptr);
+        // The copy of this program lies in the sandbox; the other user must
+        // reach it.
+        std::filesystem::permissions(
+            sandbox, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                         std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                         std::filesystem::perms::others_exec);
+        const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+        const std::string filter = std::string("--gtest_filter=FilePanelTest.") +
+                                   testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::vector<std::string> environment;
+        for (char** variable = environ; *variable != nullptr; ++variable)
+            if (std::string_view(*variable).substr(0, 16) != "MF_TEST_SANDBOX=")
+                environment.emplace_back(*variable);
+        std::vector<char*> argv{const_cast<char*>(program.c_str()),
+                                const_cast<char*>(filter.c_str()), nullptr};
+        std::vector<char*> envp;
+        for (std::string& variable : environment)
+            envp.push_back(variable.data());
+        envp.push_back(nullptr);
+        const uid_t uid = nobody->pw_uid;
+        const gid_t gid = nobody->pw_gid;
+        constexpr int kCannotSwitch = 77;
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+                _exit(kCannotSwitch);
+            execve(program.c_str(), argv.data(), envp.data());
+            _exit(127);
+        }
+        ASSERT_GT(child, 0);
+        int status = 0;
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+        if (WEXITSTATUS(status) == kCannotSwitch)
+            GTEST_SKIP() << "running as root, and cannot become the user \"nobody\"";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the case failed as the user \"nobody\"";
+        return;
+    }
+    std::filesystem::create_directory(dir.File("fest"));
+    std::filesystem::permissions(dir.File("fest"), std::filesystem::perms::owner_read |
+                                                       std::filesystem::perms::owner_exec);
+    entry_ref folder = Folder();
+    BFilePanel panel(B_SAVE_PANEL, nullptr, &folder, B_FILE_NODE, false, new BMessage(kSaveList),
+                     nullptr, true, true);
+    panel.Window()->SetTitle("Liste speichern");
+    ShowListed(panel, "Liste speichern");
+    for (const std::string& typed : {std::string("fest/liste.mvl"), dir.File("fest/liste.mvl")}) {
+        SCOPED_TRACE(typed);
+        ASSERT_TRUE(driver::TypeName("Liste speichern", typed));
+        ASSERT_TRUE(driver::PressAccept("Liste speichern"));
+        auto told = driver::AnswerAlert("OK");
+        ASSERT_TRUE(told.has_value());
+        EXPECT_EQ(told->text, "In den Ordner „" + dir.File("fest") +
+                                  "“ kann nicht geschrieben werden. Bitte wählen Sie einen "
+                                  "anderen Ordner.");
+        EXPECT_TRUE(app.Sync().empty());
+        EXPECT_TRUE(driver::Panel("Liste speichern").visible);
+    }
+    std::filesystem::permissions(dir.File("fest"), std::filesystem::perms::owner_all);
+}
+
+TEST_F(FilePanelTest, OpenPanelTakesATypedPathOfAnExistingFile) {
+    TempDir home;
+    HomeAt homeAt(home.Path());
+    const std::string inner = dir.Write("sub/inner.wav", "");
+    const std::string atHome = home.Write("daheim.mvl", "");
+    struct Case {
+        std::string typed;
+        std::string chosen;  // what "refs" must name, or
+        std::string missing; // the path the message names
+    };
+    const Case cases[] = {
+        {b, b, ""},
+        {"sub/inner.wav", inner, ""},
+        {"sub/../b.wav", b, ""},
+        {"~/daheim.mvl", atHome, ""},
+        {"fehlt.mvl", "", dir.File("fehlt.mvl")},
+        {"sub/fehlt.wav", "", dir.File("sub/fehlt.wav")},
+        {"~/fehlt.mvl", "", home.File("fehlt.mvl")},
+    };
+    entry_ref folder = Folder();
+    BFilePanel panel(B_OPEN_PANEL, nullptr, &folder, B_FILE_NODE, false, new BMessage(kOpenList),
+                     nullptr, true, true);
+    panel.Window()->SetTitle("Liste öffnen");
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.typed);
+        app.Forget();
+        panel.Show();
+        ASSERT_TRUE(driver::WaitForPanelShown("Liste öffnen"));
+        ASSERT_TRUE(driver::GoToFolder("Liste öffnen", dir.Path(), {"a.mvl"}));
+        ASSERT_TRUE(driver::TypeName("Liste öffnen", row.typed));
+        ASSERT_TRUE(driver::PressAccept("Liste öffnen"));
+        if (row.chosen.empty()) {
+            auto told = driver::AnswerAlert("OK");
+            ASSERT_TRUE(told.has_value());
+            EXPECT_EQ(told->text,
+                      "Die Datei „" + row.missing + "“ gibt es nicht. Bitte prüfen Sie den Namen.");
+            EXPECT_TRUE(app.Sync().empty());
+            EXPECT_TRUE(driver::Panel("Liste öffnen").visible);
+            continue;
+        }
+        auto received = app.WaitFor(1);
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(Paths(received[0]), std::vector<std::string>{row.chosen});
+        EXPECT_TRUE(driver::WaitForPanelHidden("Liste öffnen"));
+    }
+}
+
+TEST_F(FilePanelTest, SavingOverAnExistingEntryAsksFirst) {
+    // A link that leads nowhere is replaced by the save all the same.
+    std::filesystem::create_symlink(dir.File("nirgends"), dir.File("verwaist.mvl"));
     entry_ref folder = Folder();
     BFilePanel panel(B_SAVE_PANEL, nullptr, &folder, 0, false, new BMessage(kSaveList), nullptr,
                      true, true);
     panel.Window()->SetTitle("Liste speichern");
     panel.SetReplaceQuestion("Die Datei „%s“ gibt es bereits. Soll sie ersetzt werden?", "Ersetzen",
                              "Abbrechen");
-    ShowListed(panel, "Liste speichern");
+    for (const std::string name : {"a.mvl", "verwaist.mvl"}) {
+        SCOPED_TRACE(name);
+        app.Forget();
+        ShowListed(panel, "Liste speichern");
+        ASSERT_TRUE(driver::TypeName("Liste speichern", name));
+        ASSERT_TRUE(driver::PressAccept("Liste speichern"));
+        auto asked = driver::AnswerAlert("Abbrechen");
+        ASSERT_TRUE(asked.has_value());
+        EXPECT_EQ(asked->text,
+                  "Die Datei „" + name + "“ gibt es bereits. Soll sie ersetzt werden?");
+        EXPECT_TRUE(app.Sync().empty());
+        EXPECT_TRUE(driver::Panel("Liste speichern").visible);
 
-    ASSERT_TRUE(driver::TypeName("Liste speichern", "a.mvl"));
-    ASSERT_TRUE(driver::PressAccept("Liste speichern"));
-    auto asked = driver::AnswerAlert("Abbrechen");
-    ASSERT_TRUE(asked.has_value());
-    EXPECT_EQ(asked->text, "Die Datei „a.mvl“ gibt es bereits. Soll sie ersetzt werden?");
-    EXPECT_TRUE(app.Sync().empty());
-    EXPECT_TRUE(driver::Panel("Liste speichern").visible);
+        ASSERT_TRUE(driver::TypeName("Liste speichern", name));
+        ASSERT_TRUE(driver::PressAccept("Liste speichern"));
+        ASSERT_TRUE(driver::AnswerAlert("Ersetzen").has_value());
+        auto received = app.WaitFor(1);
+        ASSERT_EQ(received.size(), 1u);
+        std::string chosen;
+        EXPECT_EQ(received[0].FindString("name", &chosen), B_OK);
+        EXPECT_EQ(chosen, name);
+        EXPECT_TRUE(driver::WaitForPanelHidden("Liste speichern"));
+    }
+}
 
-    ASSERT_TRUE(driver::TypeName("Liste speichern", "a.mvl"));
-    ASSERT_TRUE(driver::PressAccept("Liste speichern"));
-    ASSERT_TRUE(driver::AnswerAlert("Ersetzen").has_value());
-    auto received = app.WaitFor(1);
-    ASSERT_EQ(received.size(), 1u);
-    std::string name;
-    EXPECT_EQ(received[0].FindString("name", &name), B_OK);
-    EXPECT_EQ(name, "a.mvl");
-    EXPECT_TRUE(driver::WaitForPanelHidden("Liste speichern"));
+// The type choices stand in the dialog, every file first; each column shows
+// its content whole in the dialog's first size.
+TEST_F(FilePanelTest, AddPanelOffersTypeChoicesAndShowsEveryColumnWhole) {
+    dir.Write("Aufnahme vom Konzert im Stadtpark, zweiter Teil.wav", std::string(123456, 'x'));
+    entry_ref folder = Folder();
+    BFilePanel panel(B_OPEN_PANEL, nullptr, &folder, B_FILE_NODE, true, nullptr, nullptr, true,
+                     true);
+    panel.Window()->SetTitle("Dateien hinzfügen");
+    panel.SetButtonLabel(B_DEFAULT_BUTTON, "Hinzufügen");
+    panel.SetButtonLabel(B_CANCEL_BUTTON, "Abbrechen");
+    const std::vector<std::string> choices = {
+        "Alle Dateien (*)", "Audiodateien (*.wav *.aif *.aiff *.aifc *.flac *.raw)"};
+    panel.SetNameFilters(choices);
+    ShowListed(panel, "Dateien hinzfügen");
+    driver::TypeChoices types = driver::Types("Dateien hinzfügen");
+    EXPECT_EQ(types.labels, choices);
+    EXPECT_EQ(types.chosen, 0);
+
+    // The columns are fitted once the folder is read; the dialog reads it in
+    // the background.
+    std::vector<driver::Cell> cells;
+    EXPECT_TRUE(driver::WaitFor([&] {
+        cells = driver::Cells("Dateien hinzfügen");
+        return !cells.empty() && std::all_of(cells.begin(), cells.end(), [](const auto& cell) {
+            return cell.seen >= cell.needed;
+        });
+    }));
+    ASSERT_FALSE(cells.empty());
+    for (const driver::Cell& cell : cells)
+        EXPECT_GE(cell.seen, cell.needed) << cell.column << ": " << cell.text;
+    driver::Grab("Dateien hinzfügen", ShotPath("add-files-panel.png"));
 }
 
 TEST_F(FilePanelTest, LinksArriveAsLinksOnlyWhenLinksMayBeChosen) {

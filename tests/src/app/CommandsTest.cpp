@@ -406,6 +406,8 @@ TEST_F(Commands, ListCommandsActThroughTheirButtonsAndMenuItems) {
     for (const auto& [item, panel] : panels) {
         ASSERT_TRUE(driver::ChooseMenuItem(kMainTitle, "Liste", item));
         EXPECT_TRUE(driver::WaitForPanelShown(panel)) << panel;
+        EXPECT_EQ(driver::Types(panel).labels,
+                  (std::vector<std::string>{"Alle Dateien (*)", "Listendateien (*.mvl)"}));
         ASSERT_TRUE(driver::PressCancel(panel));
         EXPECT_TRUE(driver::WaitForPanelHidden(panel));
     }
@@ -434,6 +436,10 @@ TEST_F(Commands, TheAddPanelFollowsTheSwitchEachTimeItIsShownAndAddsFilesInItsOr
         ASSERT_TRUE(driver::Click(kMainTitle, "AddFiles"));
         ASSERT_TRUE(driver::WaitForPanelShown("Dateien hinzfügen"));
         EXPECT_EQ(driver::Panel("Dateien hinzfügen").cancelLabel, showing.cancelLabel);
+        EXPECT_EQ(
+            driver::Types("Dateien hinzfügen").labels,
+            (std::vector<std::string>{"Alle Dateien (*)",
+                                      "Audiodateien (*.wav *.aif *.aiff *.aifc *.flac *.raw)"}));
         ASSERT_TRUE(driver::GoToFolder("Dateien hinzfügen", dir.Path(), songs));
         // Several files chosen at once join the list in the panel's order.
         ASSERT_TRUE(
