@@ -104,16 +104,18 @@ ProgressWindow::ProgressWindow(BWindow* parent, UpdateThrottle::Now now)
 }
 
 ProgressWindow::~ProgressWindow() {
-    // The views of the layout not in use are in no view, and so ours.
+    // The views of the layout not in use are in no view, and so ours: the
+    // rows not shown first, since the others go with the view that holds
+    // them.
+    for (ProgressRow* row : fRows)
+        if (row->Parent() == nullptr)
+            delete row;
     for (BView* view : {static_cast<BView*>(fileName), static_cast<BView*>(fileNumber),
                         static_cast<BView*>(skipButton), static_cast<BView*>(fileProgress),
                         static_cast<BView*>(rowsScroll), static_cast<BView*>(runTotal),
                         static_cast<BView*>(runProgress)})
         if (view != nullptr && view->Parent() == nullptr)
             delete view;
-    for (ProgressRow* row : fRows)
-        if (row->Parent() == nullptr)
-            delete row;
 }
 
 void ProgressWindow::MessageReceived(BMessage* message) {

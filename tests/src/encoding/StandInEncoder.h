@@ -6,9 +6,15 @@
 // standard error and fails, waits until it is killed, starts a child of its
 // own and waits for it (as a wrapper script does; the child's process id goes
 // to the file "child", and its life is bounded), or takes its own execute
-// permission away (so that the next launch fails), as the mode tells it. The
-// mode "byname" takes the mode from the last argument's leaf, less ".wav",
-// so that each entry of a list behaves as its name says.
+// permission away (so that the next launch fails), or waits until the test
+// opens the gate and then writes its input's path into the output file the
+// real encoder would write ("gated"; "gatedfail" then fails with an error line instead; both
+// first write a progress line whose figure is their process id modulo 90,
+// plus 5), as the
+// mode tells it. The mode "byname" takes the mode from the last argument's
+// leaf, less ".wav", so that each entry of a list behaves as its name says.
+// Every stand-in notes its start and, unless it is killed, its end in the
+// file "events", so that a test can tell how many were at work at once.
 //
 // The mode is read before the record is written, so once a launch's record is
 // there, that stand-in has taken its mode, and the test may change the mode
@@ -16,6 +22,7 @@
 
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -33,29 +40,42 @@ using Arguments = std::vector<std::string>;
 class StandInEncoder {
 public:
     StandInEncoder() {
-        const std::string script = "#!/bin/sh\n"
-                                   "read -r mode < '" +
-                                   dir.File("mode") +
-                                   "' 2>/dev/null\n"
-                                   "for last; do :; done\n"
-                                   "[ \"$mode\" = byname ] && mode=$(basename \"$last\" .wav)\n"
-                                   "printf '%s\\0' \"$$\" \"$#\" \"$@\" >> '" +
-                                   dir.File("calls") +
-                                   "'\n"
-                                   "case \"$mode\" in\n"
-                                   "wait) exec sleep 600 ;;\n"
-                                   "fail) exit 1 ;;\n"
-                                   "error) echo \"ERROR: cannot read $last\" >&2; exit 1 ;;\n"
-                                   "crash) kill -SEGV $$ ;;\n"
-                                   "noisy) head -c 4194304 /dev/zero | tr '\\0' x >&2\n"
-                                   "  printf '\\nERROR: noisy\\r\\n\\n' >&2; exit 1 ;;\n"
-                                   "wrapper) sleep 120 & echo $! > '" +
-                                   dir.File("child.new") + "'; mv '" + dir.File("child.new") +
-                                   "' '" + dir.File("child") +
-                                   "'; wait; exit 3 ;;\n"
-                                   "break) chmod a-x \"$0\" ;;\n"
-                                   "esac\n"
-                                   "exit 0\n";
+        const std::string script =
+            "#!/bin/sh\n"
+            "read -r mode < '" +
+            dir.File("mode") +
+            "' 2>/dev/null\n"
+            "for last; do :; done\n"
+            "[ \"$mode\" = byname ] && mode=$(basename \"$last\" .wav)\n"
+            "printf 'start %s\\n' \"$$\" >> '" +
+            dir.File("events") +
+            "'\n"
+            "trap \"printf 'end %s\\\\n' $$ >> '" +
+            dir.File("events") +
+            "'\" EXIT\n"
+            "printf '%s\\0' \"$$\" \"$#\" \"$@\" >> '" +
+            dir.File("calls") +
+            "'\n"
+            "case \"$mode\" in\n"
+            "gated|gatedfail) printf '\\r\\t[ %d.0%%] [ 0m01s remaining] |' "
+            "$(($$ % 90 + 5)) >&2\n"
+            "  while [ ! -e '" +
+            dir.File("gate") +
+            "' ]; do sleep 0.01; done\n"
+            "  [ \"$mode\" = gatedfail ] && { printf '\\nERROR: gated\\n' >&2; exit 1; }\n"
+            "  printf '%s' \"$last\" > \"${last%.*}.ogg\" ;;\n"
+            "wait) exec sleep 600 ;;\n"
+            "fail) exit 1 ;;\n"
+            "error) echo \"ERROR: cannot read $last\" >&2; exit 1 ;;\n"
+            "crash) kill -SEGV $$ ;;\n"
+            "noisy) head -c 4194304 /dev/zero | tr '\\0' x >&2\n"
+            "  printf '\\nERROR: noisy\\r\\n\\n' >&2; exit 1 ;;\n"
+            "wrapper) sleep 120 & echo $! > '" +
+            dir.File("child.new") + "'; mv '" + dir.File("child.new") + "' '" + dir.File("child") +
+            "'; wait; exit 3 ;;\n"
+            "break) chmod a-x \"$0\" ;;\n"
+            "esac\n"
+            "exit 0\n";
         fPath = dir.Write("oggenc", script);
         ::chmod(fPath.c_str(), 0755);
         SetMode("exit");
@@ -73,6 +93,32 @@ public:
     StandInEncoder& operator=(const StandInEncoder&) = delete;
 
     const std::string& Path() const { return fPath; }
+    // Lets every gated stand-in, now and later, go on.
+    void OpenGate() const { dir.Write("gate", ""); }
+    // The starts and ends so far, in order: +pid for a start, -pid for an end.
+    std::vector<pid_t> Events() const {
+        std::vector<pid_t> events;
+        const std::string log = ReadFileText(dir.File("events"));
+        for (size_t start = 0; start < log.size();) {
+            const size_t end = log.find('\n', start);
+            if (end == std::string::npos)
+                break; // a line still being written
+            const std::string line = log.substr(start, end - start);
+            const pid_t pid = std::stoi(line.substr(line.find(' ') + 1));
+            events.push_back(line.compare(0, 5, "start") == 0 ? pid : -pid);
+            start = end + 1;
+        }
+        return events;
+    }
+    // The most stand-ins at work at once, by their notes.
+    size_t MostAtOnce() const {
+        size_t now = 0, most = 0;
+        for (pid_t event : Events()) {
+            now = event > 0 ? now + 1 : now - 1;
+            most = std::max(most, now);
+        }
+        return most;
+    }
     // Replaces the mode file whole, so that a stand-in starting meanwhile
     // reads the old mode or the new one, never an empty file.
     void SetMode(const std::string& mode) const {
