@@ -306,6 +306,13 @@ private:
             sizes[1] = total - sizes[0];
             splitter->setSizes(sizes);
         }
+        // On a screen too narrow for all of it, the names give way, so that
+        // sizes, types and dates stay whole.
+        if (layout() != nullptr)
+            layout()->activate();
+        const int over = wanted - tree->viewport()->width();
+        if (over > 0 && !header->isSectionHidden(0))
+            header->resizeSection(0, std::max(header->sectionSize(0) - over, longestName / 3));
         fOwnWidth = width();
     }
 

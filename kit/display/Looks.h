@@ -27,6 +27,7 @@ QWidget* Make(const seam::MenuFieldShape& look, const ViewShape& shape, QWidget*
 QWidget* Make(const seam::ListShape& look, const ViewShape& shape, QWidget* parent);
 QWidget* Make(const seam::ScrollShape& look, const ViewShape& shape, QWidget* parent);
 QWidget* Make(const seam::StatusBarShape& look, const ViewShape& shape, QWidget* parent);
+QWidget* Make(const seam::NumberControlShape& look, const ViewShape& shape, QWidget* parent);
 
 // A plain view as the target of a scroll view: the scroll view's bar moves it.
 void ScrollInFrame(QWidget* target, QWidget* parent);
@@ -45,6 +46,7 @@ void Apply(QWidget* widget, const seam::MenuFieldShape& look);
 void Apply(QWidget* widget, const seam::ListShape& look);
 void Apply(QWidget* widget, const seam::ScrollShape& look);
 void Apply(QWidget* widget, const seam::StatusBarShape& look);
+void Apply(QWidget* widget, const seam::NumberControlShape& look);
 
 // The widget as the class made for its kind.
 template <class Widget>

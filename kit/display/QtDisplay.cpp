@@ -4,6 +4,7 @@
 #include <kit/display/Controls.h>
 #include <kit/display/Display.h>
 #include <kit/display/FilePanels.h>
+#include <kit/display/NumberControls.h>
 #include <kit/display/Widgets.h>
 
 namespace display {
@@ -67,6 +68,9 @@ public:
     }
     seam::Size PreferredMenuButtonSize(const std::vector<std::string>& labels) override {
         return display::PreferredMenuButtonSize(labels);
+    }
+    seam::Size PreferredNumberFieldSize(int32 minimum, int32 maximum) override {
+        return display::PreferredNumberFieldSize(minimum, maximum);
     }
     float MenuBarHeight() override { return display::MenuBarHeight(); }
     float TabHeight() override { return display::TabHeight(); }

@@ -90,6 +90,15 @@ struct TextViewShape {
     std::string accessibleLabel;
     int32 maxBytes = 0;
 };
+// A label's column, at least as wide as the label needs and the divider, then
+// a field that holds a whole number from minimum to maximum.
+struct NumberControlShape {
+    std::string label;
+    float divider = 0;
+    int32 value = 0;
+    int32 minimum = 0;
+    int32 maximum = 0;
+};
 struct MenuBarShape {
     std::vector<MenuShape> menus;
 };
@@ -133,7 +142,7 @@ struct ScrollShape {
 
 using Look = std::variant<PlainShape, ButtonShape, CheckBoxShape, StringShape, TextControlShape,
                           TextViewShape, MenuBarShape, MenuFieldShape, TabViewShape, ListShape,
-                          ScrollShape, StatusBarShape>;
+                          ScrollShape, StatusBarShape, NumberControlShape>;
 
 // What every view has: where it is, what it is called, its background, and
 // whether it takes input; and its look.
@@ -297,6 +306,8 @@ public:
     virtual Size PreferredCheckBoxSize(const std::string& label, int maxWidth) = 0;
     // A pop-up menu's button wide enough for each of the labels.
     virtual Size PreferredMenuButtonSize(const std::vector<std::string>& labels) = 0;
+    // A number's field wide enough for every number from minimum to maximum.
+    virtual Size PreferredNumberFieldSize(int32 minimum, int32 maximum) = 0;
     virtual float MenuBarHeight() = 0;
     virtual float TabHeight() = 0;
     virtual float LabelWidth(const std::string& text) = 0;

@@ -32,5 +32,6 @@ constexpr uint32 DCOO = four_cc("DCOO"); // check box "DontClearOnOpen"
 constexpr uint32 SRMT = four_cc("SRMT"); // check box "SelfRegisterMIMEType"
 constexpr uint32 RMTN = four_cc("RMTN"); // "MIME-Typ jetzt installieren"
 constexpr uint32 UMTN = four_cc("UMTN"); // "MIME-Typ jetzt löschen"
+constexpr uint32 SENC = four_cc("SENC"); // the field "Gleichzeitige Kodierungen:" changed
 
 } // namespace cmd

@@ -97,6 +97,7 @@ MainWindow::MainWindow(BMessage* launchRefs)
     tabView->SetTabWidth(B_WIDTH_FROM_WIDEST);
 
     filesList = tabView->filesView->filesList;
+    FitOptionsPage();
 
     // The files the program was started with are in the list before the
     // window shows.
@@ -105,6 +106,19 @@ MainWindow::MainWindow(BMessage* launchRefs)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::FitOptionsPage() {
+    // The options page's last line needs more height than the designed
+    // window gives its pages, the more so at a large font. The window then
+    // grows by what the page lacks, and every page with it, so that nothing
+    // on a page moves.
+    const float lacking = OptionsPage()->NeededHeight() - OptionsPage()->Bounds().Height();
+    if (lacking <= 0)
+        return;
+    ResizeTo(Bounds().Width(), Bounds().Height() + lacking);
+    for (int32 i = 0; i < tabView->CountTabs(); ++i)
+        tabView->ViewForTab(i)->ResizeBy(0, lacking);
+}
 
 void MainWindow::BuildMenus() {
     menuBar = new BMenuBar(BRect(0, 0, 10, 10), "MenuBar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
@@ -196,6 +210,9 @@ void MainWindow::MessageReceived(BMessage* message) {
         break;
     case cmd::UMTN:
         App()->UnregisterMIMEType();
+        break;
+    case cmd::SENC:
+        App()->SetSimultaneousEncoders(OptionsPage()->SimultaneousEncoders());
         break;
     default:
         BWindow::MessageReceived(message);

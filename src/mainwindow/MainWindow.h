@@ -75,6 +75,8 @@ public:
 
 private:
     void BuildMenus();
+    // Makes the window taller when the options page needs more height.
+    void FitOptionsPage();
     // Whether a handed file is a list file: by its type, or by its name or
     // the name of the file a link leads to (path, null when unresolved).
     static bool IsListFile(const entry_ref& ref, const char* path);

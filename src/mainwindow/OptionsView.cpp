@@ -5,8 +5,14 @@
 #include "app/MFApp.h"
 #include <kit/interface/BButton.h>
 #include <kit/interface/BCheckBox.h>
+#include <kit/interface/BNumberControl.h>
+#include <kit/interface/BStringView.h>
 #include <kit/interface/BTextControl.h>
 #include <kit/storage/BFilePanel.h>
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
 
 namespace {
 
@@ -89,12 +95,37 @@ OptionsView::OptionsView(BRect frame) : BView(frame, "Programm-Optionen", B_FOLL
     ResizeButtonToFit(remove);
     AddChild(remove);
 
+    // Under everything else, so that nothing above moves: how many encoders
+    // a run keeps at work at once, with the machine's cores beside it as a
+    // measure. The hint goes under the field when the page is too narrow.
+    const float countTop = install->Frame().bottom + 10;
+    encodersControl =
+        new BNumberControl(BRect(0, countTop, 10, countTop + 10), "SimultaneousEncoders",
+                           "Gleichzeitige Kodierungen:", new BMessage(cmd::SENC), 1,
+                           kMaxSimultaneousEncoders, kTopLeft, kControlFlags);
+    encodersControl->ResizeToPreferred();
+    AddChild(encodersControl);
+    coreCountView =
+        new BStringView(BRect(0, 0, 10, 10), "CoreCount",
+                        CoreCountHint(std::thread::hardware_concurrency()).c_str(), kTopLeft);
+    coreCountView->ResizeToPreferred();
+    const BRect field = encodersControl->Frame();
+    const float hintWidth = coreCountView->Frame().Width();
+    if (field.right + 8 + hintWidth <= R)
+        coreCountView->MoveTo(
+            field.right + 8,
+            field.top + std::floor((field.Height() - coreCountView->Frame().Height()) / 2));
+    else
+        coreCountView->MoveTo(0, field.bottom + 5);
+    AddChild(coreCountView);
+
     // The page is not in a window yet, so setting the values sends nothing.
     const MFApp* app = static_cast<MFApp*>(be_app);
     locationControl->SetText(app->encoderPath);
     dontCloseOnAddBox->SetValue(app->dontCloseOnAdd ? B_CONTROL_ON : B_CONTROL_OFF);
     dontClearOnOpenBox->SetValue(app->dontClearOnOpen ? B_CONTROL_ON : B_CONTROL_OFF);
     selfRegisterBox->SetValue(app->selfRegisterMimeType ? B_CONTROL_ON : B_CONTROL_OFF);
+    encodersControl->SetValue(app->SimultaneousEncoders());
 }
 
 OptionsView::~OptionsView() {
@@ -120,4 +151,20 @@ bool OptionsView::IsSwitchedOn(uint32 command) const {
         if (box->Command() == command)
             return box->Value() == B_CONTROL_ON;
     return false;
+}
+
+int32 OptionsView::SimultaneousEncoders() const {
+    return encodersControl->Value();
+}
+
+float OptionsView::NeededHeight() const {
+    return std::max(encodersControl->Frame().bottom, coreCountView->Frame().bottom) + 5;
+}
+
+std::string OptionsView::CoreCountHint(unsigned cores) {
+    if (cores == 0)
+        return {};
+    if (cores == 1)
+        return "Dieser Rechner hat 1 Prozessorkern.";
+    return "Dieser Rechner hat " + std::to_string(cores) + " Prozessorkerne.";
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 // The "Programm-Optionen" page: the encoder's path with its panel "Pfad
-// suchen", three switches and the buttons that install or delete the list
-// file type. The page keeps no copy of the options: it reads them once, when
-// it is built, and from then on every control sends its command to the main
-// window, which writes the new value into the application's options.
+// suchen", three switches, the buttons that install or delete the list file
+// type, and how many encoders a run keeps at work at once. The page keeps no copy of the options:
+// it reads them once, when it is built, and from then on every control sends its command to the
+// main window, which writes the new value into the application's options.
 
 #include <kit/interface/BView.h>
 
@@ -13,6 +13,8 @@
 class BButton;
 class BCheckBox;
 class BFilePanel;
+class BNumberControl;
+class BStringView;
 class BTextControl;
 
 class OptionsView : public BView {
@@ -36,6 +38,15 @@ public:
     // Whether a switch is on, named by the command its box sends ("DCOA",
     // "DCOO" or "SRMT"); false for any other command.
     bool IsSwitchedOn(uint32 command) const;
+    // The count of simultaneous encoders the field shows.
+    int32 SimultaneousEncoders() const;
+    // The height the page needs to show every control with 5 to spare below
+    // the last, as a frame's height.
+    float NeededHeight() const;
+
+    // The hint beside that field, which names the machine's cores; empty
+    // when their number is not known (0).
+    static std::string CoreCountHint(unsigned cores);
 
     BButton* locationButton;
     BTextControl* locationControl;
@@ -43,4 +54,6 @@ public:
     BCheckBox* dontCloseOnAddBox;
     BCheckBox* dontClearOnOpenBox;
     BCheckBox* selfRegisterBox;
+    BNumberControl* encodersControl;
+    BStringView* coreCountView;
 };

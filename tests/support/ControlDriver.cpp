@@ -14,6 +14,9 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
+
+#include <cstdlib>
 
 namespace driver {
 
@@ -182,6 +185,66 @@ bool CheckBoxTicked(const std::string& windowTitle, const std::string& name) {
     return OnDisplay<bool>([&] {
         auto* box = Child<QCheckBox>(windowTitle, name);
         return box != nullptr && box->isChecked();
+    });
+}
+
+NumberShown Number(const std::string& windowTitle, const std::string& name) {
+    return OnDisplay<NumberShown>([&] {
+        NumberShown shown;
+        auto* field = Child<QSpinBox>(windowTitle, name);
+        if (field == nullptr)
+            return shown;
+        shown.exists = true;
+        shown.value = field->value();
+        shown.minimum = field->minimum();
+        shown.maximum = field->maximum();
+        if (QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(field))
+            shown.accessibleName = reader->text(QAccessible::Name).toStdString();
+        return shown;
+    });
+}
+
+bool StepNumber(const std::string& windowTitle, const std::string& name, int steps) {
+    return OnDisplay<bool>([&] {
+        auto* field = Child<QSpinBox>(windowTitle, name);
+        if (field == nullptr)
+            return false;
+        const Qt::Key key = steps > 0 ? Qt::Key_Up : Qt::Key_Down;
+        for (int i = 0; i < std::abs(steps); ++i) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+            QApplication::sendEvent(field, &press);
+            QApplication::sendEvent(field, &release);
+        }
+        return true;
+    });
+}
+
+std::string AfterTab(const std::string& windowTitle, const std::string& name, bool back) {
+    return OnDisplay<std::string>([&]() -> std::string {
+        QWidget* window = TopLevel(windowTitle);
+        QWidget* control =
+            window != nullptr ? window->findChild<QWidget*>(QString::fromStdString(name)) : nullptr;
+        if (control == nullptr)
+            return "<none>";
+        QApplication::setActiveWindow(window);
+        control->setFocus(Qt::TabFocusReason);
+        QWidget* focused = QApplication::focusWidget();
+        if (focused == nullptr)
+            return "<none>";
+        QKeyEvent press(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                        back ? Qt::ShiftModifier : Qt::NoModifier);
+        QApplication::sendEvent(focused, &press);
+        // The field of a control is named for its place in the control; the
+        // control carries the view's name.
+        for (QWidget* widget = QApplication::focusWidget(); widget != nullptr;
+             widget = widget->parentWidget()) {
+            const QString found = widget->objectName();
+            if (!found.isEmpty() && !found.startsWith(QLatin1String("qt_")) &&
+                found != QLatin1String("Field"))
+                return found.toStdString();
+        }
+        return "<none>";
     });
 }
 

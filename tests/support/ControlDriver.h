@@ -56,6 +56,23 @@ struct BarShown {
 };
 BarShown Bar(const std::string& windowTitle, const std::string& name);
 
+// A number control's field as drawn: its value and range, and what an
+// assistive tool reads for it.
+struct NumberShown {
+    bool exists = false;
+    int value = 0, minimum = 0, maximum = 0;
+    std::string accessibleName;
+};
+NumberShown Number(const std::string& windowTitle, const std::string& name);
+// Presses the arrow key up (steps > 0) or down (steps < 0) on a number
+// control's field, once per step, as the keyboard would.
+bool StepNumber(const std::string& windowTitle, const std::string& name, int steps);
+
+// Puts the keyboard focus on the named control and presses Tab (or Shift+Tab
+// with back); answers the name of the control that has the focus then (of
+// the view, not of a field inside it), "<none>" if nothing has it.
+std::string AfterTab(const std::string& windowTitle, const std::string& name, bool back = false);
+
 struct WindowTraits {
     bool exists = false;
     bool visible = false;

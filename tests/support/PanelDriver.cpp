@@ -38,6 +38,11 @@ QAbstractItemView* ListOf(QFileDialog* dialog) {
     return dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"));
 }
 
+QLineEdit* NameEditOf(QFileDialog* dialog) {
+    return dialog == nullptr ? nullptr
+                             : dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
 QPushButton* ButtonOf(QFileDialog* dialog, QDialogButtonBox::StandardButton which) {
     auto* box = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
     return box == nullptr ? nullptr : box->button(which);
@@ -96,7 +101,7 @@ PanelInfo Panel(const std::string& name) {
             info.cancelAccessibleName = cancel->accessibleName().toStdString();
         }
         info.folder = dialog->directory().absolutePath().toStdString();
-        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        if (QLineEdit* edit = NameEditOf(dialog))
             info.typed = edit->text().toStdString();
         if (QAbstractItemView* view = ListOf(dialog))
             info.selectedRows = int(view->selectionModel()->selectedRows().size());
@@ -187,10 +192,7 @@ bool ActivateEntry(const std::string& name, const std::string& entry) {
 
 bool TypeName(const std::string& name, const std::string& text) {
     return OnDisplay<bool>([&] {
-        QFileDialog* dialog = FindDialog(name);
-        auto* edit = dialog == nullptr
-                         ? nullptr
-                         : dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QLineEdit* edit = NameEditOf(FindDialog(name));
         if (edit == nullptr)
             return false;
         edit->setText(ToQt(text));
@@ -206,10 +208,7 @@ bool PressReturn(const std::string& name) {
         }))
         return false;
     return OnDisplay<bool>([&] {
-        QFileDialog* dialog = FindDialog(name);
-        auto* edit = dialog == nullptr
-                         ? nullptr
-                         : dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QLineEdit* edit = NameEditOf(FindDialog(name));
         if (edit == nullptr)
             return false;
         // The field passes the key on to the dialog, as it does for a user.

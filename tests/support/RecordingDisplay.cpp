@@ -101,6 +101,10 @@ seam::Size RecordingDisplay::PreferredMenuButtonSize(const std::vector<std::stri
     return Lookup(key);
 }
 
+seam::Size RecordingDisplay::PreferredNumberFieldSize(int32 minimum, int32 maximum) {
+    return Lookup("numberfield:" + std::to_string(minimum) + ":" + std::to_string(maximum));
+}
+
 float RecordingDisplay::MenuBarHeight() {
     return Lookup("menubar").height;
 }

@@ -53,6 +53,7 @@ public:
     seam::Size PreferredLabelSize(const std::string& text) override;
     seam::Size PreferredCheckBoxSize(const std::string& label, int maxWidth) override;
     seam::Size PreferredMenuButtonSize(const std::vector<std::string>& labels) override;
+    seam::Size PreferredNumberFieldSize(int32 minimum, int32 maximum) override;
     float MenuBarHeight() override;
     float TabHeight() override;
     float LabelWidth(const std::string& text) override;

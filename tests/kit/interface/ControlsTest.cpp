@@ -6,6 +6,7 @@
 #include <kit/interface/BMenu.h>
 #include <kit/interface/BMenuField.h>
 #include <kit/interface/BMenuItem.h>
+#include <kit/interface/BNumberControl.h>
 #include <kit/interface/BStatusBar.h>
 #include <kit/interface/BStringView.h>
 #include <kit/interface/BTextControl.h>
@@ -30,6 +31,7 @@ namespace {
 constexpr uint32 kModified = four_cc("MODF");
 constexpr uint32 kTicked = four_cc("TICK");
 constexpr uint32 kChosen = four_cc("CHSN");
+constexpr uint32 kCounted = four_cc("CNTD");
 constexpr const char* kTitle = "Bedienelemente";
 
 // A window holding one control of each kind, recording what they send.
@@ -44,6 +46,12 @@ public:
         box = new BCheckBox(BRect(5, 40, 200, 60), "Box", "Ankreuzen", new BMessage(kTicked));
         box->ResizeToPreferred();
         AddChild(box);
+
+        number = new BNumberControl(BRect(200, 40, 210, 50), "Number",
+                                    "Anzahl:", new BMessage(kCounted), 1, 5);
+        number->SetValue(2);
+        number->ResizeToPreferred();
+        AddChild(number);
 
         menu = new BMenu("Auswahl");
         menu->AddItem(new BMenuItem("Eins", nullptr));
@@ -83,6 +91,7 @@ public:
 
     BTextControl* text;
     BCheckBox* box;
+    BNumberControl* number;
     BMenu* menu;
     BMenuField* field;
     BButton* button;
@@ -216,6 +225,48 @@ TEST_F(Controls, CheckBoxFlipsItsValueAndSendsItsMessage) {
     window->box->SetValue(B_CONTROL_ON);
     window->Unlock();
     EXPECT_TRUE(driver::WaitFor([] { return driver::CheckBoxTicked(kTitle, "Box"); }));
+}
+
+TEST_F(Controls, NumberControlKeepsToItsRangeAndSendsOnlyTheUsersChanges) {
+    auto shows = [](int value) {
+        return driver::WaitFor([=] { return driver::Number(kTitle, "Number").value == value; });
+    };
+    EXPECT_TRUE(shows(2));
+    driver::NumberShown shown = driver::Number(kTitle, "Number");
+    EXPECT_EQ(shown.minimum, 1);
+    EXPECT_EQ(shown.maximum, 5);
+    EXPECT_EQ(shown.accessibleName, "Anzahl:");
+    // Its preferred size holds the label uncondensed beside the field.
+    driver::ControlLabel label = driver::Label(kTitle, "Number");
+    EXPECT_EQ(label.text, "Anzahl:");
+    EXPECT_FALSE(label.condensed);
+    EXPECT_LE(label.needed, label.column);
+
+    // Stepped by the keyboard: one message per step, none beyond the top.
+    ASSERT_TRUE(driver::StepNumber(kTitle, "Number", 1));
+    EXPECT_EQ(window->WaitFor(kCounted, 1).size(), 1u);
+    EXPECT_EQ(Read<int32>([&] { return window->number->Value(); }), 3);
+    ASSERT_TRUE(driver::StepNumber(kTitle, "Number", 5));
+    EXPECT_TRUE(shows(5));
+    EXPECT_EQ(window->WaitFor(kCounted, 3).size(), 3u);
+    EXPECT_EQ(Read<int32>([&] { return window->number->Value(); }), 5);
+
+    // Set by the program: held to the range, shown, and not sent.
+    ASSERT_TRUE(window->Lock());
+    window->number->SetValue(-3);
+    EXPECT_EQ(window->number->Value(), 1);
+    window->number->SetValue(9);
+    EXPECT_EQ(window->number->Value(), 5);
+    window->number->SetValue(4);
+    window->Unlock();
+    EXPECT_TRUE(shows(4));
+    ASSERT_TRUE(driver::StepNumber(kTitle, "Number", -1));
+    EXPECT_EQ(window->WaitFor(kCounted, 4).size(), 4u);
+    EXPECT_EQ(Read<int32>([&] { return window->number->Value(); }), 3);
+
+    // Tab reaches its field where the control stands among its siblings.
+    EXPECT_EQ(driver::AfterTab(kTitle, "Box"), "Number");
+    EXPECT_EQ(driver::AfterTab(kTitle, "Number", true), "Box");
 }
 
 TEST_F(Controls, MenuFieldMarksTheChosenItemAndShowsItsLabel) {

@@ -17,7 +17,9 @@
 #include <kit/app/BAutolock.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BCheckBox.h>
+#include <kit/interface/BNumberControl.h>
 #include <kit/interface/BStringItem.h>
+#include <kit/interface/BStringView.h>
 #include <kit/interface/BTextControl.h>
 #include <kit/storage/BFilePanel.h>
 
@@ -175,7 +177,33 @@ TEST_F(Commands, TheOptionsPageIsLaidOutAndSetFromTheOptions) {
             above = control->Frame();
     }
 
+    // Under the buttons, 10 apart: the count of simultaneous encoders, and
+    // the machine's cores beside it or, where the page is too narrow, under it.
+    BNumberControl* count = page->encodersControl;
+    EXPECT_STREQ(count->Name(), "SimultaneousEncoders");
+    EXPECT_STREQ(count->Label(), "Gleichzeitige Kodierungen:");
+    EXPECT_EQ(count->Command(), cmd::SENC);
+    EXPECT_FALSE(count->Messenger().IsValid()) << "sends to its window";
+    EXPECT_EQ(count->Minimum(), 1);
+    EXPECT_EQ(count->Maximum(), 64);
+    count->GetPreferredSize(&width, &height);
+    EXPECT_EQ(count->Frame(), BRect(0, previous.bottom + 10, width, previous.bottom + 10 + height));
+    BStringView* cores = page->coreCountView;
+    EXPECT_EQ(std::string(cores->Text()),
+              OptionsView::CoreCountHint(std::thread::hardware_concurrency()));
+    const BRect hint = cores->Frame();
+    EXPECT_TRUE((hint.left == count->Frame().right + 8 && hint.top >= count->Frame().top &&
+                 hint.bottom <= count->Frame().bottom) ||
+                (hint.left == 0 && hint.top == count->Frame().bottom + 5))
+        << "beside or under the field";
+    for (int32 i = 0; i < page->CountChildren(); ++i) {
+        const BView* child = page->ChildAt(i);
+        EXPECT_LE(child->Frame().right, R) << child->Name();
+        EXPECT_LE(child->Frame().bottom + 5, page->Bounds().bottom) << child->Name();
+    }
+
     // With no options stored, the defaults.
+    EXPECT_EQ(count->Value(), 1);
     EXPECT_STREQ(field->Text(), "/boot/home/config/bin/oggenc");
     EXPECT_EQ(page->dontCloseOnAddBox->Value(), B_CONTROL_OFF);
     EXPECT_EQ(page->dontClearOnOpenBox->Value(), B_CONTROL_OFF);
@@ -188,10 +216,12 @@ TEST(CommandsStored, ThePageShowsTheStoredOptions) {
     SetRaw("user.dont_close_on_add", Bool('\x01'));
     SetRaw("user.dont_clear_on_open", Bool('\x01'));
     SetRaw("user.self_register_mime_type", Bool('\0'));
+    SetRaw("user.simultaneous_encoders", Long(std::string("\x05\0\0\0", 4)));
     {
         RunningApp running;
         ASSERT_TRUE(running.shown);
         EXPECT_EQ(driver::LineText(kMainTitle, "EncoderLocation"), "/opt/bin/oggenc");
+        EXPECT_EQ(driver::Number(kMainTitle, "SimultaneousEncoders").value, 5);
         EXPECT_TRUE(driver::CheckBoxTicked(kMainTitle, "DontCloseOnAdd"));
         EXPECT_TRUE(driver::CheckBoxTicked(kMainTitle, "DontClearOnOpen"));
         EXPECT_FALSE(driver::CheckBoxTicked(kMainTitle, "SelfRegisterMIMEType"));
@@ -253,6 +283,51 @@ TEST_F(Commands, SwitchesChangeTheOptionsInMemoryAndReachTheFileOnQuit) {
     running->WaitForEnd();
     for (const Switch& s : switches)
         EXPECT_EQ(Raw(s.attribute), Bool(s.initial ? '\0' : '\x01')) << s.box;
+}
+
+TEST_F(Commands, TheEncoderCountFieldChangesTheOptionInMemoryAndReachesTheFileOnQuit) {
+    // Read by an assistive tool by its label, and reached by Tab after the
+    // buttons above it.
+    {
+        BAutolock lock(window);
+        window->tabView->Select(2);
+    }
+    ASSERT_TRUE(driver::WaitFor([] { return driver::CurrentTab(kMainTitle) == 2; }));
+    driver::NumberShown shown = driver::Number(kMainTitle, "SimultaneousEncoders");
+    EXPECT_EQ(shown.accessibleName, "Gleichzeitige Kodierungen:");
+    EXPECT_EQ(shown.minimum, 1);
+    EXPECT_EQ(shown.maximum, 64);
+    EXPECT_EQ(driver::AfterTab(kMainTitle, "UnregisterMIMETypeNow"), "SimultaneousEncoders");
+    EXPECT_EQ(driver::AfterTab(kMainTitle, "SimultaneousEncoders", true), "UnregisterMIMETypeNow");
+
+    MFApp& app = running->app;
+    auto count = [&] { return Read<int32>([&] { return app.SimultaneousEncoders(); }); };
+    ASSERT_TRUE(driver::StepNumber(kMainTitle, "SimultaneousEncoders", 3));
+    EXPECT_TRUE(Eventually([&] { return count() == 4; }));
+    ASSERT_TRUE(driver::StepNumber(kMainTitle, "SimultaneousEncoders", -5));
+    EXPECT_TRUE(Eventually([&] { return count() == 1; }));
+    ASSERT_TRUE(driver::StepNumber(kMainTitle, "SimultaneousEncoders", 2));
+    EXPECT_TRUE(Eventually([&] { return count() == 3; }));
+    EXPECT_EQ(Raw("user.simultaneous_encoders"), "<missing>")
+        << "stored only when the window quits";
+    ASSERT_TRUE(driver::Click(kMainTitle, "CloseButton"));
+    running->WaitForEnd();
+    EXPECT_EQ(Raw("user.simultaneous_encoders"), Long(std::string("\x03\0\0\0", 4)));
+}
+
+TEST(OptionsPage, TheCoreCountHintCountsInGerman) {
+    struct Case {
+        unsigned cores;
+        const char* hint;
+    };
+    const Case cases[] = {
+        {0, ""},
+        {1, "Dieser Rechner hat 1 Prozessorkern."},
+        {2, "Dieser Rechner hat 2 Prozessorkerne."},
+        {64, "Dieser Rechner hat 64 Prozessorkerne."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OptionsView::CoreCountHint(c.cores), c.hint) << c.cores;
 }
 
 TEST_F(Commands, TheFileTypeButtonsActAtOnceAndLeaveTheirBoxAlone) {

@@ -10,6 +10,7 @@
 #include <kit/app/BAutolock.h>
 
 #include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QFrame>
 #include <QImage>
@@ -42,6 +43,8 @@ bool IsFramed(QWidget* widget) {
         return line->hasFrame();
     if (auto* button = qobject_cast<QPushButton*>(widget))
         return !button->isFlat();
+    if (auto* field = qobject_cast<QAbstractSpinBox*>(widget))
+        return field->hasFrame();
     if (auto* frame = qobject_cast<QFrame*>(widget))
         return frame->frameShape() != QFrame::NoFrame && frame->frameWidth() > 0;
     return false;
@@ -183,7 +186,8 @@ TEST(LargerText, EveryFrameLineIsDrawnAndNoLabelTouchesItsField) {
         labels += findings.labels;
     }
     // The tab pages' frame, the list's, the seven buttons below and beside
-    // it, the two lines and the pop-up were looked at, and the three labels.
-    EXPECT_GE(framed, 10);
-    EXPECT_EQ(labels, 3);
+    // it, the two lines, the pop-up and the number field were looked at,
+    // and the four labels.
+    EXPECT_GE(framed, 11);
+    EXPECT_EQ(labels, 4);
 }

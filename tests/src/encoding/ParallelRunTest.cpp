@@ -386,3 +386,36 @@ TEST_F(ParallelRun, TheProgressWindowShowsARowPerEncoderAndTheWholeRun) {
     progress->Unlock();
     Press(cmd::STOP);
 }
+
+TEST_F(ParallelRun, AChangedCountHoldsFromTheNextRunNotForTheOneUnderWay) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 4; ++i)
+        files.push_back(music.File("n" + std::to_string(i) + ".wav"));
+    AddFiles(files);
+    SetPlaces(1);
+    encoder.SetMode("gated");
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(1));
+
+    // The user raises the count on the options page while the run goes on.
+    ASSERT_TRUE(driver::StepNumber(kMainTitle, "SimultaneousEncoders", 2));
+    ASSERT_TRUE(Eventually([&] {
+        BAutolock lock(window);
+        return running.app.SimultaneousEncoders() == 3;
+    }));
+    // The first file skipped: the run goes on with one encoder at a time.
+    Press(cmd::SKIP);
+    ASSERT_TRUE(Launched(2));
+    EXPECT_EQ(AtWork(), 1);
+    encoder.OpenGate();
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+    SyncApplication();
+
+    ::unlink(encoder.dir.File("gate").c_str());
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Launched(files.size() + 3));
+    EXPECT_EQ(AtWork(), 3);
+    encoder.OpenGate();
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+    EXPECT_EQ(encoder.CountCalls(), 2 * files.size());
+}
