@@ -107,11 +107,6 @@ void BApplication::Run() {
         });
     }
 
-    // A desktop entry that an earlier start from elsewhere wrote for this
-    // program must not hide the one installed with it; this goes before
-    // ReadyToRun, which may record the program's file types again.
-    kit_private::DesktopSide::RetireHiddenEntry(fSignature);
-
     // From here on the signals that ask a program to end ask the
     // application to quit, as "Beenden" does.
     kit_private::QuitSignals quitSignals(BMessenger(this));
@@ -202,6 +197,10 @@ void BApplication::DispatchMessage(BMessage* message, BHandler* handler) {
     }
     switch (message->what) {
     case B_READY_TO_RUN:
+        // A desktop entry that an earlier start from elsewhere wrote for
+        // this program must not hide the one installed with it; this goes
+        // before ReadyToRun, which may record the program's file types.
+        kit_private::DesktopSide::RetireHiddenEntry(fSignature);
         ReadyToRun();
         fLaunching = false;
         break;

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QSocketNotifier>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTranslator>
 #include <QWidget>
 
@@ -51,6 +54,58 @@ void InstallGermanTexts() {
         delete translator;
 }
 
+// The style in use, which draws where the keyboard focus is at all times.
+// Qt's styles draw the focus only once the keyboard has moved it in the
+// window, so a window that starts with the focus in one of its widgets, or
+// one clicked into later, would not show where a key press goes: a press of
+// the space bar would then reach an unseen button.
+class FocusShown : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        Shown shown(option);
+        QProxyStyle::drawPrimitive(element, shown.Option(), painter, widget);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        Shown shown(option);
+        QProxyStyle::drawControl(element, shown.Option(), painter, widget);
+    }
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        Shown shown(option);
+        QProxyStyle::drawComplexControl(
+            control, static_cast<const QStyleOptionComplex*>(shown.Option()), painter, widget);
+    }
+
+private:
+    // While one element is drawn, an option that has the focus also counts
+    // as moved there by the keyboard. The option is the drawing widget's own
+    // (a local of its paint event), so it is marked for the call and given
+    // back as it came; a copy would lose the fields of its own kind.
+    class Shown {
+    public:
+        explicit Shown(const QStyleOption* option) : fOriginal(option) {
+            if (option != nullptr && (option->state & State_HasFocus) &&
+                !(option->state & State_KeyboardFocusChange)) {
+                const_cast<QStyleOption*>(option)->state |= State_KeyboardFocusChange;
+                fChanged = true;
+            }
+        }
+        ~Shown() {
+            if (fChanged)
+                const_cast<QStyleOption*>(fOriginal)->state &= ~State_KeyboardFocusChange;
+        }
+        const QStyleOption* Option() const { return fOriginal; }
+
+    private:
+        const QStyleOption* fOriginal;
+        bool fChanged = false;
+    };
+};
+
 void Wake() {
     uint64_t one = 1;
     // The counter cannot overflow in practice; a failed write only delays
@@ -83,6 +138,9 @@ void Initialize() {
         QApplication::setQuitOnLastWindowClosed(false);
     }
     InstallGermanTexts();
+    if (dynamic_cast<FocusShown*>(QApplication::style()) == nullptr)
+        QApplication::setStyle(
+            new FocusShown(QStyleFactory::create(QApplication::style()->name())));
     int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     auto* notifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [wakeFd] {

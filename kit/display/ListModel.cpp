@@ -31,7 +31,6 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QStyleOptionFrame>
 #include <QWheelEvent>
 
@@ -137,7 +136,7 @@ private:
 // view, taller than the frame shows, is moved up and down by the bar
 // itself, and brought into sight where it holds the focus. A list draws no
 // frame of its own, so the border shows where the keyboard is: while the
-// list has the focus, the style's focus frame is drawn over it.
+// list has the focus, it is drawn as the style draws a focused field.
 class ScrollFrame : public QFrame {
 public:
     ScrollFrame(QWidget* parent, const ViewShape&) : QFrame(parent) {
@@ -200,13 +199,15 @@ protected:
         PaintOnWholePixels(this, event, [this](QPainter& painter) {
             QStyleOptionFrame frame;
             initStyleOption(&frame);
-            style()->drawControl(QStyle::CE_ShapedFrame, &frame, &painter, this);
-            if (fList.isNull() || !fList->hasFocus())
+            if (fList.isNull() || !fList->hasFocus()) {
+                style()->drawControl(QStyle::CE_ShapedFrame, &frame, &painter, this);
                 return;
-            QStyleOptionFocusRect focus;
-            focus.initFrom(this);
-            focus.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+            }
+            // The list takes keys as a text field does, and shows it has
+            // them with the frame the style gives a field that has them.
+            frame.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
+            frame.lineWidth = 1;
+            style()->drawPrimitive(QStyle::PE_FrameLineEdit, &frame, &painter, this);
         });
     }
 
@@ -315,6 +316,8 @@ public:
     }
 
     void Apply(const seam::ListShape& shape) {
+        if (!shape.accessibleLabel.empty())
+            setAccessibleName(ToQt(shape.accessibleLabel));
         setSelectionMode(shape.multipleSelection ? QAbstractItemView::ExtendedSelection
                                                  : QAbstractItemView::SingleSelection);
     }

@@ -24,6 +24,7 @@ struct ToTask {
     Task operator()(const seam::ViewFrame& c) const { return SetViewFrame(c.id, c.frame); }
     Task operator()(const seam::ViewColor& c) const { return SetViewColor(c.id, c.color); }
     Task operator()(const seam::ViewEnabled& c) const { return SetViewEnabled(c.id, c.enabled); }
+    Task operator()(const seam::ViewFocus& c) const { return SetViewFocus(c.id, c.focus); }
     Task operator()(seam::ViewLook& c) const { return SetViewLook(c.id, std::move(c.look)); }
     Task operator()(seam::FeedList& c) const { return FeedList(c.id, std::move(c.feed)); }
     Task operator()(seam::ShowPanel& c) const { return ShowFilePanel(std::move(c.shape)); }

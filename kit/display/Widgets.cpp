@@ -29,6 +29,8 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
+#include <QShowEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
@@ -71,6 +73,50 @@ void Send(const BMessenger& target, BMessage message) {
     target.SendMessage(&message);
 }
 
+// The widgets under parent that take the focus with Tab, in reading order:
+// the children row by row from the top, left to right within a row, each
+// followed by its own. A child joins a row when its middle lies within the
+// height of the row's first child, or the first child's middle within its
+// own: a field and the button beside it that stands a pixel higher are
+// read as one row.
+void CollectInReadingOrder(QWidget* parent, std::vector<QWidget*>& chain) {
+    std::vector<QWidget*> children;
+    for (QObject* object : parent->children())
+        if (auto* child = qobject_cast<QWidget*>(object); child != nullptr && !child->isWindow())
+            children.push_back(child);
+    std::stable_sort(children.begin(), children.end(), [](QWidget* a, QWidget* b) {
+        return a->geometry().top() < b->geometry().top();
+    });
+    auto middle = [](QWidget* widget) { return widget->geometry().center().y(); };
+    auto within = [](int y, QWidget* widget) {
+        return y >= widget->geometry().top() && y <= widget->geometry().bottom();
+    };
+    for (size_t first = 0; first < children.size();) {
+        size_t end = first + 1;
+        while (end < children.size() && (within(middle(children[end]), children[first]) ||
+                                         within(middle(children[first]), children[end])))
+            ++end;
+        std::stable_sort(
+            children.begin() + long(first), children.begin() + long(end),
+            [](QWidget* a, QWidget* b) { return a->geometry().left() < b->geometry().left(); });
+        first = end;
+    }
+    for (QWidget* child : children) {
+        if (child->focusPolicy() & Qt::TabFocus)
+            chain.push_back(child);
+        CollectInReadingOrder(child, chain);
+    }
+}
+
+// Tab moves through a window in reading order, whatever order its widgets
+// were made in; disabled and hidden widgets are passed over by Qt itself.
+void ArrangeFocusChain(QWidget* window) {
+    std::vector<QWidget*> chain;
+    CollectInReadingOrder(window, chain);
+    for (size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
 // A top-level window. Its close box asks the window's looper to quit instead
 // of closing the widget: the looper decides and destroys the widget later.
 class WindowWidget : public QWidget {
@@ -78,6 +124,10 @@ public:
     WindowWidget(const WindowShape& shape) : fShape(shape) {}
 
 protected:
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        ArrangeFocusChain(this);
+    }
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
         if (fShape.closable)
@@ -201,6 +251,7 @@ public:
         fBar->setUsesScrollButtons(false);
         fBar->setElideMode(Qt::ElideNone);
         fBar->setObjectName(QStringLiteral("TabBar"));
+        fBar->setAccessibleName(QStringLiteral("Registerkarten"));
         fBar->setDrawBase(false);
         fBar->setExpanding(false);
         fArea = new PageFrame(this);
@@ -271,6 +322,17 @@ class MenuBarWidget : public QMenuBar {
 public:
     MenuBarWidget(QWidget* parent, const ViewShape& shape) : QMenuBar(parent), fView(shape.view) {
         setNativeMenuBar(false);
+        // F10 opens the first menu, as on every desktop; the arrow keys then
+        // go from menu to menu and Escape closes them, as Qt's menus do.
+        auto* openFirst = new QShortcut(QKeySequence(Qt::Key_F10), this);
+        openFirst->setContext(Qt::WindowShortcut);
+        QObject::connect(openFirst, &QShortcut::activated, this, [this] {
+            for (QAction* action : actions())
+                if (action->isVisible() && action->isEnabled() && action->menu() != nullptr) {
+                    setActiveAction(action);
+                    return;
+                }
+        });
     }
     void Apply(const seam::MenuBarShape& shape);
 
@@ -484,8 +546,16 @@ Task SetWindowFrame(WidgetId id, BRect frame) {
 
 Task SetWindowShown(WidgetId id, bool shown) {
     return [id, shown] {
-        if (QWidget* window = Find(id))
-            window->setVisible(shown);
+        QWidget* window = Find(id);
+        if (window == nullptr)
+            return;
+        window->setVisible(shown);
+        // A window shown while none of the program's is active becomes the
+        // active one, as the first window of a program does on a desktop:
+        // without a window manager (a bare X server) nobody else would make
+        // it so, and its focus would take no key and be drawn nowhere.
+        if (shown && QApplication::activeWindow() == nullptr)
+            window->activateWindow();
     };
 }
 
@@ -520,6 +590,10 @@ Task CreateView(ViewShape shape) {
             ApplyColor(widget, shape.color);
         widget->show();
         Remember(shape.id, widget);
+        // A view added to a window on the screen takes its place in the
+        // window's reading order at once.
+        if (widget->window()->isVisible())
+            ArrangeFocusChain(widget->window());
     };
 }
 
@@ -551,6 +625,29 @@ Task SetViewEnabled(WidgetId id, bool enabled) {
     return [id, enabled] {
         if (QWidget* widget = Find(id))
             widget->setEnabled(enabled);
+    };
+}
+
+Task SetViewFocus(WidgetId id, bool focus) {
+    return [id, focus] {
+        QWidget* widget = Find(id);
+        if (widget == nullptr)
+            return;
+        // A view that only holds the widget taking the keys, a text control
+        // holding its line, hands the focus on to that widget.
+        QWidget* target = widget;
+        if (!(target->focusPolicy() & Qt::TabFocus))
+            for (QWidget* child : widget->findChildren<QWidget*>())
+                if (child->focusPolicy() & Qt::TabFocus) {
+                    target = child;
+                    break;
+                }
+        // A window not yet on the screen keeps the widget as the one that
+        // gets the focus when it is first activated.
+        if (focus)
+            target->setFocus(Qt::OtherFocusReason);
+        else if (target->hasFocus())
+            target->clearFocus();
     };
 }
 

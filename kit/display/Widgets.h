@@ -42,6 +42,7 @@ Task DestroyView(WidgetId id);
 Task SetViewFrame(WidgetId id, BRect frame);
 Task SetViewColor(WidgetId id, rgb_color color);
 Task SetViewEnabled(WidgetId id, bool enabled);
+Task SetViewFocus(WidgetId id, bool focus);
 // The view's whole look anew, given to its widget's Apply.
 Task SetViewLook(WidgetId id, seam::Look look);
 

@@ -322,8 +322,15 @@ void BListView::AttachedToWindow() {
     SendAll();
 }
 
+void BListView::SetAccessibleLabel(const std::string& label) {
+    if (label == fAccessibleLabel)
+        return;
+    fAccessibleLabel = label;
+    kit_private::ViewAccess::QueueLook(this);
+}
+
 seam::Look BListView::WidgetLook() const {
-    return seam::ListShape{fType == B_MULTIPLE_SELECTION_LIST};
+    return seam::ListShape{fType == B_MULTIPLE_SELECTION_LIST, fAccessibleLabel};
 }
 
 void BListView::HandleDisplayEvent(BMessage* message) {

@@ -17,6 +17,7 @@
 #include <kit/interface/BView.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class BListItem;
@@ -78,6 +79,9 @@ public:
 
     list_view_type ListType() const { return fType; }
 
+    // The name an assistive tool reads for the list; empty, the view's name.
+    void SetAccessibleLabel(const std::string& label);
+
     // Selects a row or a run of rows; without extend the rest is deselected
     // first. A single-selection list selects the one row index (or from).
     void Select(int32 index, bool extend = false);
@@ -110,6 +114,7 @@ private:
     void SendAll();
 
     list_view_type fType;
+    std::string fAccessibleLabel;
     std::vector<BListItem*> fItems;
     // The selected rows, ascending: the truth behind CurrentSelection. The
     // items' own flags follow it.

@@ -136,6 +136,10 @@ void BView::QueueUpdate(seam::Change change) const {
         fWindow->QueueUpdate(std::move(change));
 }
 
+void BView::MakeFocus(bool focus) {
+    QueueUpdate(seam::ViewFocus{Token(), focus});
+}
+
 void BView::MoveTo(float x, float y) {
     if (x == fFrame.left && y == fFrame.top)
         return;

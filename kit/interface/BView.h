@@ -60,6 +60,12 @@ public:
     void SetResizingMode(uint32 mode) { fResizingMode = mode; }
     uint32 Flags() const { return fFlags; }
     void SetFlags(uint32 flags) { fFlags = flags; }
+    // Moves the keyboard focus of the view's window to the view, or takes it
+    // away from the view. Where the user moves the focus afterwards (with
+    // Tab or a click) is the display's to keep. A view outside any window
+    // has no focus to take.
+    void MakeFocus(bool focus = true);
+
     void SetViewColor(rgb_color color);
     rgb_color ViewColor() const { return fViewColor; }
     bool HasViewColor() const { return fHasViewColor; }

@@ -124,6 +124,8 @@ struct TabViewShape {
 // how many rows may be selected.
 struct ListShape {
     bool multipleSelection = false;
+    // The name an assistive tool reads for the list (empty: the view's name).
+    std::string accessibleLabel;
 };
 // What a status bar shows: value of maximum, or, while busy, that work goes
 // on without a figure; and the label an assistive tool reads for it.
@@ -231,6 +233,11 @@ struct ViewEnabled {
     WidgetId id = 0;
     bool enabled = true;
 };
+// The keyboard focus of the view's window moves to the view (or leaves it).
+struct ViewFocus {
+    WidgetId id = 0;
+    bool focus = true;
+};
 // A view's whole look anew. A look of another kind than the view's widget
 // is a fault.
 struct ViewLook {
@@ -260,8 +267,8 @@ struct DestroyPanel {
 
 using Change =
     std::variant<CreateWindow, DestroyWindow, WindowTitle, WindowFrame, WindowShown, ActivateWindow,
-                 CreateView, DestroyView, ViewFrame, ViewColor, ViewEnabled, ViewLook, FeedList,
-                 ShowPanel, UpdatePanel, HidePanel, DestroyPanel>;
+                 CreateView, DestroyView, ViewFrame, ViewColor, ViewEnabled, ViewFocus, ViewLook,
+                 FeedList, ShowPanel, UpdatePanel, HidePanel, DestroyPanel>;
 
 struct Size {
     float width = 0;

@@ -83,6 +83,8 @@ FilesView::FilesView(BRect frame, BButton* encodeButton, MainWindow* window)
     filesList->downButton = downButton;
     filesList->encodeButton = encodeButton;
 
+    // A reader names the list by what it holds, not by the view's name.
+    filesList->SetAccessibleLabel("Dateiliste");
     scrollView = new BScrollView("FilesScroll", filesList, B_FOLLOW_ALL_SIDES, B_WILL_DRAW, false,
                                  true, B_FANCY_BORDER);
     AddChild(scrollView);

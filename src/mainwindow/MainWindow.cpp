@@ -98,6 +98,9 @@ MainWindow::MainWindow(BMessage* launchRefs)
 
     filesList = tabView->filesView->filesList;
     FitOptionsPage();
+    // The keys start in the list, where the work is; a press of the space
+    // bar then never reaches "Beenden" unseen.
+    filesList->MakeFocus();
 
     // The files the program was started with are in the list before the
     // window shows.

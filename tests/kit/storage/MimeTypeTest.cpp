@@ -9,6 +9,8 @@
 #include <kit/storage/BFile.h>
 #include <kit/storage/BMimeType.h>
 #include <kit/storage/private/DesktopSide.h>
+#include <kit/storage/private/KeyFile.h>
+#include <kit/storage/private/StorageFiles.h>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,16 @@ status_t RegisterListType() {
     return type.Install();
 }
 
+// A system data folder of the test's own: the system's file-type database
+// without the applications that the system may have installed, among them
+// perhaps this very program.
+std::string SystemFolder(const TempDir& root) {
+    std::string folder = root.File("system");
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_directory_symlink("/usr/share/mime", folder + "/mime");
+    return folder;
+}
+
 // Every test gets fresh desktop folders, set before and removed after it.
 class MimeTypeTest : public testing::Test {
 protected:
@@ -78,6 +90,7 @@ protected:
         ::chmod(fRoot.File("runtime").c_str(), 0700);
         ::setenv("XDG_DATA_HOME", fData.c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", fConfig.c_str(), 1);
+        ::setenv("XDG_DATA_DIRS", SystemFolder(fRoot).c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", fRoot.File("runtime").c_str(), 1);
         ::setenv("XDG_CURRENT_DESKTOP", "GNOME", 1);
         kit_private::set_current_app_signature(kSignature);
@@ -233,9 +246,10 @@ namespace {
 
 // The program's entry as the desktop finds it by id, with the desktop's
 // cache of the folder it lies in.
-void WriteEntry(const std::string& applications, const std::string& text) {
-    std::filesystem::create_directories(applications);
-    std::ofstream(applications + "/" + kEntryId) << text;
+void WriteEntry(const std::string& applications, const std::string& file, const std::string& text) {
+    std::string path = applications + "/" + file;
+    std::filesystem::create_directories(kit_private::folder_of(path));
+    std::ofstream(path) << text;
     Capture({"update-desktop-database", applications});
 }
 
@@ -271,47 +285,51 @@ TEST_F(MimeTypeTest, AStartLeavesTheEntryTheDesktopFindsByItsId) {
     enum class User { kNone, kOurs, kUsers };
     struct Case {
         const char* name;
-        bool installed;      // an entry of the id in a system data folder
-        User before;         // in the user's data folder before this start
-        bool homeInDataDirs; // XDG_DATA_DIRS lists the user's data folder too
+        const char* installed; // the id's file in a system data folder, or nullptr
+        User before;           // in the user's data folder before this start
+        bool homeInDataDirs;   // XDG_DATA_DIRS lists the user's data folder too
         User after;
-        bool offersAllTypes; // the entry found is the installed one
+        bool offersAllTypes;  // the entry found is the installed one
+        const char* mimeApps; // the user's mimeapps.list before
     };
+    const char* const kInstalled = kEntryId;
+    const char* const kDefaultsOnly = "[Default Applications]\ntext/html=firefox.desktop\n";
     const Case cases[] = {
-        {"the first start of an installed program", true, User::kNone, false, User::kNone, true},
-        {"a start from the build folder", false, User::kNone, false, User::kOurs, false},
-        {"an entry of an earlier start from the build folder hides the installed one", true,
-         User::kOurs, false, User::kNone, true},
-        {"the user's own entry hides the installed one", true, User::kUsers, false, User::kUsers,
-         false},
-        {"the user's data folder is among the system's", false, User::kOurs, true, User::kOurs,
-         false},
+        {"the first start of an installed program", kInstalled, User::kNone, false, User::kNone,
+         true, kDefaultsOnly},
+        {"an installed entry in a vendor folder", "x/vnd.MirvexOggVorbisFrontend.desktop",
+         User::kNone, false, User::kNone, true, kOtherMimeApps},
+        {"a start from the build folder", nullptr, User::kNone, false, User::kOurs, false,
+         kOtherMimeApps},
+        {"an entry of an earlier start from the build folder hides the installed one", kInstalled,
+         User::kOurs, false, User::kNone, true, kDefaultsOnly},
+        {"the user's own entry hides the installed one", kInstalled, User::kUsers, false,
+         User::kUsers, false, kOtherMimeApps},
+        {"the user's data folder is among the system's", nullptr, User::kOurs, true, User::kOurs,
+         false, kDefaultsOnly},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir root;
         std::string data = root.File("data");
-        std::string system = root.File("system");
+        std::string system = SystemFolder(root);
         std::string userEntry = data + "/applications/" + kEntryId;
-        std::string installedEntry = system + "/applications/" + kEntryId;
         std::filesystem::create_directories(root.File("config"));
-        root.Write("config/mimeapps.list", kOtherMimeApps);
+        root.Write("config/mimeapps.list", c.mimeApps);
         ::setenv("XDG_DATA_HOME", data.c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", root.File("config").c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", "/usr/share", 1);
+        ::setenv("XDG_DATA_DIRS", system.c_str(), 1);
 
         // An earlier start, with nothing installed, wrote its own entry.
         if (c.before == User::kOurs) {
             ASSERT_EQ(Register(), B_OK);
         } else if (c.before == User::kUsers) {
-            WriteEntry(data + "/applications", usersText);
+            WriteEntry(data + "/applications", kEntryId, usersText);
         }
-        if (c.installed)
-            WriteEntry(system + "/applications", installedText);
-        std::string dataDirs = system + ":/usr/share";
+        if (c.installed != nullptr)
+            WriteEntry(system + "/applications", c.installed, installedText);
         if (c.homeInDataDirs)
-            dataDirs = data + ":" + dataDirs;
-        ::setenv("XDG_DATA_DIRS", dataDirs.c_str(), 1);
+            ::setenv("XDG_DATA_DIRS", (data + ":" + system).c_str(), 1);
 
         // This start.
         kit_private::DesktopSide::RetireHiddenEntry(kSignature);
@@ -337,18 +355,17 @@ TEST_F(MimeTypeTest, AStartLeavesTheEntryTheDesktopFindsByItsId) {
             << Capture({"gio", "mime", "audio/x-wav"});
         // Without an entry of its own the type's association lives in
         // mimeapps.list.
-        std::string added = std::string("[Added Associations]\ntext/plain=mousepad.desktop;\n") +
-                            kType + "=" + kEntryId + ";\n";
-        EXPECT_EQ(ReadFileText(root.File("config/mimeapps.list")).find(added) != std::string::npos,
-                  c.after != User::kOurs)
-            << ReadFileText(root.File("config/mimeapps.list"));
+        std::string list = ReadFileText(root.File("config/mimeapps.list"));
+        std::vector<std::string> added =
+            kit_private::KeyFile(list).Values("Added Associations", kType);
+        EXPECT_EQ(added == std::vector<std::string>{kEntryId}, c.after != User::kOurs) << list;
 
         ASSERT_EQ(BMimeType(kType).Delete(), B_OK);
-        EXPECT_EQ(ReadFileText(root.File("config/mimeapps.list")), kOtherMimeApps);
+        EXPECT_EQ(ReadFileText(root.File("config/mimeapps.list")), c.mimeApps);
         EXPECT_EQ(Exists(userEntry) ? ReadFileText(userEntry) : "",
                   c.after == User::kUsers ? usersText : "");
-        if (c.installed) {
-            EXPECT_EQ(ReadFileText(installedEntry), installedText);
+        if (c.installed != nullptr) {
+            EXPECT_EQ(ReadFileText(system + "/applications/" + c.installed), installedText);
         }
         // What stays is the installed entry's own claim on the type.
         EXPECT_EQ(GioDefault(kType), c.offersAllTypes);
