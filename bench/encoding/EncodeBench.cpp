@@ -11,6 +11,11 @@
 // which measures the time between one encoder's end and the next one's
 // start: the program's own gap beside the shell loop's.
 //
+// With "parallel" as the fourth argument it compares instead, side by side,
+// the program with as many encoders at once as the machine has cores (at
+// least two), `xargs -P N -n 1 oggenc`, the shell loop, and the program
+// with one encoder, each round in another order.
+//
 // The program runs in this process as in the real one: the display (Qt,
 // offscreen) on the main thread, the application's and windows' threads
 // beside it, from a copy of this executable in a fresh folder so that its
@@ -34,6 +39,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -102,6 +108,30 @@ double ShellLoop(const std::string& encoder, const std::string& quiet,
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// The files through xargs, places encoders at once, one file each.
+double XargsRun(const std::string& encoder, const std::string& quiet,
+                const std::vector<std::string>& files, int places) {
+    std::vector<std::string> args = {"sh",
+                                     "-c",
+                                     "e=$1; q=$2; n=$3; shift 3; printf '%s\\0' \"$@\" | "
+                                     "xargs -0 -P \"$n\" -n 1 \"$e\" $q 2>/dev/null",
+                                     "sh",
+                                     encoder,
+                                     quiet,
+                                     std::to_string(places)};
+    args.insert(args.end(), files.begin(), files.end());
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, "sh", nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    Wait(pid);
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
 bool Running(MainWindow* window) {
     window->Lock();
     bool running = window->running;
@@ -112,10 +142,11 @@ bool Running(MainWindow* window) {
 // One batch run over the files with the given encoder; its wall time from
 // the press of "Kodieren!" to the end of the run.
 double ProgramRun(MFApp& app, const std::string& encoder, const std::string& quiet,
-                  const std::vector<std::string>& files) {
+                  const std::vector<std::string>& files, int places = 1) {
     MainWindow* window = app.mainWindow;
     window->Lock();
     std::strcpy(app.encoderPath, encoder.c_str());
+    app.SetSimultaneousEncoders(places);
     window->tabView->encoderView->extraParam->SetText(quiet.c_str());
     window->filesList->Clear();
     window->Unlock();
@@ -194,7 +225,47 @@ void PrintStamped(const char* who, const Stamped& stamped) {
                 Median(stamped.walls), Median(stamped.cpus));
 }
 
-int Bench(int count, int rounds, bool progress, const fs::path& folder) {
+// The program with N encoders at once beside xargs -P N, the shell loop and
+// the program with one.
+void ParallelBench(MFApp& app, const std::string& oggenc, const std::string& quiet,
+                   const std::vector<std::string>& files, int rounds) {
+    const int cores = int(std::thread::hardware_concurrency());
+    const int places = std::max(2, cores);
+    struct Contender {
+        const char* name;
+        std::function<double()> run;
+        std::vector<double> times;
+    };
+    Contender contenders[] = {
+        {"program, N at once", [&] { return ProgramRun(app, oggenc, quiet, files, places); }, {}},
+        {"xargs -P N -n 1", [&] { return XargsRun(oggenc, quiet, files, places); }, {}},
+        {"shell loop", [&] { return ShellLoop(oggenc, quiet, files); }, {}},
+        {"program, one at a time", [&] { return ProgramRun(app, oggenc, quiet, files, 1); }, {}},
+    };
+    const size_t count = std::size(contenders);
+    for (int round = 0; round < rounds; ++round) {
+        std::printf("round %d:", round + 1);
+        for (size_t i = 0; i < count; ++i) {
+            Contender& contender = contenders[(size_t(round) + i) % count];
+            RemoveOggs(files);
+            contender.times.push_back(contender.run());
+            std::printf("  %s %.3f s", contender.name, contender.times.back());
+        }
+        std::printf("\n");
+    }
+    RemoveOggs(files);
+    const double program = Median(contenders[0].times), xargs = Median(contenders[1].times),
+                 loop = Median(contenders[2].times), single = Median(contenders[3].times);
+    std::printf("\n%zu files of 1 s, %d rounds (medians), %s, %d cores, N = %d\n", files.size(),
+                rounds, quiet.empty() ? "progress lines read" : "with -Q", cores, places);
+    for (const Contender& contender : contenders)
+        std::printf("%-24s %.3f s\n", contender.name, Median(contender.times));
+    std::printf("program N / xargs -P N:  %.3f (goal at most 1.05)\n", program / xargs);
+    std::printf("program N / shell loop:  %.3f (goal at most 0.60 on two cores)\n", program / loop);
+    std::printf("program 1 / shell loop:  %.3f (goal at most 1.05)\n", single / loop);
+}
+
+int Bench(int count, int rounds, bool progress, bool parallel, const fs::path& folder) {
     std::vector<std::string> files;
     for (int i = 0; i < count; ++i) {
         files.push_back((folder / ("stück " + std::to_string(i) + ".wav")).string());
@@ -217,6 +288,12 @@ int Bench(int count, int rounds, bool progress, const fs::path& folder) {
     }
 
     const std::string quiet = progress ? "" : "-Q";
+    if (parallel) {
+        ParallelBench(app, oggenc, quiet, files, rounds);
+        be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+        runner.join();
+        return 0;
+    }
     std::vector<double> loopTimes, programTimes;
     for (int round = 0; round < rounds; ++round) {
         auto loop = [&] {
@@ -275,6 +352,7 @@ int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 100;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     const bool progress = argc > 3 && std::strcmp(argv[3], "progress") == 0;
+    const bool parallel = argc > 4 && std::strcmp(argv[4], "parallel") == 0;
 
     // Run from a copy in a fresh folder with desktop folders of its own.
     if (std::getenv("ENCODE_BENCH_SANDBOX") == nullptr) {
@@ -305,8 +383,8 @@ int main(int argc, char** argv) {
     display::Initialize();
     int result = 1;
     std::thread bench([&] {
-        result =
-            Bench(count, rounds, progress, fs::path(std::getenv("ENCODE_BENCH_SANDBOX")) / "music");
+        result = Bench(count, rounds, progress, parallel,
+                       fs::path(std::getenv("ENCODE_BENCH_SANDBOX")) / "music");
         display::Exit();
     });
     display::Exec();

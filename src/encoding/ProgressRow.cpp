@@ -105,11 +105,14 @@ void ProgressRow::Free() {
 }
 
 void ProgressRow::Present() {
-    const std::optional<double> fraction = fProgress.Fraction();
+    ShowShare(fileProgress, fProgress.Fraction());
+}
+
+void ProgressRow::ShowShare(BStatusBar* bar, std::optional<double> fraction) {
     if (fraction) {
-        fileProgress->SetTo(float(*fraction * fileProgress->MaxValue()));
+        bar->SetTo(float(*fraction * bar->MaxValue()));
     } else {
-        fileProgress->Reset();
-        fileProgress->SetBusy(true);
+        bar->Reset();
+        bar->SetBusy(true);
     }
 }

@@ -28,6 +28,9 @@ public:
     // The row's height with the gap below it, the same for every row.
     // Thread: any; it asks the display.
     static float Height();
+    // Puts a share done on a bar, or, without one, shows the bar busy.
+    // Thread: the bar's window's lock holder.
+    static void ShowShare(BStatusBar* bar, std::optional<double> fraction);
 
     // The entry at path is about to start: its name, a busy bar, and a
     // button that takes no clicks until the encoder is known.

@@ -247,12 +247,7 @@ void ProgressWindow::Present() {
         return;
     }
     const std::optional<double> fraction = fProgress.Fraction();
-    if (fraction) {
-        fileProgress->SetTo(float(*fraction * fileProgress->MaxValue()));
-    } else {
-        fileProgress->Reset();
-        fileProgress->SetBusy(true);
-    }
+    ProgressRow::ShowShare(fileProgress, fraction);
     if (fCount > 0)
         fTaskBar.Show((fIndex + fraction.value_or(0)) / fCount, fCount - fIndex);
 }
@@ -340,6 +335,7 @@ void ProgressWindow::MakeRows(int32 places) {
                                      "Fortschritt der Kodierung", B_FOLLOW_LEFT | B_FOLLOW_TOP);
         runProgress->ResizeToPreferred();
     }
+    fRowHeight = ProgressRow::Height();
     while (CountRows() < places)
         fRows.push_back(new ProgressRow(0, width, CountRows() + 1, fParent));
 }
@@ -365,7 +361,7 @@ void ProgressWindow::ShowSingleViews(bool single) {
 }
 
 void ProgressWindow::ArrangeRows() {
-    const float height = ProgressRow::Height();
+    const float height = fRowHeight;
     int32 inUse = 0;
     for (ProgressRow* row : fRows) {
         if (!row->InUse()) {

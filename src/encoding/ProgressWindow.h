@@ -122,6 +122,8 @@ private:
     int32 fPlaces = 1;
     int32 fDone = 0;
     BView* fRowsView = nullptr;
+    // Measured once per run with rows: it asks the display.
+    float fRowHeight = 0;
     std::vector<ProgressRow*> fRows;
     // Where the single file's layout has the stop button, and its size.
     BRect fStopFrame;

@@ -59,7 +59,8 @@ public:
     // every process of the group it leads. B_BAD_TEAM_ID, with nothing
     // signalled, for any other process id. Thread: any.
     status_t Kill(team_id team);
-    // The same, only while team is the child of that launch number.
+    // The same, only while team is the child of that launch number (0 takes
+    // whichever child has that process id). Thread: any.
     status_t Kill(team_id team, int64 launch);
 
     // Adds a watcher, or changes the mask of one already there. Thread: any.

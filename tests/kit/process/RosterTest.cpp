@@ -205,6 +205,28 @@ TEST(Roster, KillTeamEndsOurChildAndItsEndIsReported) {
     EXPECT_EQ(NoticedTeams(watcher->Sync()).count(team), 1u);
 }
 
+TEST(Roster, KillTeamWithALaunchNumberEndsOnlyThatLaunch) {
+    // With its launch number, a child is killed only while its process id
+    // is still that launch's: any other number, as an earlier child that had
+    // the same process id would give, leaves it alone.
+    Watcher watcher;
+    entry_ref sleeper = RefFor("/bin/sleep");
+    const char* argv[] = {"600"};
+    team_id team = -1;
+    int64 launch = 0;
+    ASSERT_EQ(be_roster->Launch(&sleeper, 1, argv, &team, &launch), B_OK);
+    for (int64 other : {launch - 1, launch + 1, int64(0), int64(-1)}) {
+        SCOPED_TRACE(other);
+        EXPECT_EQ(kill_team(team, other), B_BAD_TEAM_ID);
+    }
+    siginfo_t info{};
+    ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(team), &info, WEXITED | WNOHANG | WNOWAIT), 0);
+    EXPECT_EQ(info.si_pid, 0) << "a wrong launch number killed the child";
+    EXPECT_EQ(kill_team(team, launch), B_OK);
+    watcher->WaitUntil(HasNoticesFor({team}));
+    EXPECT_EQ(kill_team(team, launch), B_BAD_TEAM_ID);
+}
+
 TEST(Roster, KillTeamRefusesEveryProcessItDidNotStart) {
     // A child of ours started without the roster, like a process that was
     // given the number of a child that has been reaped.

@@ -246,3 +246,48 @@ TEST_F(EndToEnd, TheBarRisesWithTheEncodersOwnFiguresAndIsBusyWhileItIsQuiet) {
     EXPECT_TRUE(alwaysBusy);
     EXPECT_EQ(RunProgram({"ogginfo", music.File("lang.ogg")}).status, 0);
 }
+
+TEST_F(EndToEnd, FourEncodersAtOnceLeaveTheSameAudioAsOneAfterTheOther) {
+    const std::string oggenc = Found("oggenc");
+    ASSERT_FALSE(oggenc.empty()) << "vorbis-tools is not installed";
+    SetEncoderPath(oggenc);
+    // The same twenty WAVs twice: once for the program with four encoders at
+    // once, once for a shell loop, one after the other.
+    TempDir ours, loop;
+    std::vector<std::string> files;
+    for (int i = 0; i < 20; ++i) {
+        const std::string leaf = "stück " + std::to_string(i) + ".wav";
+        WriteWav(ours.File(leaf), 2 + uint32_t(i % 3));
+        WriteWav(loop.File(leaf), 2 + uint32_t(i % 3));
+        files.push_back(ours.File(leaf));
+    }
+    const Outcome shell =
+        RunProgram({"sh", "-c", "for f in \"$1\"/*.wav; do \"$2\" -Q \"$f\" || exit 1; done", "sh",
+                    loop.Path(), oggenc});
+    ASSERT_EQ(shell.status, 0) << shell.output;
+
+    AddFiles(files);
+    ASSERT_TRUE(window->Lock());
+    running.app.SetSimultaneousEncoders(4);
+    window->Unlock();
+    Press(cmd::ENCD);
+    ASSERT_TRUE(Eventually([&] { return State().running; }) || Idle());
+    ASSERT_TRUE(Eventually([&] { return Idle(); }, std::chrono::seconds(300)));
+    SyncApplication(); // nothing failed
+
+    // The streams' serial numbers differ from run to run; the audio must not.
+    for (int i = 0; i < 20; ++i) {
+        const std::string leaf = "stück " + std::to_string(i) + ".ogg";
+        const Outcome mine = RunProgram({"oggdec", "-Q", "-o", "-", ours.File(leaf)});
+        const Outcome theirs = RunProgram({"oggdec", "-Q", "-o", "-", loop.File(leaf)});
+        ASSERT_EQ(mine.status, 0) << leaf;
+        EXPECT_GT(mine.output.size(), 44u) << leaf;
+        EXPECT_TRUE(mine.output == theirs.output) << leaf;
+    }
+    // The count is an option, stored on the executable when the program
+    // quits: the tests after this one must find it at 1 again.
+    ASSERT_TRUE(window->Lock());
+    EXPECT_EQ(window->filesList->CountItems(), 20);
+    running.app.SetSimultaneousEncoders(1);
+    window->Unlock();
+}

@@ -34,6 +34,16 @@ QWidget* ProgressWidget() {
 
 class ParallelRun : public RunFixture {
 protected:
+    // The count is an option, stored on the executable when the program
+    // quits: the tests after these must find it at 1 again.
+    void TearDown() override {
+        RunFixture::TearDown();
+        if (window != nullptr && window->Lock()) {
+            running.app.SetSimultaneousEncoders(1);
+            window->Unlock();
+        }
+    }
+
     void SetPlaces(int32 places, const char* extra = "") {
         ASSERT_TRUE(window->Lock());
         running.app.SetSimultaneousEncoders(places);
