@@ -2,6 +2,7 @@
 // focus is seen wherever it is, the order Tab goes in, the menus on F10, and
 // that a stray key at start ends nothing.
 
+#include "MainWidget.h"
 #include "RunningApp.h"
 
 #include "filelist/FilesList.h"
@@ -28,13 +29,6 @@
 #include <vector>
 
 namespace {
-
-QWidget* MainWidget() {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->windowTitle() == QLatin1String(kMainTitle) && widget->isVisible())
-            return widget;
-    return nullptr;
-}
 
 QWidget* Named(const char* name) {
     QWidget* window = MainWidget();

@@ -3,6 +3,7 @@
 // Qt draws everything at a device pixel ratio of 1.5 and 2, and a line one
 // pixel wide may fall between two device pixels.
 
+#include "MainWidget.h"
 #include "RunningApp.h"
 
 #include "mainwindow/TabView.h"
@@ -27,13 +28,6 @@
 #include <vector>
 
 namespace {
-
-QWidget* MainWidget() {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->windowTitle() == QLatin1String(kMainTitle) && widget->isVisible())
-            return widget;
-    return nullptr;
-}
 
 // Whether the widget draws a frame of its own along its edges.
 bool IsFramed(QWidget* widget) {
