@@ -86,15 +86,9 @@ int Wait(pid_t pid) {
     return status;
 }
 
-double ShellLoop(const std::string& encoder, const std::string& quiet,
-                 const std::vector<std::string>& files) {
-    std::vector<std::string> args = {
-        "sh",
-        "-c",
-        "e=$1; q=$2; shift 2; for f in \"$@\"; do \"$e\" $q \"$f\" 2>/dev/null; done",
-        "sh",
-        encoder,
-        quiet};
+// Runs sh with the script and its arguments, then the files; its wall time.
+double TimeShell(std::vector<std::string> args, const std::vector<std::string>& files) {
+    args.insert(args.begin(), {"sh", "-c"});
     args.insert(args.end(), files.begin(), files.end());
     std::vector<char*> argv;
     for (auto& arg : args)
@@ -108,28 +102,20 @@ double ShellLoop(const std::string& encoder, const std::string& quiet,
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+double ShellLoop(const std::string& encoder, const std::string& quiet,
+                 const std::vector<std::string>& files) {
+    return TimeShell({"e=$1; q=$2; shift 2; for f in \"$@\"; do \"$e\" $q \"$f\" 2>/dev/null; done",
+                      "sh", encoder, quiet},
+                     files);
+}
+
 // The files through xargs, places encoders at once, one file each.
 double XargsRun(const std::string& encoder, const std::string& quiet,
                 const std::vector<std::string>& files, int places) {
-    std::vector<std::string> args = {"sh",
-                                     "-c",
-                                     "e=$1; q=$2; n=$3; shift 3; printf '%s\\0' \"$@\" | "
-                                     "xargs -0 -P \"$n\" -n 1 \"$e\" $q 2>/dev/null",
-                                     "sh",
-                                     encoder,
-                                     quiet,
-                                     std::to_string(places)};
-    args.insert(args.end(), files.begin(), files.end());
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, "sh", nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    Wait(pid);
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return TimeShell({"e=$1; q=$2; n=$3; shift 3; printf '%s\\0' \"$@\" | "
+                      "xargs -0 -P \"$n\" -n 1 \"$e\" $q 2>/dev/null",
+                      "sh", encoder, quiet, std::to_string(places)},
+                     files);
 }
 
 bool Running(MainWindow* window) {
