@@ -28,8 +28,11 @@ std::string EncodeErrors::Reason(const BMessage* notice) {
     std::string lastLine;
     std::string lastError;
     size_t start = 0;
+    // The encoder rewrites its progress line with carriage returns, so an
+    // error that follows the progress stands after a '\r', not at a line's
+    // start: both end a line here.
     while (start < output.size()) {
-        size_t end = output.find('\n', start);
+        size_t end = output.find_first_of("\r\n", start);
         if (end == std::string::npos)
             end = output.size();
         std::string line = output.substr(start, end - start);
