@@ -42,6 +42,7 @@
 #include <functional>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -86,6 +87,15 @@ int Wait(pid_t pid) {
     return status;
 }
 
+// When the last timed run began and ended, in nanoseconds of the monotonic
+// clock the stamping stand-in writes: its lead-in before the first encoder
+// and its tail after the last one.
+long long gRunBegan = 0, gRunEnded = 0;
+
+long long Nanoseconds(Clock::time_point when) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+}
+
 // Runs sh with the script and its arguments, then the files; its wall time.
 double TimeShell(std::vector<std::string> args, const std::vector<std::string>& files) {
     args.insert(args.begin(), {"sh", "-c"});
@@ -99,7 +109,10 @@ double TimeShell(std::vector<std::string> args, const std::vector<std::string>& 
     if (posix_spawnp(&pid, "sh", nullptr, nullptr, argv.data(), environ) != 0)
         return -1;
     Wait(pid);
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    const auto end = Clock::now();
+    gRunBegan = Nanoseconds(start);
+    gRunEnded = Nanoseconds(end);
+    return std::chrono::duration<double>(end - start).count();
 }
 
 double ShellLoop(const std::string& encoder, const std::string& quiet,
@@ -127,6 +140,19 @@ bool Running(MainWindow* window) {
 
 // One batch run over the files with the given encoder; its wall time from
 // the press of "Kodieren!" to the end of the run.
+// The processor time this process used, all its threads together (the
+// encoders are children, not counted), in milliseconds; and what the last
+// program run used.
+double OwnProcessorTime() {
+    rusage used{};
+    getrusage(RUSAGE_SELF, &used);
+    const auto ms = [](const timeval& t) {
+        return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3;
+    };
+    return ms(used.ru_utime) + ms(used.ru_stime);
+}
+double gProgramProcessor = 0;
+
 double ProgramRun(MFApp& app, const std::string& encoder, const std::string& quiet,
                   const std::vector<std::string>& files, int places = 1) {
     MainWindow* window = app.mainWindow;
@@ -138,6 +164,7 @@ double ProgramRun(MFApp& app, const std::string& encoder, const std::string& qui
     window->Unlock();
     for (const std::string& file : files)
         window->filesList->AddFile(file.c_str());
+    const double processorBefore = OwnProcessorTime();
     const auto start = Clock::now();
     BMessenger(window).SendMessage(four_cc("ENCD"));
     while (!Running(window)) {
@@ -150,7 +177,11 @@ double ProgramRun(MFApp& app, const std::string& encoder, const std::string& qui
     }
     while (Running(window))
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    const auto end = Clock::now();
+    gProgramProcessor = OwnProcessorTime() - processorBefore;
+    gRunBegan = Nanoseconds(start);
+    gRunEnded = Nanoseconds(end);
+    return std::chrono::duration<double>(end - start).count();
 }
 
 void RemoveOggs(const std::vector<std::string>& files) {
@@ -165,12 +196,14 @@ double Median(std::vector<double> values) {
 
 // What the stamping stand-in saw of one run: the gaps between one encoder's
 // end and the next one's start, and each encoder's wall and processor time,
-// in milliseconds. The stamps file goes.
+// in milliseconds. With several places at once, each start after the first
+// places is measured from the latest end before it: the end that freed its
+// place. The stamps file goes.
 struct Stamped {
-    std::vector<double> gaps, walls, cpus;
+    std::vector<double> gaps, walls, cpus, leads, tails, idles, runs;
 };
 
-Stamped ReadStamps(const fs::path& stamps) {
+Stamped ReadStamps(const fs::path& stamps, int places = 1) {
     std::vector<long long> starts, ends;
     Stamped stamped;
     {
@@ -189,8 +222,33 @@ Stamped ReadStamps(const fs::path& stamps) {
         }
     }
     fs::remove(stamps);
-    for (size_t i = 0; i + 1 < starts.size() && i < ends.size(); ++i)
-        stamped.gaps.push_back(double(starts[i + 1] - ends[i]) / 1e6);
+    std::sort(starts.begin(), starts.end());
+    std::sort(ends.begin(), ends.end());
+    if (!starts.empty() && !ends.empty()) {
+        stamped.leads.push_back(double(starts.front() - gRunBegan) / 1e6);
+        stamped.tails.push_back(double(gRunEnded - ends.back()) / 1e6);
+        stamped.runs.push_back(double(gRunEnded - gRunBegan) / 1e6);
+        // The time places stood empty between the first start and the last
+        // end, summed over the places.
+        std::vector<std::pair<long long, int>> steps;
+        for (long long start : starts)
+            steps.emplace_back(start, 1);
+        for (long long end : ends)
+            steps.emplace_back(end, -1);
+        std::sort(steps.begin(), steps.end());
+        long long idle = 0;
+        int running = 0;
+        for (size_t i = 0; i + 1 < steps.size(); ++i) {
+            running += steps[i].second;
+            idle += std::max(0, places - running) * (steps[i + 1].first - steps[i].first);
+        }
+        stamped.idles.push_back(double(idle) / 1e6);
+    }
+    for (size_t i = size_t(places); i < starts.size(); ++i) {
+        auto freed = std::upper_bound(ends.begin(), ends.end(), starts[i]);
+        if (freed != ends.begin())
+            stamped.gaps.push_back(double(starts[i] - *(freed - 1)) / 1e6);
+    }
     return stamped;
 }
 
@@ -198,6 +256,10 @@ void Append(Stamped& all, const Stamped& more) {
     all.gaps.insert(all.gaps.end(), more.gaps.begin(), more.gaps.end());
     all.walls.insert(all.walls.end(), more.walls.begin(), more.walls.end());
     all.cpus.insert(all.cpus.end(), more.cpus.begin(), more.cpus.end());
+    all.leads.insert(all.leads.end(), more.leads.begin(), more.leads.end());
+    all.tails.insert(all.tails.end(), more.tails.begin(), more.tails.end());
+    all.idles.insert(all.idles.end(), more.idles.begin(), more.idles.end());
+    all.runs.insert(all.runs.end(), more.runs.begin(), more.runs.end());
 }
 
 void PrintStamped(const char* who, const Stamped& stamped) {
@@ -209,6 +271,13 @@ void PrintStamped(const char* who, const Stamped& stamped) {
                 *std::max_element(stamped.gaps.begin(), stamped.gaps.end()));
     std::printf("%s: each encoder's own run, median: %.3f ms wall, %.3f ms processor\n", who,
                 Median(stamped.walls), Median(stamped.cpus));
+    std::printf("%s: from the start to the first encoder %.3f ms, from the last encoder's end "
+                "to the run's end %.3f ms (medians)\n",
+                who, Median(stamped.leads), Median(stamped.tails));
+    std::printf("%s: places standing empty in between, summed over the places: %.3f ms per run "
+                "(median)\n",
+                who, Median(stamped.idles));
+    std::printf("%s: the whole run %.3f ms (median)\n", who, Median(stamped.runs));
 }
 
 // The program with N encoders at once beside xargs -P N, the shell loop and
@@ -222,8 +291,15 @@ void ParallelBench(MFApp& app, const std::string& oggenc, const std::string& qui
         std::function<double()> run;
         std::vector<double> times;
     };
+    std::vector<double> programProcessor;
     Contender contenders[] = {
-        {"program, N at once", [&] { return ProgramRun(app, oggenc, quiet, files, places); }, {}},
+        {"program, N at once",
+         [&] {
+             const double wall = ProgramRun(app, oggenc, quiet, files, places);
+             programProcessor.push_back(gProgramProcessor);
+             return wall;
+         },
+         {}},
         {"xargs -P N -n 1", [&] { return XargsRun(oggenc, quiet, files, places); }, {}},
         {"shell loop", [&] { return ShellLoop(oggenc, quiet, files); }, {}},
         {"program, one at a time", [&] { return ProgramRun(app, oggenc, quiet, files, 1); }, {}},
@@ -246,9 +322,31 @@ void ParallelBench(MFApp& app, const std::string& oggenc, const std::string& qui
                 rounds, quiet.empty() ? "progress lines read" : "with -Q", cores, places);
     for (const Contender& contender : contenders)
         std::printf("%-24s %.3f s\n", contender.name, Median(contender.times));
+    std::printf("the program's own processor time with N at once: %.1f ms per run (median)\n",
+                Median(programProcessor));
     std::printf("program N / xargs -P N:  %.3f (goal at most 1.05)\n", program / xargs);
     std::printf("program N / shell loop:  %.3f (goal at most 0.60 on two cores)\n", program / loop);
     std::printf("program 1 / shell loop:  %.3f (goal at most 1.05)\n", single / loop);
+
+    // The gaps and the encoders' own times with N at once, through the
+    // stamping stand-in: a place the program refills later than xargs does,
+    // or encoders that wait for a processor the program's threads hold, show
+    // here.
+    const fs::path stamps = fs::path(files.front()).parent_path() / "stamps";
+    setenv("ENCODE_BENCH_STAMPS", stamps.c_str(), 1);
+    Stamped programStamped, xargsStamped;
+    for (int round = 0; round < rounds; ++round) {
+        RemoveOggs(files);
+        ProgramRun(app, STAMP_ENCODER, quiet, files, places);
+        Append(programStamped, ReadStamps(stamps, places));
+        RemoveOggs(files);
+        XargsRun(STAMP_ENCODER, quiet, files, places);
+        Append(xargsStamped, ReadStamps(stamps, places));
+    }
+    RemoveOggs(files);
+    unsetenv("ENCODE_BENCH_STAMPS");
+    PrintStamped("xargs -P N", xargsStamped);
+    PrintStamped("program, N at once", programStamped);
 }
 
 int Bench(int count, int rounds, bool progress, bool parallel, const fs::path& folder) {
