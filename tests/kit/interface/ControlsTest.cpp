@@ -16,14 +16,18 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -391,6 +395,50 @@ TEST_F(Controls, StatusBarKeepsItsFigureInRangeAndTheDrawnBarAndItsReaderFollow)
         EXPECT_TRUE(shows(0, step.maximum, step.shownValue));
         EXPECT_EQ(driver::Bar(kTitle, "Bar").accessibleValue, step.shownValue);
     }
+}
+
+// Counts the paint events of the widget it watches; lives on the display
+// thread, as event filters must.
+class PaintCounter : public QObject {
+public:
+    std::atomic<int> paints{0};
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+TEST_F(Controls, ABusyBarKeepsMovingButDrawsAtMostTenFramesASecond) {
+    ASSERT_TRUE(window->Lock());
+    window->bar->SetBusy(true);
+    window->Unlock();
+    ASSERT_TRUE(driver::WaitFor([] { return driver::Bar(kTitle, "Bar").maximum == 0; }));
+    auto find = [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->windowTitle() == QString::fromUtf8(kTitle))
+                return top->findChild<QProgressBar*>();
+        return static_cast<QProgressBar*>(nullptr);
+    };
+    PaintCounter* counter = driver::OnDisplay<PaintCounter*>([&] {
+        QProgressBar* bar = find();
+        if (bar == nullptr)
+            return static_cast<PaintCounter*>(nullptr);
+        auto* watching = new PaintCounter;
+        bar->installEventFilter(watching);
+        return watching;
+    });
+    ASSERT_NE(counter, nullptr);
+    // The style's clock asks for thirty frames a second; a bar that ended
+    // its animation when a frame was left out would paint once at most.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const int paints = counter->paints;
+    driver::OnDisplay<bool>([&] {
+        delete counter;
+        return true;
+    });
+    EXPECT_GE(paints, 3);
+    EXPECT_LE(paints, 11);
 }
 
 // A style whose menu bar has a frame, margins and padded items of its own,
