@@ -307,9 +307,13 @@ public:
         if (!shape.label.empty())
             setAccessibleName(ToQt(shape.label));
         if (shape.busy) {
-            // A busy bar has no value at all, whatever it showed before.
-            setRange(0, 0);
-            reset();
+            // A busy bar has no value at all, whatever it showed before. Qt
+            // repaints a bar at once, outside the window's next frame, on
+            // every reset: a bar that is busy already is left as it is.
+            if (maximum() != 0 || minimum() != 0 || value() != minimum() - 1) {
+                setRange(0, 0);
+                reset();
+            }
             return;
         }
         setRange(0, qRound(shape.maximum));

@@ -65,25 +65,16 @@ void ProgressRow::Begin(const char* path) {
     // The file's own name: the row is too narrow for the folders, and the
     // name is what tells the rows apart.
     const char* slash = std::strrchr(path, '/');
-    const char* leaf = slash != nullptr && slash[1] != '\0' ? slash + 1 : path;
-    fileName->SetText(leaf);
-    skipButton->SetAccessibleLabel(std::string(kSkipLabel) + ": " + leaf);
-    skipButton->SetEnabled(false);
+    fName = slash != nullptr && slash[1] != '\0' ? slash + 1 : path;
     fTeam = -1;
     fLaunch = 0;
     fInUse = true;
     fProgress.Reset();
-    Present();
 }
 
 void ProgressRow::Started(team_id team, int64 launch) {
     fTeam = team;
     fLaunch = launch;
-    auto* skip = new BMessage(cmd::SKIP);
-    skip->AddInt32("be:team", team);
-    skip->AddInt64("kit:launch", launch);
-    skipButton->SetMessage(skip);
-    skipButton->SetEnabled(true);
 }
 
 bool ProgressRow::Take(team_id team, int64 launch, const char* text) {
@@ -93,18 +84,35 @@ bool ProgressRow::Take(team_id team, int64 launch, const char* text) {
 }
 
 void ProgressRow::Skipping() {
+    fSkipped = fLaunch;
     skipButton->SetEnabled(false);
 }
 
 void ProgressRow::Free() {
+    // Nothing on the screen changes yet: the next file usually takes the row
+    // at once, and a change here would wake the display before that file's
+    // encoder is launched, to compete with it for the processor. A row
+    // still free at the next showing leaves the window then.
     fInUse = false;
     fTeam = -1;
     fLaunch = 0;
     fProgress.Reset();
-    skipButton->SetEnabled(false);
 }
 
 void ProgressRow::Present() {
+    if (fName != fShownName) {
+        fShownName = fName;
+        fileName->SetText(fName.c_str());
+        skipButton->SetAccessibleLabel(std::string(kSkipLabel) + ": " + fName);
+    }
+    if (fLaunch != fShownLaunch) {
+        fShownLaunch = fLaunch;
+        auto* skip = new BMessage(cmd::SKIP);
+        skip->AddInt32("be:team", fTeam);
+        skip->AddInt64("kit:launch", fLaunch);
+        skipButton->SetMessage(skip);
+    }
+    skipButton->SetEnabled(fTeam >= 0 && fLaunch != fSkipped);
     ShowShare(fileProgress, fProgress.Fraction());
 }
 

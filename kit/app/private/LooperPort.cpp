@@ -1,6 +1,7 @@
 #include <kit/app/private/LooperPort.h>
 
 #include <kit/app/Verify.h>
+#include <kit/kernel/private/ShortSlice.h>
 
 #include <cstdlib>
 #include <vector>
@@ -132,6 +133,7 @@ void LooperPort::Start(std::function<void()> body) {
             return;
         fStarted = true;
         fThread = std::thread([self, body = std::move(body)] {
+            AskShortSlice();
             tCurrent = self.get();
             body();
             tCurrent = nullptr;

@@ -2,6 +2,7 @@
 
 #include <kit/app/AppDefs.h>
 #include <kit/kernel/private/ChildSpawn.h>
+#include <kit/kernel/private/ShortSlice.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -227,6 +228,7 @@ int32 ChildWatcher::CountChildren() const {
 }
 
 void ChildWatcher::Loop() {
+    AskShortSlice();
     constexpr int kBatch = 32;
     epoll_event events[kBatch];
     for (;;) {
