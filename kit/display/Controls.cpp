@@ -278,18 +278,30 @@ QString WrapCheckBoxLabel(const QCheckBox& box, const QString& label, int width)
     };
     if (widthOf(label) <= room)
         return label;
-    QString wrapped;
-    QString line;
-    for (const QString& word : label.split(QLatin1Char(' '))) {
-        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-        if (!line.isEmpty() && widthOf(longer) > room) {
-            wrapped += line + QLatin1Char('\n');
-            line = word;
-        } else {
-            line = longer;
+    // Each line takes as many of the remaining words as fit, at least one.
+    // A line grows with every word it takes, so the most that fit are found
+    // by halving the range of candidates: shaping a line for every word
+    // added to it made wrapping one long label cost as much as measuring a
+    // whole window's buttons.
+    const QStringList words = label.split(QLatin1Char(' '));
+    auto lineOf = [&](qsizetype first, qsizetype count) {
+        return words.mid(first, count).join(QLatin1Char(' '));
+    };
+    QStringList lines;
+    for (qsizetype first = 0; first < words.size();) {
+        qsizetype fits = 1;
+        qsizetype tooMany = words.size() - first + 1;
+        while (tooMany - fits > 1) {
+            const qsizetype middle = fits + (tooMany - fits) / 2;
+            if (widthOf(lineOf(first, middle)) <= room)
+                fits = middle;
+            else
+                tooMany = middle;
         }
+        lines.append(lineOf(first, fits));
+        first += fits;
     }
-    return wrapped + line;
+    return lines.join(QLatin1Char('\n'));
 }
 
 namespace {

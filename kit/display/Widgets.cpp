@@ -201,30 +201,78 @@ protected:
         if (fSameWidth && event->oldSize().width() != event->size().width())
             Relayout();
     }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            fMeasured.clear();
+        QTabBar::changeEvent(event);
+    }
+    void tabInserted(int index) override {
+        fMeasured.clear();
+        QTabBar::tabInserted(index);
+    }
+    void tabRemoved(int index) override {
+        fMeasured.clear();
+        QTabBar::tabRemoved(index);
+    }
 
     QSize tabSizeHint(int index) const override {
-        QSize size = QTabBar::tabSizeHint(index);
         if (!fSameWidth)
-            return size;
-        for (int i = 0; i < count(); ++i)
-            if (i != index)
-                size.setWidth(std::max(size.width(), QTabBar::tabSizeHint(i).width()));
+            return QTabBar::tabSizeHint(index);
+        const Measured& measured = Measure();
+        if (index < 0 || size_t(index) >= measured.hints.size())
+            return QTabBar::tabSizeHint(index);
+        QSize size = measured.hints[size_t(index)];
+        size.setWidth(measured.widestHint);
         // Equal tabs share the row rather than scroll out of it, as long as
         // the widest label still fits with a little room.
-        int widestText = 0;
-        for (int i = 0; i < count(); ++i)
-            widestText = std::max(widestText, fontMetrics().horizontalAdvance(tabText(i)));
-        if (width() > 0 && count() > 0)
-            size.setWidth(std::max(widestText + 12, std::min(size.width(), width() / count())));
+        if (width() > 0)
+            size.setWidth(
+                std::max(measured.widestText + 12, std::min(size.width(), width() / count())));
         return size;
     }
     QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
 
 private:
+    // What every tab needs on its own, and the widest of it. The bar asks
+    // for every tab's size each time it lays its tabs out, and each answer
+    // depends on every label: shaping all labels on every question was a
+    // noticeable part of the start-up. The answers are kept for as long as
+    // the labels, the font and the style stay.
+    struct Measured {
+        QStringList texts;
+        std::vector<QSize> hints;
+        int widestHint = 0;
+        int widestText = 0;
+
+        void clear() { texts.clear(); }
+    };
+
+    const Measured& Measure() const {
+        QStringList texts;
+        for (int i = 0; i < count(); ++i)
+            texts.append(tabText(i));
+        if (texts.isEmpty() || texts != fMeasured.texts) {
+            fMeasured.hints.clear();
+            fMeasured.widestHint = 0;
+            fMeasured.widestText = 0;
+            const QFontMetrics metrics = fontMetrics();
+            for (int i = 0; i < count(); ++i) {
+                fMeasured.hints.push_back(QTabBar::tabSizeHint(i));
+                fMeasured.widestHint =
+                    std::max(fMeasured.widestHint, fMeasured.hints.back().width());
+                fMeasured.widestText =
+                    std::max(fMeasured.widestText, metrics.horizontalAdvance(texts[i]));
+            }
+            fMeasured.texts = std::move(texts);
+        }
+        return fMeasured;
+    }
+
     // The bar keeps the sizes it computed until a setting of its own changes.
     void Relayout() { setElideMode(elideMode()); }
 
     bool fSameWidth = false;
+    mutable Measured fMeasured;
 };
 
 // The framed area under a row of tabs, its frame drawn whole at every

@@ -1,5 +1,6 @@
 #include "support/ControlDriver.h"
 #include "support/DisplayDriver.h"
+#include <kit/display/ControlWidgets.h>
 #include <kit/display/Widgets.h>
 #include <kit/interface/BButton.h>
 #include <kit/interface/BCheckBox.h>
@@ -15,12 +16,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOptionButton>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -532,6 +535,62 @@ TEST(Measures, ButtonSizeIsTheButtonsOwnHintWithoutTheStylesFloor) {
                 wrong.push_back(std::string(label) + ": " + std::to_string(size.width) + "x" +
                                 std::to_string(size.height) + " for a hint of " +
                                 std::to_string(hint.width()) + "x" + std::to_string(hint.height()));
+        }
+        return wrong;
+    });
+    for (const std::string& failure : failures)
+        ADD_FAILURE() << failure;
+}
+
+TEST(Measures, CheckBoxLabelBreaksWhereFillingEachLineWordByWordWould) {
+    // Each line holds as many of the remaining words as fit beside the box,
+    // at least one, at every font: the label breaks where filling each line
+    // word by word, measuring every longer line, would break it.
+    const std::vector<std::string> failures = driver::OnDisplay<std::vector<std::string>>([] {
+        std::vector<std::string> wrong;
+        QFont large = QApplication::font();
+        large.setPixelSize(23);
+        const QString labels[] = {
+            QStringLiteral("\"Dateien hinzufügen\"-Dialog nach dem Hinzufügen von Dateien "
+                           "nicht schließen"),
+            QStringLiteral("Aktuelle Liste beim Öffnen einer anderen Liste nicht löschen"),
+            QStringLiteral("Ein Donaudampfschifffahrtsgesellschaftskapitän"),
+            QStringLiteral("Kurz"),
+        };
+        for (const QFont& font : {QApplication::font(), large}) {
+            QCheckBox box;
+            box.setFont(font);
+            QStyleOptionButton option;
+            option.initFrom(&box);
+            option.text = QStringLiteral("x");
+            const int overhead = box.style()
+                                     ->sizeFromContents(QStyle::CT_CheckBox, &option,
+                                                        QSize(0, box.fontMetrics().height()), &box)
+                                     .width();
+            auto fits = [&](const QString& line, int width) {
+                return box.fontMetrics().size(Qt::TextShowMnemonic, line).width() <=
+                       width - overhead;
+            };
+            for (const QString& label : labels)
+                for (int width : {40, 120, 200, 300, 410, 2000}) {
+                    QString expected;
+                    QString line;
+                    for (const QString& word : label.split(QLatin1Char(' '))) {
+                        const QString longer = line.isEmpty() ? word : line + u' ' + word;
+                        if (!line.isEmpty() && !fits(longer, width)) {
+                            expected += line + u'\n';
+                            line = word;
+                        } else {
+                            line = longer;
+                        }
+                    }
+                    expected += line;
+                    const QString wrapped = display::WrapCheckBoxLabel(box, label, width);
+                    if (wrapped != expected)
+                        wrong.push_back(label.toStdString() + " at " + std::to_string(width) +
+                                        ": \"" + wrapped.toStdString() + "\" instead of \"" +
+                                        expected.toStdString() + "\"");
+                }
         }
         return wrong;
     });

@@ -251,6 +251,27 @@ TEST(Window, TabViewShowsThePageOfTheChosenTab) {
         EXPECT_EQ(window->FindView("Oggenc-Optionen"), tabs->ViewForTab(1));
     }
 
+    // Equal tabs follow a label renamed on the screen: all grow with a
+    // longer one and shrink back with the old one.
+    const std::vector<int> before = driver::TabWidths("Tabs");
+    ASSERT_EQ(before.size(), 3u);
+    for (const char* label : {"Dateien und Ordner für die Kodierung", "Dateien"}) {
+        {
+            BAutolock lock(window);
+            ASSERT_TRUE(lock.IsLocked());
+            tabs->TabAt(0)->SetLabel(label);
+        }
+        driver::Settle();
+        const std::vector<int> widths = driver::TabWidths("Tabs");
+        ASSERT_EQ(widths.size(), 3u) << label;
+        EXPECT_EQ(widths[0], widths[1]) << label;
+        EXPECT_EQ(widths[1], widths[2]) << label;
+        if (std::string(label) == "Dateien")
+            EXPECT_EQ(widths, before);
+        else
+            EXPECT_GT(widths[0], before[0]) << label;
+    }
+
     QuitWindow(window);
 }
 
