@@ -8,6 +8,7 @@
 #include <functional>
 
 class QCheckBox;
+class QFont;
 class QPainter;
 class QPaintEvent;
 class QString;
@@ -18,6 +19,11 @@ namespace display {
 // The label of a check box broken at blanks so that the box stays within
 // width pixels; a word longer than that stands on a line of its own.
 QString WrapCheckBoxLabel(const QCheckBox& box, const QString& label, int width);
+
+// How far text in the font advances, in pixels. A label is measured by the
+// kit before its widget exists and again by the widget when it lays itself
+// out; the answer is kept, so that each label is shaped once.
+int TextAdvance(const QFont& font, const QString& text);
 
 // Paints a widget's look, at a fractional device pixel ratio through a
 // buffer laid on whole device pixels. At a fractional device pixel ratio (a desktop's text

@@ -115,7 +115,7 @@ protected:
         // being cut off.
         const int column = std::max(0, fDivider);
         QFont font = this->font();
-        const int natural = QFontMetrics(font).horizontalAdvance(fLabel->text());
+        const int natural = TextAdvance(font, fLabel->text());
         if (natural > column && natural > 0)
             font.setStretch(std::max(70, 100 * column / natural));
         fLabel->setFont(font);

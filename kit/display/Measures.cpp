@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -122,6 +123,18 @@ Size PreferredCheckBoxSize(const std::string& label, int maxWidth) {
     });
 }
 
+int TextAdvance(const QFont& font, const QString& text) {
+    // Only labels are measured, a few dozen texts at most; the font's key
+    // tells apart every font that draws differently.
+    static QHash<QString, int> advances;
+    const QString key = font.key() + QLatin1Char('\n') + text;
+    if (auto it = advances.constFind(key); it != advances.cend())
+        return *it;
+    const int advance = QFontMetrics(font).horizontalAdvance(text);
+    advances.insert(key, advance);
+    return advance;
+}
+
 float MenuBarHeightFor(const QFont& font, const QStyle& style) {
     // A menu bar is as tall as its tallest item, framed by its panel and
     // with the style's margin above and below the items; an item is its
@@ -173,8 +186,7 @@ float TabHeight() {
 }
 
 float LabelWidth(const std::string& text) {
-    return Measure<float>(
-        [&] { return float(QFontMetrics(QApplication::font()).horizontalAdvance(ToQt(text))); });
+    return Measure<float>([&] { return float(TextAdvance(QApplication::font(), ToQt(text))); });
 }
 
 float LineEditHeight() {

@@ -83,9 +83,7 @@ protected:
 private:
     void Arrange() {
         const int gap = int(BNumberControl::kGap);
-        const int needed = fLabel->text().isEmpty()
-                               ? 0
-                               : QFontMetrics(font()).horizontalAdvance(fLabel->text()) + gap;
+        const int needed = fLabel->text().isEmpty() ? 0 : TextAdvance(font(), fLabel->text()) + gap;
         const int column = std::max(fDivider, needed);
         fLabel->setGeometry(0, 0, std::max(0, column - gap), height());
         fField->setGeometry(column, 0, std::max(0, width() - column), height());

@@ -597,3 +597,36 @@ TEST(Measures, CheckBoxLabelBreaksWhereFillingEachLineWordByWordWould) {
     for (const std::string& failure : failures)
         ADD_FAILURE() << failure;
 }
+
+TEST(Measures, TextAdvanceKeptForOneFontIsNeverAnsweredForAnother) {
+    // The same label in fonts that differ only in size, weight or stretch,
+    // asked again in a different order, is each time as wide as its font
+    // makes it.
+    const std::vector<std::string> failures = driver::OnDisplay<std::vector<std::string>>([] {
+        std::vector<std::string> wrong;
+        QFont large = QApplication::font();
+        large.setPixelSize(27);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        QFont narrow = QApplication::font();
+        narrow.setStretch(80);
+        const std::vector<QFont> fonts = {QApplication::font(), large, bold, narrow};
+        const QString texts[] = {QStringLiteral("Gleichzeitige Kodierungen:"),
+                                 QStringLiteral("Zusätzliche Parameter:"), QString()};
+        for (int round = 0; round < 2; ++round)
+            for (size_t i = 0; i < fonts.size(); ++i) {
+                const QFont& font = fonts[round == 0 ? i : fonts.size() - 1 - i];
+                for (const QString& text : texts) {
+                    const int expected = QFontMetrics(font).horizontalAdvance(text);
+                    const int kept = display::TextAdvance(font, text);
+                    if (kept != expected)
+                        wrong.push_back(font.toString().toStdString() + " \"" + text.toStdString() +
+                                        "\": " + std::to_string(kept) + " instead of " +
+                                        std::to_string(expected));
+                }
+            }
+        return wrong;
+    });
+    for (const std::string& failure : failures)
+        ADD_FAILURE() << failure;
+}
