@@ -140,9 +140,13 @@ private:
 class ScrollFrame : public QFrame {
 public:
     ScrollFrame(QWidget* parent, const ViewShape&) : QFrame(parent) {
-        QObject::connect(qApp, &QApplication::focusChanged, this,
-                         [this](QWidget*, QWidget* now) { ShowFocus(now); });
+        fFocusWatch = QObject::connect(qApp, &QApplication::focusChanged, this,
+                                       [this](QWidget*, QWidget* now) { ShowFocus(now); });
     }
+    // Qt ends the connection only once QObject's own destructor runs, after
+    // the children have gone: a focused list among them gives up its focus
+    // as it goes, and the signal would reach a frame that is half destroyed.
+    ~ScrollFrame() override { QObject::disconnect(fFocusWatch); }
 
     // The kit's scroll views keep their bars and border for life; the bar
     // is made once, before the target's list follows it.
@@ -272,8 +276,8 @@ private:
             fBar->setValue(top + focused->height() - shown);
     }
 
-public:
 private:
+    QMetaObject::Connection fFocusWatch;
     int fBorder = 0;
     QScrollBar* fBar = nullptr;
     QWidget* fTarget = nullptr;

@@ -11,6 +11,8 @@
 #include <kit/interface/private/InterfacePrivate.h>
 #include <kit/storage/BPath.h>
 
+#include <QApplication>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -383,6 +385,31 @@ TEST_F(ShownList, AChoiceAmongRowsThatHaveMovedSinceIsRefused) {
     EXPECT_EQ(Locked<std::vector<int>>([&] { return Selection(list); }), (std::vector<int>{3}));
     EXPECT_EQ(list->selectionChanges, before);
     EXPECT_EQ(driver::ListSelection(kTitle, "Rows"), (std::vector<int>{3}));
+}
+
+TEST_F(ShownList, AScrollViewDestroyedWhileItsListHasTheFocusEndsCleanly) {
+    Show(B_SINGLE_SELECTION_LIST);
+    Locked<bool>([&] {
+        list->MakeFocus(true);
+        return true;
+    });
+    ASSERT_TRUE(driver::WaitFor([] {
+        QWidget* focused = QApplication::focusWidget();
+        return focused != nullptr && focused->objectName() == QStringLiteral("Rows");
+    }));
+    // A window's widgets go while the focus may still be in the list, when
+    // the window goes before the desktop has told it that it is no longer
+    // active. The list gives up the focus as it is destroyed: the frame
+    // drawn around a focused list must not hear of that once its own
+    // destruction has begun (the sanitizer builds see such a call).
+    EXPECT_TRUE(driver::OnDisplay<bool>([] {
+        QWidget* focused = QApplication::focusWidget();
+        QWidget* frame = focused != nullptr ? focused->parentWidget() : nullptr;
+        while (frame != nullptr && frame->objectName() != QStringLiteral("Scroll"))
+            frame = frame->parentWidget();
+        delete frame;
+        return frame != nullptr && QApplication::focusWidget() == nullptr;
+    }));
 }
 
 TEST_F(ShownList, DroppedFilesArriveAsOneMessageInTheirOrder) {
