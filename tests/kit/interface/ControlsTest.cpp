@@ -432,16 +432,28 @@ TEST_F(Controls, ABusyBarKeepsMovingButDrawsAtMostTenFramesASecond) {
         return watching;
     });
     ASSERT_NE(counter, nullptr);
-    // The style's clock asks for thirty frames a second; a bar that ended
-    // its animation when a frame was left out would paint once at most.
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    // The style's clock asks for sixty frames a second. Frames are counted
+    // until five have come, which a bar that ended its animation when a
+    // frame was left out would never draw; a busy machine only makes that
+    // take longer. There may be one frame for each tenth of a second that
+    // passed and a couple more: the first, and one the change to busy may
+    // still have asked for.
+    const auto start = std::chrono::steady_clock::now();
+    auto passed = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - start)
+            .count();
+    };
+    while (counter->paints < 5 && passed() < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const int paints = counter->paints;
+    const auto milliseconds = passed();
     driver::OnDisplay<bool>([&] {
         delete counter;
         return true;
     });
-    EXPECT_GE(paints, 3);
-    EXPECT_LE(paints, 11);
+    EXPECT_GE(paints, 5);
+    EXPECT_LE(paints, milliseconds / 100 + 3) << "in " << milliseconds << " ms";
 }
 
 // A style whose menu bar has a frame, margins and padded items of its own,
