@@ -334,7 +334,7 @@ public:
 
 protected:
     // The style moves a busy bar's stripes with the clock and asks for a
-    // new frame thirty times a second. Ten are enough to show that work
+    // new frame sixty times a second. Ten are enough to show that work
     // goes on, as the desktop's own busy bars pulse, and each frame costs a
     // good part of a millisecond: during a run every busy bar's frames take
     // the processor from the encoders. A frame left out is still taken, or

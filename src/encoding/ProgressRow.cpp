@@ -100,13 +100,16 @@ void ProgressRow::Free() {
 }
 
 void ProgressRow::Present() {
-    if (fName != fShownName) {
-        fShownName = fName;
+    // What the screen shows is read from the views themselves.
+    const std::string skipLabel = std::string(kSkipLabel) + ": " + fName;
+    if (skipButton->AccessibleLabel() != skipLabel) {
         fileName->SetText(fName.c_str());
-        skipButton->SetAccessibleLabel(std::string(kSkipLabel) + ": " + fName);
+        skipButton->SetAccessibleLabel(skipLabel);
     }
-    if (fLaunch != fShownLaunch) {
-        fShownLaunch = fLaunch;
+    int64 shownLaunch = -1;
+    if (const BMessage* shown = skipButton->Message(); shown != nullptr)
+        shown->FindInt64("kit:launch", &shownLaunch);
+    if (fLaunch != shownLaunch) {
         auto* skip = new BMessage(cmd::SKIP);
         skip->AddInt32("be:team", fTeam);
         skip->AddInt64("kit:launch", fLaunch);

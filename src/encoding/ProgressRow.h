@@ -71,7 +71,4 @@ private:
     // The launch whose skip was pressed.
     int64 fSkipped = 0;
     bool fInUse = false;
-    // What the screen shows.
-    std::string fShownName;
-    int64 fShownLaunch = -1;
 };
